@@ -1,0 +1,47 @@
+#include "support/TestEnvironment.h"
+
+#include <QDir>
+#include <QTemporaryDir>
+
+#include <atomic>
+
+namespace orvel::test {
+namespace {
+
+QTemporaryDir &processDir()
+{
+    static QTemporaryDir dir(QDir::tempPath() + "/orvel-test-XXXXXX");
+    return dir;
+}
+
+} // namespace
+
+QString ConfigDir()
+{
+    return processDir().path() + "/config";
+}
+
+QString RuntimeDir()
+{
+    return processDir().path() + "/runtime";
+}
+
+QString FixturesDir()
+{
+    return qEnvironmentVariable("ORVEL_TEST_FIXTURES");
+}
+
+QString SourceDir()
+{
+    return qEnvironmentVariable("ORVEL_SOURCE_DIR");
+}
+
+QString MakeScratchDir()
+{
+    static std::atomic<int> counter{0};
+    const QString path = processDir().path() + "/scratch" + QString::number(++counter);
+    QDir().mkpath(path);
+    return path;
+}
+
+} // namespace orvel::test
