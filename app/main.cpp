@@ -1,9 +1,16 @@
+#include "platform/ui/QtTranslations.h"
+
 #include <QApplication>
 #include <QMainWindow>
 
 int main(int argc, char **argv)
 {
     QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Orvel 97"));
+    QApplication::setOrganizationName(QStringLiteral("KWZ"));
+    orvel::InstallQtGermanTranslations(app);
+
+    // Until the main frame exists, an empty window stands for the program.
     QMainWindow window;
     window.setWindowTitle(QStringLiteral("Orvel 97"));
     window.resize(800, 600);

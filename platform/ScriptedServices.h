@@ -1,0 +1,60 @@
+#pragma once
+
+#include "platform/Services.h"
+
+#include <deque>
+#include <optional>
+#include <vector>
+
+namespace orvel {
+
+// Services for tests: records every message and progress step, answers
+// questions and file dialogs from a script, and presses Escape on request.
+class ScriptedServices : public Services
+{
+public:
+    struct ProgressEvent
+    {
+        enum Kind { Begin, Caption, Range, Pos, End } kind;
+        int a = 0;
+        int b = 0;
+    };
+
+    // Answers for the next questions, in order. When the script is empty a
+    // question gets the default answer (the affirmative button unless set).
+    void queueAnswer(MsgResult answer) { m_answers.push_back(answer); }
+    void setDefaultAnswer(std::optional<MsgResult> answer) { m_defaultAnswer = answer; }
+    // The n-th poll from now (1 = the next one) reports Escape; 0 = never.
+    void pressEscapeAtPoll(int n) { m_escapeAt = n > 0 ? m_polls + n : 0; }
+    void queueFileName(const QString &name) { m_fileNames.push_back(name); }
+
+    const std::vector<Message> &messages() const { return m_messages; }
+    std::vector<int> messageIds() const;
+    bool sawMessage(int id) const;
+    void clear();
+    const std::vector<ProgressEvent> &progress() const { return m_progress; }
+    int polls() const { return m_polls; }
+    int waitCursorDepth() const { return m_waitDepth; }
+
+    MsgResult showMessage(const Message &message) override;
+    std::unique_ptr<ProgressBox> beginProgress(int captionId, int low, int high) override;
+    void beginWaitCursor() override { ++m_waitDepth; }
+    void endWaitCursor() override { --m_waitDepth; }
+    bool pollEscape() override;
+    QString getOpenFileName(const QString &title, const QString &filter, int *filterIndex) override;
+    QString getSaveFileName(const QString &title, const QString &proposedName, const QString &filter,
+                            int *filterIndex) override;
+
+private:
+    friend class ScriptedProgress;
+    std::vector<Message> m_messages;
+    std::deque<MsgResult> m_answers;
+    std::optional<MsgResult> m_defaultAnswer;
+    std::deque<QString> m_fileNames;
+    std::vector<ProgressEvent> m_progress;
+    int m_polls = 0;
+    int m_escapeAt = 0;
+    int m_waitDepth = 0;
+};
+
+} // namespace orvel
