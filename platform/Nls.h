@@ -16,18 +16,18 @@ namespace orvel {
 // forName, fromQLocale or fromEnvironment; a default-constructed one is blank.
 struct LocaleInfo
 {
-    QLocale locale; // the collator's locale
-    AnsiString thousandSeparator; // LOCALE_STHOUSAND
-    AnsiString decimalSeparator; // LOCALE_SDECIMAL
-    bool leadingZero = true; // LOCALE_ILZERO
-    int negativeOrder = 1; // LOCALE_INEGNUMBER: 0 (1,1)  1 -1,1  2 - 1,1  3 1,1-  4 1,1 -
-    AnsiString dateSeparator; // LOCALE_SDATE, read from the short date picture
-    int dateOrder = 0; // LOCALE_IDATE: 0 M-D-Y, 1 D-M-Y, 2 Y-M-D
-    AnsiString shortDatePicture; // LOCALE_SSHORTDATE, Windows picture letters
-    std::array<AnsiString, 12> monthNames; // LOCALE_SMONTHNAME1..12
+    QLocale locale;                                   // the collator's locale
+    AnsiString thousandSeparator;                     // LOCALE_STHOUSAND
+    AnsiString decimalSeparator;                      // LOCALE_SDECIMAL
+    bool leadingZero = true;                          // LOCALE_ILZERO
+    int negativeOrder = 1;                            // LOCALE_INEGNUMBER: 0 (1,1)  1 -1,1  2 - 1,1  3 1,1-  4 1,1 -
+    AnsiString dateSeparator;                         // LOCALE_SDATE, read from the short date picture
+    int dateOrder = 0;                                // LOCALE_IDATE: 0 M-D-Y, 1 D-M-Y, 2 Y-M-D
+    AnsiString shortDatePicture;                      // LOCALE_SSHORTDATE, Windows picture letters
+    std::array<AnsiString, 12> monthNames;            // LOCALE_SMONTHNAME1..12
     std::array<AnsiString, 12> abbreviatedMonthNames; // LOCALE_SABBREVMONTHNAME1..12
-    std::array<AnsiString, 7> dayNames; // LOCALE_SDAYNAME1..7, [0] is Monday
-    std::array<AnsiString, 7> abbreviatedDayNames; // LOCALE_SABBREVDAYNAME1..7, [0] is Monday
+    std::array<AnsiString, 7> dayNames;               // LOCALE_SDAYNAME1..7, [0] is Monday
+    std::array<AnsiString, 7> abbreviatedDayNames;    // LOCALE_SABBREVDAYNAME1..7, [0] is Monday
 
     // The values of a named locale ("de_DE", "en_US", "de_DE.UTF-8"). A name
     // that names no locale (empty, "C", "POSIX", unknown) gives de_DE, the
