@@ -6,37 +6,119 @@ namespace orvel::bench {
 namespace {
 
 // Texts are Windows-1252: \xE4 ä, \xF6 ö, \xFC ü, \xC4 Ä, \xD6 Ö, \xDC Ü, \xDF ß.
-const char *const kSurnames[] = {
-        "M\xFC"
-        "ller",
-        "Schmidt", "Schneider", "Fischer", "Weber", "Meyer", "Wagner", "Becker", "Schulz", "Hoffmann",
-        "Sch\xE4"
-        "fer",
-        "Koch", "Bauer", "Richter", "Klein", "Wolf",
-        "Schr\xF6"
-        "der",
-        "Neumann", "Schwarz", "Zimmermann", "Braun",
-        "Kr\xFC"
-        "ger",
-        "Hofmann", "Hartmann", "Lange", "Schmitt", "Werner", "Schmitz", "Krause", "Meier", "Lehmann",
-        "Schmid", "Schulze", "Maier", "K\xF6hler", "Herrmann",
-        "K\xF6nig",
-        "Walter", "Mayer", "Huber", "Kaiser", "Fuchs", "Peters", "Lang", "Scholz",
-        "M\xF6ller",
-        "Wei\xDF",
-        "Jung", "Hahn", "Schubert", "Vogel", "Friedrich", "Keller",
-        "G\xFCnther",
-        "Frank", "Berger", "Winkler", "Roth", "Beck", "Lorenz", "Baumann",
-        "Franke", "Albrecht", "Schuster", "Simon", "Ludwig", "B\xF6hm", "Winter", "Kraus", "Martin",
-        "Schumacher", "Kr\xE4mer", "Vogt", "Stein", "J\xE4ger", "Otto", "Sommer", "Gro\xDF",
-        "Seidel", "Heinrich", "Brandt", "Haas", "Schreiber", "Graf", "Schulte", "Dietrich", "Ziegler",
-        "Kuhn", "K\xFChn", "Pohl", "Engel", "Horn", "Busch", "Bergmann", "Thomas", "Voigt", "Sauer",
-        "Arnold", "Wolff", "Pfeiffer", "\xD6zdemir", "\xC4rmel", "\xDC"
-                                                         "bel"};
-const char *const kFirstNames[] = {"Anna", "J\xFCrgen", "Maria", "Thomas", "Sabine", "Michael", "Petra", "Andreas",
-                                   "Monika", "Stefan", "Ursula", "Frank", "Brigitte", "Klaus", "Renate", "Uwe",
-                                   "Karin", "Dieter", "Gabriele", "Wolfgang", "J\xF6rg", "Bj\xF6rn", "S\xF6ren", "G\xFCl",
-                                   "Hans-Peter", "K\xE4the", "G\xFCnter", "B\xE4rbel", "Lukas", "Lea", "Jonas", "Sophie"};
+const char *const kSurnames[] = {"M\xFC"
+                                 "ller",
+                                 "Schmidt",
+                                 "Schneider",
+                                 "Fischer",
+                                 "Weber",
+                                 "Meyer",
+                                 "Wagner",
+                                 "Becker",
+                                 "Schulz",
+                                 "Hoffmann",
+                                 "Sch\xE4"
+                                 "fer",
+                                 "Koch",
+                                 "Bauer",
+                                 "Richter",
+                                 "Klein",
+                                 "Wolf",
+                                 "Schr\xF6"
+                                 "der",
+                                 "Neumann",
+                                 "Schwarz",
+                                 "Zimmermann",
+                                 "Braun",
+                                 "Kr\xFC"
+                                 "ger",
+                                 "Hofmann",
+                                 "Hartmann",
+                                 "Lange",
+                                 "Schmitt",
+                                 "Werner",
+                                 "Schmitz",
+                                 "Krause",
+                                 "Meier",
+                                 "Lehmann",
+                                 "Schmid",
+                                 "Schulze",
+                                 "Maier",
+                                 "K\xF6hler",
+                                 "Herrmann",
+                                 "K\xF6nig",
+                                 "Walter",
+                                 "Mayer",
+                                 "Huber",
+                                 "Kaiser",
+                                 "Fuchs",
+                                 "Peters",
+                                 "Lang",
+                                 "Scholz",
+                                 "M\xF6ller",
+                                 "Wei\xDF",
+                                 "Jung",
+                                 "Hahn",
+                                 "Schubert",
+                                 "Vogel",
+                                 "Friedrich",
+                                 "Keller",
+                                 "G\xFCnther",
+                                 "Frank",
+                                 "Berger",
+                                 "Winkler",
+                                 "Roth",
+                                 "Beck",
+                                 "Lorenz",
+                                 "Baumann",
+                                 "Franke",
+                                 "Albrecht",
+                                 "Schuster",
+                                 "Simon",
+                                 "Ludwig",
+                                 "B\xF6hm",
+                                 "Winter",
+                                 "Kraus",
+                                 "Martin",
+                                 "Schumacher",
+                                 "Kr\xE4mer",
+                                 "Vogt",
+                                 "Stein",
+                                 "J\xE4ger",
+                                 "Otto",
+                                 "Sommer",
+                                 "Gro\xDF",
+                                 "Seidel",
+                                 "Heinrich",
+                                 "Brandt",
+                                 "Haas",
+                                 "Schreiber",
+                                 "Graf",
+                                 "Schulte",
+                                 "Dietrich",
+                                 "Ziegler",
+                                 "Kuhn",
+                                 "K\xFChn",
+                                 "Pohl",
+                                 "Engel",
+                                 "Horn",
+                                 "Busch",
+                                 "Bergmann",
+                                 "Thomas",
+                                 "Voigt",
+                                 "Sauer",
+                                 "Arnold",
+                                 "Wolff",
+                                 "Pfeiffer",
+                                 "\xD6zdemir",
+                                 "\xC4rmel",
+                                 "\xDC"
+                                 "bel"};
+const char *const kFirstNames[] = {
+        "Anna",       "J\xFCrgen", "Maria",     "Thomas",    "Sabine",   "Michael",  "Petra",    "Andreas",
+        "Monika",     "Stefan",    "Ursula",    "Frank",     "Brigitte", "Klaus",    "Renate",   "Uwe",
+        "Karin",      "Dieter",    "Gabriele",  "Wolfgang",  "J\xF6rg",  "Bj\xF6rn", "S\xF6ren", "G\xFCl",
+        "Hans-Peter", "K\xE4the",  "G\xFCnter", "B\xE4rbel", "Lukas",    "Lea",      "Jonas",    "Sophie"};
 const char *const kStreets[] = {"Hauptstra\xDF"
                                 "e",
                                 "Schulstra\xDF"
@@ -49,31 +131,48 @@ const char *const kStreets[] = {"Hauptstra\xDF"
                                 "e",
                                 "Bergstra\xDF"
                                 "e",
-                                "Birkenweg", "Lindenstra\xDF"
-                                             "e",
+                                "Birkenweg",
+                                "Lindenstra\xDF"
+                                "e",
                                 "Kirchstra\xDF"
                                 "e",
                                 "Waldstra\xDF"
                                 "e",
                                 "Ringstra\xDF"
                                 "e",
-                                "M\xFChlenweg", "Am Markt", "Goethestra\xDF"
-                                                            "e",
+                                "M\xFChlenweg",
+                                "Am Markt",
+                                "Goethestra\xDF"
+                                "e",
                                 "Schillerstra\xDF"
                                 "e",
                                 "Br\xFC"
                                 "ckenstra\xDF"
                                 "e",
-                                "Fr\xFChlingsweg", "Rosenweg", "K\xF6nigsallee", "Wiesenstra\xDF"
-                                                                                  "e"};
-const char *const kCities[] = {"Berlin", "Hamburg",
+                                "Fr\xFChlingsweg",
+                                "Rosenweg",
+                                "K\xF6nigsallee",
+                                "Wiesenstra\xDF"
+                                "e"};
+const char *const kCities[] = {"Berlin",
+                               "Hamburg",
                                "M\xFCnchen",
                                "K\xF6ln",
-                               "Frankfurt am Main", "Stuttgart",
+                               "Frankfurt am Main",
+                               "Stuttgart",
                                "D\xFCsseldorf",
-                               "Leipzig", "Dortmund", "Essen", "Bremen", "Dresden", "Hannover",
+                               "Leipzig",
+                               "Dortmund",
+                               "Essen",
+                               "Bremen",
+                               "Dresden",
+                               "Hannover",
                                "N\xFCrnberg",
-                               "Duisburg", "Bochum", "Wuppertal", "Bielefeld", "Bonn",
+                               "Duisburg",
+                               "Bochum",
+                               "Wuppertal",
+                               "Bielefeld",
+                               "Bonn",
                                "M\xFCnster",
                                "L\xFC"
                                "beck",
@@ -85,45 +184,111 @@ const char *const kCities[] = {"Berlin", "Hamburg",
                                "cken",
                                "T\xFC"
                                "bingen"};
-const char *const kStates[] = {"Bayern", "Baden-W\xFCrttemberg", "Berlin", "Brandenburg", "Bremen", "Hamburg",
-                               "Hessen", "Niedersachsen", "Nordrhein-Westfalen", "Rheinland-Pfalz", "Saarland",
-                               "Sachsen", "Sachsen-Anhalt", "Schleswig-Holstein",
+const char *const kStates[] = {"Bayern",
+                               "Baden-W\xFCrttemberg",
+                               "Berlin",
+                               "Brandenburg",
+                               "Bremen",
+                               "Hamburg",
+                               "Hessen",
+                               "Niedersachsen",
+                               "Nordrhein-Westfalen",
+                               "Rheinland-Pfalz",
+                               "Saarland",
+                               "Sachsen",
+                               "Sachsen-Anhalt",
+                               "Schleswig-Holstein",
                                "Th\xFCringen"};
 const char *const kCountries[] = {"Deutschland", "\xD6sterreich", "Schweiz", "Niederlande", "Frankreich"};
-const char *const kCompanies[] = {"M\xFCller & S\xF6hne GmbH", "Schmidt Bau AG", "B\xE4"
-                                                                              "ckerei Becker",
-                                  "Autohaus K\xF6nig", "Weber Elektro KG", "Gr\xFCne Wiese e.V.",
-                                  "Stadtwerke", "Kr\xE4uterhof Sommer", "Meier Logistik GmbH", ""};
-const char *const kDepartments[] = {"Einkauf", "Verkauf", "Buchhaltung", "Personal", "Technik", "Vertrieb",
+const char *const kCompanies[] = {"M\xFCller & S\xF6hne GmbH",
+                                  "Schmidt Bau AG",
+                                  "B\xE4"
+                                  "ckerei Becker",
+                                  "Autohaus K\xF6nig",
+                                  "Weber Elektro KG",
+                                  "Gr\xFCne Wiese e.V.",
+                                  "Stadtwerke",
+                                  "Kr\xE4uterhof Sommer",
+                                  "Meier Logistik GmbH",
+                                  ""};
+const char *const kDepartments[] = {"Einkauf",
+                                    "Verkauf",
+                                    "Buchhaltung",
+                                    "Personal",
+                                    "Technik",
+                                    "Vertrieb",
                                     "Gesch\xE4"
                                     "ftsf\xFChrung",
                                     ""};
-const char *const kPositions[] = {"Sachbearbeiter", "Abteilungsleiterin", "Gesch\xE4"
-                                                                          "ftsf\xFChrer",
-                                  "Azubi", "Meister", "Referentin", ""};
+const char *const kPositions[] = {"Sachbearbeiter",
+                                  "Abteilungsleiterin",
+                                  "Gesch\xE4"
+                                  "ftsf\xFChrer",
+                                  "Azubi",
+                                  "Meister",
+                                  "Referentin",
+                                  ""};
 const char *const kSalutations[] = {"Herr", "Frau", "Firma", ""};
 const char *const kTitles[] = {"", "", "", "Dr.", "Prof.", "Dipl.-Ing."};
 const char *const kCategories[] = {"Kunde", "Lieferant", "Freund", "Familie", "Verein", "Kollege", "Arzt"};
-const char *const kKeywords[] = {"Weihnachtskarte", "Geburtstag", "R\xFC"
-                                                                   "ckruf",
-                                 "Angebot", "Rechnung offen", "Stammkunde", "Neukunde", ""};
-const char *const kWords[] = {"bitte", "zur\xFC"
-                                       "ckrufen",
-                              "wegen", "Termin", "im", "M\xE4rz", "Angebot", "f\xFCr", "die", "neue", "K\xFC"
-                                                                                                     "che",
-                              "hat", "sich", "gemeldet", "Stra\xDF"
-                                                           "enfest",
+const char *const kKeywords[] = {"Weihnachtskarte",
+                                 "Geburtstag",
+                                 "R\xFC"
+                                 "ckruf",
+                                 "Angebot",
+                                 "Rechnung offen",
+                                 "Stammkunde",
+                                 "Neukunde",
+                                 ""};
+const char *const kWords[] = {"bitte",
+                              "zur\xFC"
+                              "ckrufen",
+                              "wegen",
+                              "Termin",
+                              "im",
+                              "M\xE4rz",
+                              "Angebot",
+                              "f\xFCr",
+                              "die",
+                              "neue",
+                              "K\xFC"
+                              "che",
+                              "hat",
+                              "sich",
+                              "gemeldet",
+                              "Stra\xDF"
+                              "enfest",
                               "Gr\xF6\xDF"
                               "e",
-                              "an", "Familie", "Lieferung", "versp\xE4tet", "Rabatt", "vereinbart",
+                              "an",
+                              "Familie",
+                              "Lieferung",
+                              "versp\xE4tet",
+                              "Rabatt",
+                              "vereinbart",
                               "\xFC"
                               "ber",
-                              "Telefon", "erreichbar", "ab", "Uhr", "nicht", "vor", "Montag", "Geschenk",
-                              "gekauft", "\xC4nderung", "der", "Adresse", "beachten", "ohne", "Gew\xE4hr"};
+                              "Telefon",
+                              "erreichbar",
+                              "ab",
+                              "Uhr",
+                              "nicht",
+                              "vor",
+                              "Montag",
+                              "Geschenk",
+                              "gekauft",
+                              "\xC4nderung",
+                              "der",
+                              "Adresse",
+                              "beachten",
+                              "ohne",
+                              "Gew\xE4hr"};
 
 } // namespace
 
-DataGenerator::DataGenerator(uint64_t seed) : m_state(seed ? seed : 1) {}
+DataGenerator::DataGenerator(uint64_t seed)
+    : m_state(seed ? seed : 1)
+{}
 
 uint64_t DataGenerator::next()
 {
@@ -137,19 +302,40 @@ uint64_t DataGenerator::next()
 std::vector<GeneratedField> DataGenerator::Fields()
 {
     return {
-            {"&Name", 0, 0},           {"&Vorname", 0, 0},         {"Stra\xDF"
-                                                                    "e",
-                                                                    0, 0},
-            {"PLZ", 0, 0},             {"&Ort", 0, 0},             {"Land", 0, 0},
-            {"Telefon", 0, 0},         {"Telefax", 0, 0},          {"E-Mail", 0, 0},
-            {"Firma", 0, 0},           {"Abteilung", 0, 0},        {"Position", 0, 0},
-            {"Anrede", 0, 0},          {"Titel", 0, 0},            {"Kategorie", 0, 0},
-            {"Stichwort", 0, 0},       {"Bundesland", 0, 0},       {"Homepage", 0, 0},
-            {"Notizen", 0, 0},         {"Bemerkung", 0, 0},        {"Kundennummer", 1, 0},
-            {"Umsatz", 1, 2},          {"Rabatt", 1, 1},           {"Anzahl", 1, 0},
-            {"Gewicht", 1, 3},         {"Preis", 1, 2},            {"Geburtstag", 2, 2},
-            {"Erstkontakt", 2, 1},     {"Letzter Kontakt", 2, 2},  {"Angelegt", 2, 4},
-            {"Ge\xE4ndert", 2, 0},     {"F\xE4llig", 2, 5},
+            {"&Name", 0, 0},
+            {"&Vorname", 0, 0},
+            {"Stra\xDF"
+             "e",
+             0, 0},
+            {"PLZ", 0, 0},
+            {"&Ort", 0, 0},
+            {"Land", 0, 0},
+            {"Telefon", 0, 0},
+            {"Telefax", 0, 0},
+            {"E-Mail", 0, 0},
+            {"Firma", 0, 0},
+            {"Abteilung", 0, 0},
+            {"Position", 0, 0},
+            {"Anrede", 0, 0},
+            {"Titel", 0, 0},
+            {"Kategorie", 0, 0},
+            {"Stichwort", 0, 0},
+            {"Bundesland", 0, 0},
+            {"Homepage", 0, 0},
+            {"Notizen", 0, 0},
+            {"Bemerkung", 0, 0},
+            {"Kundennummer", 1, 0},
+            {"Umsatz", 1, 2},
+            {"Rabatt", 1, 1},
+            {"Anzahl", 1, 0},
+            {"Gewicht", 1, 3},
+            {"Preis", 1, 2},
+            {"Geburtstag", 2, 2},
+            {"Erstkontakt", 2, 1},
+            {"Letzter Kontakt", 2, 2},
+            {"Angelegt", 2, 4},
+            {"Ge\xE4ndert", 2, 0},
+            {"F\xE4llig", 2, 5},
     };
 }
 

@@ -40,8 +40,14 @@ void CharToOemInPlace(AnsiString &text);
 // change (sharp s and micro sign stay).
 const std::array<unsigned char, 256> &UpperCaseMap();
 const std::array<unsigned char, 256> &LowerCaseMap();
-inline unsigned char CharUpperA(unsigned char c) { return UpperCaseMap()[c]; }
-inline unsigned char CharLowerA(unsigned char c) { return LowerCaseMap()[c]; }
+inline unsigned char CharUpperA(unsigned char c)
+{
+    return UpperCaseMap()[c];
+}
+inline unsigned char CharLowerA(unsigned char c)
+{
+    return LowerCaseMap()[c];
+}
 void CharUpperA(AnsiString &text);
 void CharLowerA(AnsiString &text);
 AnsiString ToUpperA(AnsiView text);

@@ -27,7 +27,9 @@ bool samePath(const QString &a, const QString &b)
 
 } // namespace
 
-FileLock::FileLock(FileLock &&other) noexcept : m_fd(other.m_fd), m_path(std::move(other.m_path))
+FileLock::FileLock(FileLock &&other) noexcept
+    : m_fd(other.m_fd)
+    , m_path(std::move(other.m_path))
 {
     other.m_fd = -1;
     other.m_path.clear();

@@ -58,9 +58,18 @@ constexpr COLORREF RGB(int r, int g, int b)
 {
     return COLORREF(r & 0xFF) | (COLORREF(g & 0xFF) << 8) | (COLORREF(b & 0xFF) << 16);
 }
-constexpr int GetRValue(COLORREF c) { return int(c & 0xFF); }
-constexpr int GetGValue(COLORREF c) { return int((c >> 8) & 0xFF); }
-constexpr int GetBValue(COLORREF c) { return int((c >> 16) & 0xFF); }
+constexpr int GetRValue(COLORREF c)
+{
+    return int(c & 0xFF);
+}
+constexpr int GetGValue(COLORREF c)
+{
+    return int((c >> 8) & 0xFF);
+}
+constexpr int GetBValue(COLORREF c)
+{
+    return int((c >> 16) & 0xFF);
+}
 
 // Where no main frame keeps them (orvel-cli, tests), new form objects take
 // these line and fill colours.

@@ -104,8 +104,8 @@ LOGFONT ReadFont(const QString &section)
     font.lfItalic = uint8_t(Registry::GetProfileInt(section, QStringLiteral("Italic"), 0));
     font.lfUnderline = uint8_t(Registry::GetProfileInt(section, QStringLiteral("Underline"), 0));
     font.lfPitchAndFamily = uint8_t(Registry::GetProfileInt(section, QStringLiteral("PitchAndFamily"), 0));
-    font.setFaceName(QStringToAnsi(Registry::GetProfileString(section, QStringLiteral("FaceName"),
-                                                              QStringLiteral("System"))));
+    font.setFaceName(
+            QStringToAnsi(Registry::GetProfileString(section, QStringLiteral("FaceName"), QStringLiteral("System"))));
     return font;
 }
 

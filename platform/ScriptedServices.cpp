@@ -9,7 +9,9 @@ namespace orvel {
 class ScriptedProgress : public ProgressBox
 {
 public:
-    explicit ScriptedProgress(ScriptedServices &owner) : m_owner(owner) {}
+    explicit ScriptedProgress(ScriptedServices &owner)
+        : m_owner(owner)
+    {}
     ~ScriptedProgress() override { m_owner.m_progress.push_back({ScriptedServices::ProgressEvent::End}); }
     void setCaption(int captionId) override
     {

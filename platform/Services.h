@@ -95,7 +95,9 @@ public:
 class ScopedServices
 {
 public:
-    explicit ScopedServices(Services *s) : m_previous(installServices(s)) {}
+    explicit ScopedServices(Services *s)
+        : m_previous(installServices(s))
+    {}
     ~ScopedServices() { installServices(m_previous); }
     ScopedServices(const ScopedServices &) = delete;
     ScopedServices &operator=(const ScopedServices &) = delete;

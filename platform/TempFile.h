@@ -24,9 +24,13 @@ class TempFile
 {
 public:
     TempFile() = default;
-    explicit TempFile(QString path) : m_path(std::move(path)) {}
+    explicit TempFile(QString path)
+        : m_path(std::move(path))
+    {}
     ~TempFile() { reset(); }
-    TempFile(TempFile &&other) noexcept : m_path(other.release()) {}
+    TempFile(TempFile &&other) noexcept
+        : m_path(other.release())
+    {}
     TempFile &operator=(TempFile &&other) noexcept;
     TempFile(const TempFile &) = delete;
     TempFile &operator=(const TempFile &) = delete;

@@ -19,9 +19,21 @@ constexpr int kFieldTypeCount = 7;
 // The user-interface name of type c is string 400 + c.
 constexpr int kFieldTypeNameBase = 400;
 
-constexpr bool IsValidFieldType(int type) { return type >= FT_TEXT && type <= FT_LINK; }
-constexpr bool IsDataType(int type) { return type >= FT_TEXT && type <= FT_DATE; }
-constexpr bool IsMediaType(int type) { return type >= FT_PICTURE && type <= FT_LINK; }
-constexpr int FieldTypeNameId(int type) { return kFieldTypeNameBase + type; }
+constexpr bool IsValidFieldType(int type)
+{
+    return type >= FT_TEXT && type <= FT_LINK;
+}
+constexpr bool IsDataType(int type)
+{
+    return type >= FT_TEXT && type <= FT_DATE;
+}
+constexpr bool IsMediaType(int type)
+{
+    return type >= FT_PICTURE && type <= FT_LINK;
+}
+constexpr int FieldTypeNameId(int type)
+{
+    return kFieldTypeNameBase + type;
+}
 
 } // namespace orvel

@@ -11,7 +11,8 @@
 TEST(QtTranslations, QtsOwnButtonsSpeakGerman)
 {
     ASSERT_TRUE(orvel::InstallQtGermanTranslations(*qApp));
-    QDialogButtonBox box(QDialogButtonBox::Ok | QDialogButtonBox::Cancel | QDialogButtonBox::Yes | QDialogButtonBox::No);
+    QDialogButtonBox box(QDialogButtonBox::Ok | QDialogButtonBox::Cancel | QDialogButtonBox::Yes
+                         | QDialogButtonBox::No);
     const auto label = [&box](QDialogButtonBox::StandardButton which) {
         return box.button(which)->text().remove(u'&');
     };

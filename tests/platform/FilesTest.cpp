@@ -110,7 +110,8 @@ TEST(FileLock, IsAnOpenFileDescriptionLockThatOtherProcessesSee)
 
     // The kernel's lock table names the lock's kind and the file's inode:
     // a lock there is seen by every process that asks.
-    struct stat info {};
+    struct stat info
+    {};
     ASSERT_EQ(::stat(QFile::encodeName(path).constData(), &info), 0);
     QFile locks(QStringLiteral("/proc/locks"));
     ASSERT_TRUE(locks.open(QIODevice::ReadOnly));

@@ -39,7 +39,8 @@ TEST(Settings, MissingAndMalformedValuesGiveTheDefault)
     for (const QVariant &bad : {QVariant(QStringLiteral("abc")), QVariant(QStringLiteral("12x")),
                                 QVariant(QStringLiteral("99999999999")), QVariant(QString())}) {
         Registry::WriteProfileString(section, QStringLiteral("Data Delimiter"), bad.toString());
-        EXPECT_EQ(Registry::GetProfileInt(section, QStringLiteral("Data Delimiter"), 34), 34) << bad.toString().toStdString();
+        EXPECT_EQ(Registry::GetProfileInt(section, QStringLiteral("Data Delimiter"), 34), 34)
+                << bad.toString().toStdString();
     }
     writeRaw(section, QStringLiteral("CharSet"), QStringLiteral(" 1 "));
     EXPECT_EQ(Registry::GetProfileInt(section, QStringLiteral("CharSet"), 0), 1);
@@ -47,7 +48,8 @@ TEST(Settings, MissingAndMalformedValuesGiveTheDefault)
     EXPECT_EQ(Registry::GetProfileInt(section, QStringLiteral("CharSet"), 0), -3);
 
     Registry::WriteProfileString(QStringLiteral("Settings"), QStringLiteral("DialPrefix"), QStringLiteral("0,"));
-    EXPECT_EQ(Registry::GetProfileString(QStringLiteral("Settings"), QStringLiteral("DialPrefix")), QStringLiteral("0,"));
+    EXPECT_EQ(Registry::GetProfileString(QStringLiteral("Settings"), QStringLiteral("DialPrefix")),
+              QStringLiteral("0,"));
     EXPECT_EQ(Registry::GetProfileString(QStringLiteral("Settings"), QStringLiteral("Nothing"), QStringLiteral("x")),
               QStringLiteral("x"));
 }
