@@ -5,187 +5,39 @@
 namespace orvel::bench {
 namespace {
 
-// Texts are Windows-1252: \xE4 ä, \xF6 ö, \xFC ü, \xC4 Ä, \xD6 Ö, \xDC Ü, \xDF ß.
-const char *const kSurnames[] = {"M\xFC"
-                                 "ller",
-                                 "Schmidt",
-                                 "Schneider",
-                                 "Fischer",
-                                 "Weber",
-                                 "Meyer",
-                                 "Wagner",
-                                 "Becker",
-                                 "Schulz",
-                                 "Hoffmann",
-                                 "Sch\xE4"
-                                 "fer",
-                                 "Koch",
-                                 "Bauer",
-                                 "Richter",
-                                 "Klein",
-                                 "Wolf",
-                                 "Schr\xF6"
-                                 "der",
-                                 "Neumann",
-                                 "Schwarz",
-                                 "Zimmermann",
-                                 "Braun",
-                                 "Kr\xFC"
-                                 "ger",
-                                 "Hofmann",
-                                 "Hartmann",
-                                 "Lange",
-                                 "Schmitt",
-                                 "Werner",
-                                 "Schmitz",
-                                 "Krause",
-                                 "Meier",
-                                 "Lehmann",
-                                 "Schmid",
-                                 "Schulze",
-                                 "Maier",
-                                 "K\xF6hler",
-                                 "Herrmann",
-                                 "K\xF6nig",
-                                 "Walter",
-                                 "Mayer",
-                                 "Huber",
-                                 "Kaiser",
-                                 "Fuchs",
-                                 "Peters",
-                                 "Lang",
-                                 "Scholz",
-                                 "M\xF6ller",
-                                 "Wei\xDF",
-                                 "Jung",
-                                 "Hahn",
-                                 "Schubert",
-                                 "Vogel",
-                                 "Friedrich",
-                                 "Keller",
-                                 "G\xFCnther",
-                                 "Frank",
-                                 "Berger",
-                                 "Winkler",
-                                 "Roth",
-                                 "Beck",
-                                 "Lorenz",
-                                 "Baumann",
-                                 "Franke",
-                                 "Albrecht",
-                                 "Schuster",
-                                 "Simon",
-                                 "Ludwig",
-                                 "B\xF6hm",
-                                 "Winter",
-                                 "Kraus",
-                                 "Martin",
-                                 "Schumacher",
-                                 "Kr\xE4mer",
-                                 "Vogt",
-                                 "Stein",
-                                 "J\xE4ger",
-                                 "Otto",
-                                 "Sommer",
-                                 "Gro\xDF",
-                                 "Seidel",
-                                 "Heinrich",
-                                 "Brandt",
-                                 "Haas",
-                                 "Schreiber",
-                                 "Graf",
-                                 "Schulte",
-                                 "Dietrich",
-                                 "Ziegler",
-                                 "Kuhn",
-                                 "K\xFChn",
-                                 "Pohl",
-                                 "Engel",
-                                 "Horn",
-                                 "Busch",
-                                 "Bergmann",
-                                 "Thomas",
-                                 "Voigt",
-                                 "Sauer",
-                                 "Arnold",
-                                 "Wolff",
-                                 "Pfeiffer",
-                                 "\xD6zdemir",
-                                 "\xC4rmel",
-                                 "\xDC"
-                                 "bel"};
+// Texts are Windows-1252: \344 ä, \366 ö, \374 ü, \304 Ä, \326 Ö, \334 Ü, \337 ß.
+const char *const kSurnames[] = {
+        "M\374ller",   "Schmidt",  "Schneider",  "Fischer",    "Weber",      "Meyer",      "Wagner",     "Becker",
+        "Schulz",      "Hoffmann", "Sch\344fer", "Koch",       "Bauer",      "Richter",    "Klein",      "Wolf",
+        "Schr\366der", "Neumann",  "Schwarz",    "Zimmermann", "Braun",      "Kr\374ger",  "Hofmann",    "Hartmann",
+        "Lange",       "Schmitt",  "Werner",     "Schmitz",    "Krause",     "Meier",      "Lehmann",    "Schmid",
+        "Schulze",     "Maier",    "K\366hler",  "Herrmann",   "K\366nig",   "Walter",     "Mayer",      "Huber",
+        "Kaiser",      "Fuchs",    "Peters",     "Lang",       "Scholz",     "M\366ller",  "Wei\337",    "Jung",
+        "Hahn",        "Schubert", "Vogel",      "Friedrich",  "Keller",     "G\374nther", "Frank",      "Berger",
+        "Winkler",     "Roth",     "Beck",       "Lorenz",     "Baumann",    "Franke",     "Albrecht",   "Schuster",
+        "Simon",       "Ludwig",   "B\366hm",    "Winter",     "Kraus",      "Martin",     "Schumacher", "Kr\344mer",
+        "Vogt",        "Stein",    "J\344ger",   "Otto",       "Sommer",     "Gro\337",    "Seidel",     "Heinrich",
+        "Brandt",      "Haas",     "Schreiber",  "Graf",       "Schulte",    "Dietrich",   "Ziegler",    "Kuhn",
+        "K\374hn",     "Pohl",     "Engel",      "Horn",       "Busch",      "Bergmann",   "Thomas",     "Voigt",
+        "Sauer",       "Arnold",   "Wolff",      "Pfeiffer",   "\326zdemir", "\304rmel",   "\334bel"};
 const char *const kFirstNames[] = {
-        "Anna",       "J\xFCrgen", "Maria",     "Thomas",    "Sabine",   "Michael",  "Petra",    "Andreas",
+        "Anna",       "J\374rgen", "Maria",     "Thomas",    "Sabine",   "Michael",  "Petra",    "Andreas",
         "Monika",     "Stefan",    "Ursula",    "Frank",     "Brigitte", "Klaus",    "Renate",   "Uwe",
-        "Karin",      "Dieter",    "Gabriele",  "Wolfgang",  "J\xF6rg",  "Bj\xF6rn", "S\xF6ren", "G\xFCl",
-        "Hans-Peter", "K\xE4the",  "G\xFCnter", "B\xE4rbel", "Lukas",    "Lea",      "Jonas",    "Sophie"};
-const char *const kStreets[] = {"Hauptstra\xDF"
-                                "e",
-                                "Schulstra\xDF"
-                                "e",
-                                "Gartenstra\xDF"
-                                "e",
-                                "Bahnhofstra\xDF"
-                                "e",
-                                "Dorfstra\xDF"
-                                "e",
-                                "Bergstra\xDF"
-                                "e",
-                                "Birkenweg",
-                                "Lindenstra\xDF"
-                                "e",
-                                "Kirchstra\xDF"
-                                "e",
-                                "Waldstra\xDF"
-                                "e",
-                                "Ringstra\xDF"
-                                "e",
-                                "M\xFChlenweg",
-                                "Am Markt",
-                                "Goethestra\xDF"
-                                "e",
-                                "Schillerstra\xDF"
-                                "e",
-                                "Br\xFC"
-                                "ckenstra\xDF"
-                                "e",
-                                "Fr\xFChlingsweg",
-                                "Rosenweg",
-                                "K\xF6nigsallee",
-                                "Wiesenstra\xDF"
-                                "e"};
-const char *const kCities[] = {"Berlin",
-                               "Hamburg",
-                               "M\xFCnchen",
-                               "K\xF6ln",
-                               "Frankfurt am Main",
-                               "Stuttgart",
-                               "D\xFCsseldorf",
-                               "Leipzig",
-                               "Dortmund",
-                               "Essen",
-                               "Bremen",
-                               "Dresden",
-                               "Hannover",
-                               "N\xFCrnberg",
-                               "Duisburg",
-                               "Bochum",
-                               "Wuppertal",
-                               "Bielefeld",
-                               "Bonn",
-                               "M\xFCnster",
-                               "L\xFC"
-                               "beck",
-                               "G\xF6ttingen",
-                               "W\xFCrzburg",
-                               "Osnabr\xFC"
-                               "ck",
-                               "Saarbr\xFC"
-                               "cken",
-                               "T\xFC"
-                               "bingen"};
+        "Karin",      "Dieter",    "Gabriele",  "Wolfgang",  "J\366rg",  "Bj\366rn", "S\366ren", "G\374l",
+        "Hans-Peter", "K\344the",  "G\374nter", "B\344rbel", "Lukas",    "Lea",      "Jonas",    "Sophie"};
+const char *const kStreets[] = {"Hauptstra\337e",  "Schulstra\337e",  "Gartenstra\337e",   "Bahnhofstra\337e",
+                                "Dorfstra\337e",   "Bergstra\337e",   "Birkenweg",         "Lindenstra\337e",
+                                "Kirchstra\337e",  "Waldstra\337e",   "Ringstra\337e",     "M\374hlenweg",
+                                "Am Markt",        "Goethestra\337e", "Schillerstra\337e", "Br\374ckenstra\337e",
+                                "Fr\374hlingsweg", "Rosenweg",        "K\366nigsallee",    "Wiesenstra\337e"};
+const char *const kCities[] = {"Berlin",     "Hamburg",       "M\374nchen",  "K\366ln",      "Frankfurt am Main",
+                               "Stuttgart",  "D\374sseldorf", "Leipzig",     "Dortmund",     "Essen",
+                               "Bremen",     "Dresden",       "Hannover",    "N\374rnberg",  "Duisburg",
+                               "Bochum",     "Wuppertal",     "Bielefeld",   "Bonn",         "M\374nster",
+                               "L\374beck",  "G\366ttingen",  "W\374rzburg", "Osnabr\374ck", "Saarbr\374cken",
+                               "T\374bingen"};
 const char *const kStates[] = {"Bayern",
-                               "Baden-W\xFCrttemberg",
+                               "Baden-W\374rttemberg",
                                "Berlin",
                                "Brandenburg",
                                "Bremen",
@@ -198,76 +50,50 @@ const char *const kStates[] = {"Bayern",
                                "Sachsen",
                                "Sachsen-Anhalt",
                                "Schleswig-Holstein",
-                               "Th\xFCringen"};
-const char *const kCountries[] = {"Deutschland", "\xD6sterreich", "Schweiz", "Niederlande", "Frankreich"};
-const char *const kCompanies[] = {"M\xFCller & S\xF6hne GmbH",
+                               "Th\374ringen"};
+const char *const kCountries[] = {"Deutschland", "\326sterreich", "Schweiz", "Niederlande", "Frankreich"};
+const char *const kCompanies[] = {"M\374ller & S\366hne GmbH",
                                   "Schmidt Bau AG",
-                                  "B\xE4"
-                                  "ckerei Becker",
-                                  "Autohaus K\xF6nig",
+                                  "B\344ckerei Becker",
+                                  "Autohaus K\366nig",
                                   "Weber Elektro KG",
-                                  "Gr\xFCne Wiese e.V.",
+                                  "Gr\374ne Wiese e.V.",
                                   "Stadtwerke",
-                                  "Kr\xE4uterhof Sommer",
+                                  "Kr\344uterhof Sommer",
                                   "Meier Logistik GmbH",
                                   ""};
-const char *const kDepartments[] = {"Einkauf",
-                                    "Verkauf",
-                                    "Buchhaltung",
-                                    "Personal",
-                                    "Technik",
-                                    "Vertrieb",
-                                    "Gesch\xE4"
-                                    "ftsf\xFChrung",
-                                    ""};
-const char *const kPositions[] = {"Sachbearbeiter",
-                                  "Abteilungsleiterin",
-                                  "Gesch\xE4"
-                                  "ftsf\xFChrer",
-                                  "Azubi",
-                                  "Meister",
-                                  "Referentin",
-                                  ""};
+const char *const kDepartments[] = {
+        "Einkauf", "Verkauf", "Buchhaltung", "Personal", "Technik", "Vertrieb", "Gesch\344ftsf\374hrung", ""};
+const char *const kPositions[] = {
+        "Sachbearbeiter", "Abteilungsleiterin", "Gesch\344ftsf\374hrer", "Azubi", "Meister", "Referentin", ""};
 const char *const kSalutations[] = {"Herr", "Frau", "Firma", ""};
 const char *const kTitles[] = {"", "", "", "Dr.", "Prof.", "Dipl.-Ing."};
 const char *const kCategories[] = {"Kunde", "Lieferant", "Freund", "Familie", "Verein", "Kollege", "Arzt"};
-const char *const kKeywords[] = {"Weihnachtskarte",
-                                 "Geburtstag",
-                                 "R\xFC"
-                                 "ckruf",
-                                 "Angebot",
-                                 "Rechnung offen",
-                                 "Stammkunde",
-                                 "Neukunde",
-                                 ""};
+const char *const kKeywords[] = {"Weihnachtskarte", "Geburtstag", "R\374ckruf", "Angebot",
+                                 "Rechnung offen",  "Stammkunde", "Neukunde",   ""};
 const char *const kWords[] = {"bitte",
-                              "zur\xFC"
-                              "ckrufen",
+                              "zur\374ckrufen",
                               "wegen",
                               "Termin",
                               "im",
-                              "M\xE4rz",
+                              "M\344rz",
                               "Angebot",
-                              "f\xFCr",
+                              "f\374r",
                               "die",
                               "neue",
-                              "K\xFC"
-                              "che",
+                              "K\374che",
                               "hat",
                               "sich",
                               "gemeldet",
-                              "Stra\xDF"
-                              "enfest",
-                              "Gr\xF6\xDF"
-                              "e",
+                              "Stra\337enfest",
+                              "Gr\366\337e",
                               "an",
                               "Familie",
                               "Lieferung",
-                              "versp\xE4tet",
+                              "versp\344tet",
                               "Rabatt",
                               "vereinbart",
-                              "\xFC"
-                              "ber",
+                              "\374ber",
                               "Telefon",
                               "erreichbar",
                               "ab",
@@ -277,12 +103,12 @@ const char *const kWords[] = {"bitte",
                               "Montag",
                               "Geschenk",
                               "gekauft",
-                              "\xC4nderung",
+                              "\304nderung",
                               "der",
                               "Adresse",
                               "beachten",
                               "ohne",
-                              "Gew\xE4hr"};
+                              "Gew\344hr"};
 
 } // namespace
 
@@ -304,9 +130,7 @@ std::vector<GeneratedField> DataGenerator::Fields()
     return {
             {"&Name", 0, 0},
             {"&Vorname", 0, 0},
-            {"Stra\xDF"
-             "e",
-             0, 0},
+            {"Stra\337e", 0, 0},
             {"PLZ", 0, 0},
             {"&Ort", 0, 0},
             {"Land", 0, 0},
@@ -334,8 +158,8 @@ std::vector<GeneratedField> DataGenerator::Fields()
             {"Erstkontakt", 2, 1},
             {"Letzter Kontakt", 2, 2},
             {"Angelegt", 2, 4},
-            {"Ge\xE4ndert", 2, 0},
-            {"F\xE4llig", 2, 5},
+            {"Ge\344ndert", 2, 0},
+            {"F\344llig", 2, 5},
     };
 }
 
