@@ -26,6 +26,11 @@ QString RuntimeDir()
     return processDir().path() + "/runtime";
 }
 
+QString TempDir()
+{
+    return processDir().path() + "/tmp";
+}
+
 QString FixturesDir()
 {
     return qEnvironmentVariable("ORVEL_TEST_FIXTURES");

@@ -9,6 +9,9 @@ namespace orvel::test {
 // the source tree.
 QString ConfigDir();
 QString RuntimeDir();
+// The temporary folder of this test process (TMPDIR), so that tests which
+// look at what lands there see only their own files.
+QString TempDir();
 QString FixturesDir();
 QString SourceDir();
 

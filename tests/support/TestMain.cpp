@@ -20,9 +20,11 @@ int main(int argc, char **argv)
 {
     QDir().mkpath(orvel::test::ConfigDir());
     QDir().mkpath(orvel::test::RuntimeDir());
+    QDir().mkpath(orvel::test::TempDir());
     QFile::setPermissions(orvel::test::RuntimeDir(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     qputenv("XDG_CONFIG_HOME", orvel::test::ConfigDir().toLocal8Bit());
     qputenv("XDG_RUNTIME_DIR", orvel::test::RuntimeDir().toLocal8Bit());
+    qputenv("TMPDIR", orvel::test::TempDir().toLocal8Bit());
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     if (qEnvironmentVariableIsEmpty("ORVEL_LOCALE"))
