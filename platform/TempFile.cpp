@@ -1,6 +1,7 @@
 #include "platform/TempFile.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QFile>
 #include <QRandomGenerator>
 
@@ -12,7 +13,11 @@ namespace orvel {
 
 QString TempFolder()
 {
-    return QDir::tempPath();
+    // A TMPDIR that names no folder must not send temporary files to "/".
+    const QString path = QDir::tempPath();
+    if (path.isEmpty() || !QFileInfo(path).isDir())
+        return QStringLiteral("/tmp");
+    return path;
 }
 
 QString MakeTempFileName(const QString &extension, const QString &prefix)

@@ -1,0 +1,158 @@
+#include "form/DrawPicture.h"
+
+#include "form/FormObjects.h"
+#include "platform/Codepage.h"
+#include "platform/Services.h"
+#include "table/PathHelpers.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+namespace orvel {
+
+ORVEL_IMPLEMENT_SERIAL(CDrawPicture, CDrawObj, 0);
+
+namespace {
+
+constexpr int kFailedToLoad = 61700;
+constexpr int kFailedToSave = 61701;
+
+const FormFileContext *fileContext(const CArchive &ar)
+{
+    const auto *form = ar.GetDocument<CFormObjects>();
+    return form != nullptr ? form->GetFileContext() : nullptr;
+}
+
+// The folder paths are relative to, or empty when the archive belongs to no
+// database file (paths are then kept as they are).
+AnsiString databaseFolder(const FormFileContext *context)
+{
+    if (context == nullptr || context->databasePath.isEmpty())
+        return AnsiString();
+    return QStringToAnsi(QFileInfo(context->databasePath).absolutePath());
+}
+
+// The private copy keeps the picture's extension, so that decoders that go
+// by the name still recognise formats without a signature.
+QString copyExtension(const AnsiString &path)
+{
+    const QString suffix = QFileInfo(AnsiToQString(path)).suffix();
+    if (suffix.isEmpty() || suffix.size() > 4)
+        return QStringLiteral("TMP");
+    for (const QChar c : suffix) {
+        if (c.unicode() > 0x7F || !c.isLetterOrNumber())
+            return QStringLiteral("TMP");
+    }
+    return suffix;
+}
+
+} // namespace
+
+CDrawPicture::CDrawPicture() = default;
+
+CDrawPicture::CDrawPicture(const RECT &position_, const DrawColors &colors)
+    : CDrawObj(position_, colors)
+{}
+
+// The private copy goes with the object (TempFile removes it).
+CDrawPicture::~CDrawPicture() = default;
+
+QString CDrawPicture::GetPictureFile() const
+{
+    if (embedded != 0 && !tempPath.isNull())
+        return tempPath.path();
+    return AnsiToQString(path);
+}
+
+void CDrawPicture::Serialize(CArchive &ar)
+{
+    CDrawObj::Serialize(ar);
+    if (ar.IsStoring())
+        storePicture(ar);
+    else
+        loadPicture(ar);
+}
+
+void CDrawPicture::storePicture(CArchive &ar)
+{
+    const FormFileContext *context = fileContext(ar);
+    if (context != nullptr)
+        relativePath = context->relativePaths ? 1 : 0;
+    ar.WriteU32(embedded);
+    ar.WriteU32(relativePath);
+    const AnsiString folder = databaseFolder(context);
+    if (relativePath != 0 && !path.empty() && !folder.empty())
+        ar.WriteString(MakeRelativePath(path, folder));
+    else
+        ar.WriteString(path);
+    if (embedded == 0)
+        return;
+
+    // An embedded picture without a private copy has no bytes to give.
+    if (tempPath.isNull()) {
+        ar.WriteU32(0);
+        return;
+    }
+    QFile source(tempPath.path());
+    if (!source.open(QIODevice::ReadOnly) || uint64_t(source.size()) > 0xFFFFFFFFu) {
+        ar.WriteU32(0);
+        MessageBoxById(kFailedToSave);
+        return;
+    }
+    const auto size = uint64_t(source.size());
+    ar.WriteU32(uint32_t(size));
+    // A copy that breaks off is filled up to the announced length, so the
+    // rest of the form stays readable.
+    if (!ar.WriteBytesFrom(source, size))
+        MessageBoxById(kFailedToSave);
+}
+
+void CDrawPicture::loadPicture(CArchive &ar)
+{
+    const FormFileContext *context = fileContext(ar);
+    embedded = ar.ReadU32();
+    relativePath = ar.ReadU32();
+    if (context != nullptr)
+        relativePath = context->relativePaths ? 1 : 0;
+    path = ar.ReadString();
+    // A relative path is always taken relative to the database's folder,
+    // whatever the option says now: the file may have been written with the
+    // option on, and nothing else could make sense of a relative path.
+    const AnsiString folder = databaseFolder(context);
+    if (!path.empty() && !folder.empty())
+        path = MakeAbsolutePath(path, folder);
+    loadFailed = false;
+
+    if (embedded == 0) {
+        viewer.SetFileName(path.empty() ? QString() : AnsiToQString(path));
+        return;
+    }
+
+    const uint32_t size = ar.ReadU32();
+    ar.EnsureAvailable(size, 1);
+    TempFile copy = TempFile::Create(copyExtension(path), QStringLiteral("tmp"));
+    bool copied = false;
+    if (!copy.isNull()) {
+        QFile target(copy.path());
+        if (target.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+            copied = ar.ReadBytesTo(target, size);
+            target.close();
+            copied = copied && target.error() == QFileDevice::NoError;
+        } else {
+            ar.ReadBytes(std::size_t(size));
+        }
+    } else {
+        ar.ReadBytes(std::size_t(size));
+    }
+    if (!copied) {
+        // The picture is lost for this session, the rest of the form is not.
+        MessageBoxById(kFailedToLoad);
+        loadFailed = true;
+        viewer.SetFileName(QString());
+        return;
+    }
+    tempPath = std::move(copy);
+    viewer.SetFileName(tempPath.path());
+}
+
+} // namespace orvel

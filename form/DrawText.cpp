@@ -1,0 +1,57 @@
+#include "form/DrawText.h"
+
+#include "resources/StringTable.h"
+
+namespace orvel {
+
+ORVEL_IMPLEMENT_SERIAL(CDrawText, CDrawObj, 0);
+
+namespace {
+
+constexpr int kDefaultTextId = 1028; // "Textobjekt"
+
+} // namespace
+
+CDrawText::CDrawText()
+    : CDrawText(RECT{})
+{}
+
+CDrawText::CDrawText(const RECT &position_, const DrawColors &colors)
+    : CDrawObj(position_, colors)
+    , text(LoadAnsiString(kDefaultTextId))
+    , font(StockFont(DEFAULT_GUI_FONT))
+    , textColor(colors.line)
+{}
+
+void CDrawText::Serialize(CArchive &ar)
+{
+    CDrawObj::Serialize(ar);
+    if (ar.IsStoring()) {
+        ar.WriteString(text);
+        const auto fontBytes = font.toBytes();
+        ar.WriteBytes(fontBytes.data(), fontBytes.size());
+        ar.WriteU16(reserved);
+        ar.WriteU32(textColor);
+        ar.WriteU16(drawFlags);
+        ar.WriteU16(alignment);
+        ar.WriteU16(wordWrap);
+    } else {
+        text = ar.ReadString();
+        uint8_t fontBytes[LOGFONT::kStoredSize];
+        ar.ReadBytes(fontBytes, sizeof fontBytes);
+        font = LOGFONT::fromBytes(fontBytes);
+        reserved = ar.ReadU16();
+        textColor = ar.ReadU32();
+        drawFlags = ar.ReadU16();
+        alignment = ar.ReadU16();
+        wordWrap = ar.ReadU16();
+    }
+}
+
+void CDrawText::SetLineColor(COLORREF color)
+{
+    textColor = color;
+    Changed();
+}
+
+} // namespace orvel

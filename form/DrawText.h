@@ -1,0 +1,33 @@
+#pragma once
+
+#include "form/DrawObj.h"
+
+namespace orvel {
+
+// A static text in its own font and colour.
+class CDrawText : public CDrawObj
+{
+    ORVEL_DECLARE_CLASS(CDrawText);
+
+public:
+    // For the archive: the defaults of a new text.
+    CDrawText();
+    explicit CDrawText(const RECT &position, const DrawColors &colors = {});
+
+    void Serialize(CArchive &ar) override;
+    // The line colour of a text is its text colour.
+    void SetLineColor(COLORREF color) override;
+
+    AnsiString text;
+    // lfEscapement and lfOrientation hold the angle in tenths of a degree.
+    LOGFONT font;
+    // Carried along and stored, never interpreted.
+    uint16_t reserved = 0;
+    COLORREF textColor = kDefaultLineColor;
+    // Text-drawing flags: alignment 0 left, 1 centred, 2 right, 0x10 word wrap.
+    uint16_t drawFlags = 0x10;
+    uint16_t alignment = 0;
+    uint16_t wordWrap = 1;
+};
+
+} // namespace orvel

@@ -1,0 +1,41 @@
+#include "form/EmbeddedItem.h"
+
+namespace orvel {
+
+ORVEL_IMPLEMENT_DYNAMIC(CEmbeddedItem, CObject);
+
+void CEmbeddedItem::Serialize(CArchive &ar)
+{
+    if (ar.IsStoring()) {
+        ar.WriteU16(kVersion);
+        ar.WriteString(fileName);
+        ar.WriteString(mimeType);
+        ar.WriteU16(linked ? 1 : 0);
+        if (linked) {
+            ar.WriteString(linkPath);
+        } else {
+            if (uint64_t(bytes.size()) > 0xFFFFFFFFu)
+                throw ArchiveException(ArchiveException::BadFormat, "embedded document larger than 4 GiB");
+            ar.WriteU32(uint32_t(bytes.size()));
+            ar.WriteBytes(bytes);
+        }
+    } else {
+        const uint16_t version = ar.ReadU16();
+        if (version != kVersion)
+            throw ArchiveException(ArchiveException::BadFormat,
+                                   "embedded document of version " + std::to_string(version));
+        fileName = ar.ReadString();
+        mimeType = ar.ReadString();
+        linked = ar.ReadU16() != 0;
+        if (linked) {
+            linkPath = ar.ReadString();
+            bytes.clear();
+        } else {
+            linkPath.clear();
+            // ReadBytes checks the count against the input before it copies.
+            bytes = ar.ReadBytes(std::size_t(ar.ReadU32()));
+        }
+    }
+}
+
+} // namespace orvel

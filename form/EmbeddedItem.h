@@ -1,0 +1,35 @@
+#pragma once
+
+#include "platform/Archive.h"
+
+#include <QByteArray>
+
+namespace orvel {
+
+// An embedded document, the program's OLE client item: a file's name, its
+// type and either its bytes (embedded) or the path of the file (linked).
+// CDrawItem and CDrawEditItem share these bytes:
+//   u16 version 1; string file name; string MIME type; u16 linked (1) or
+//   embedded (0); then a string with the path (linked) or u32 N and the N
+//   bytes (embedded).
+// The bytes are kept in memory: a loaded item's bytes never exceed what the
+// archive held.
+class CEmbeddedItem : public CObject
+{
+    ORVEL_DECLARE_CLASS(CEmbeddedItem);
+
+public:
+    static constexpr uint16_t kVersion = 1;
+
+    void Serialize(CArchive &ar) override;
+
+    AnsiString fileName;
+    AnsiString mimeType;
+    bool linked = false;
+    // The linked file; empty for an embedded document.
+    AnsiString linkPath;
+    // The embedded document's bytes; empty for a linked one.
+    QByteArray bytes;
+};
+
+} // namespace orvel
