@@ -144,6 +144,9 @@ void fillBuffer(std::uint16_t *data, int count, ValueAt valueAt)
 
 bool CDataRecord::storeAt(int column, AnsiView value)
 {
+    // The sort's keys of this field no longer hold for the record.
+    if (m_owned)
+        m_table->sortValueChanged(column);
     const bool whole = value.size() <= kMaxValueLength;
     if (!whole)
         value = value.substr(0, kMaxValueLength);

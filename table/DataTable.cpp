@@ -2,6 +2,7 @@
 
 #include "table/FieldName.h"
 #include "table/FieldType.h"
+#include "table/Sorter.h"
 
 #include <algorithm>
 
@@ -94,6 +95,7 @@ int CDataTable::InsertField(AnsiView name, int pos)
     field.name = limited(name, kMaxNameLength);
     m_fields.push_back(std::move(field));
     m_totalWidth += kNewFieldWidth;
+    invalidateSortKeys();
     for (auto &record : m_records)
         record->appendEmptyValue();
     m_modified = true;
@@ -107,6 +109,7 @@ bool CDataTable::DeleteField(int pos)
         return false;
     for (auto &record : m_records)
         record->removeValueAt(column);
+    invalidateSortKeys(); // the later columns move down
 
     const auto c = static_cast<std::size_t>(column);
     m_totalWidth -= m_fields[c].width;
@@ -164,6 +167,8 @@ bool CDataTable::SetFieldType(int type, int pos)
     Field *field = fieldAt(pos);
     if (!field || !IsValidFieldType(type))
         return false;
+    if (field->type != type && m_sortKeys)
+        m_sortKeys->InvalidateColumn(GetStorageColumn(pos));
     field->type = type;
     if (IsMediaType(type)) {
         m_totalWidth += kMediaFieldWidth - field->width;
@@ -268,6 +273,14 @@ void CDataTable::adopt(CDataRecord &record)
 {
     record.setOwner(this);
     record.resizeValues(GetFieldCount());
+    if (m_freeSlots.empty()) {
+        record.m_slot = m_slotCount++;
+    } else {
+        record.m_slot = m_freeSlots.back();
+        m_freeSlots.pop_back();
+    }
+    if (m_sortKeys)
+        m_sortKeys->RecordsAdded();
     m_totalHeight += record.GetRowHeight();
     if (record.IsMarked())
         ++m_markedCount;
@@ -297,6 +310,7 @@ bool CDataTable::RemoveRecord(int index)
     m_totalHeight -= record->GetRowHeight();
     if (record->IsMarked())
         --m_markedCount;
+    releaseSlot(*record);
     m_records.erase(m_records.begin() + index);
     return true;
 }
@@ -308,8 +322,10 @@ int CDataTable::RemoveMarkedRecords()
     const auto firstRemoved = std::stable_partition(m_records.begin(), m_records.end(),
                                                     [](const auto &record) { return !record->IsMarked(); });
     const auto removed = static_cast<int>(m_records.end() - firstRemoved);
-    for (auto it = firstRemoved; it != m_records.end(); ++it)
+    for (auto it = firstRemoved; it != m_records.end(); ++it) {
         m_totalHeight -= (*it)->GetRowHeight();
+        releaseSlot(**it);
+    }
     m_records.erase(firstRemoved, m_records.end());
     m_markedCount = 0;
     return removed;
@@ -320,6 +336,29 @@ void CDataTable::RemoveAllRecords()
     m_records.clear();
     m_markedCount = 0;
     m_totalHeight = 0;
+    m_freeSlots = {};
+    m_slotCount = 0;
+    invalidateSortKeys();
+}
+
+void CDataTable::releaseSlot(const CDataRecord &record)
+{
+    // Reserved up front, so that removing never has to allocate.
+    if (m_freeSlots.capacity() < kMaxRecords)
+        m_freeSlots.reserve(kMaxRecords);
+    m_freeSlots.push_back(record.m_slot);
+}
+
+void CDataTable::sortValueChanged(int column)
+{
+    if (m_sortKeys)
+        m_sortKeys->InvalidateColumn(column);
+}
+
+void CDataTable::invalidateSortKeys()
+{
+    if (m_sortKeys)
+        m_sortKeys->InvalidateAll();
 }
 
 void CDataTable::MarkAllRecords()

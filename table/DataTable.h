@@ -11,6 +11,9 @@
 
 namespace orvel {
 
+struct SortKeys;
+class SortKeyStore;
+
 // The one table of a database: up to 32 fields and up to 30000 records.
 //
 // Fields are created in storage columns 0, 1, 2, ... and shown in display
@@ -134,6 +137,20 @@ public:
     // buffers and the array that holds them.
     std::size_t RecordMemoryBytes() const;
 
+    // --- Sorting (table/Sorter.cpp) ---
+
+    // Sorts the records in place by up to three keys (display positions):
+    // numeric fields by value, all other fields by the collation of their
+    // whole stored values; records equal on all keys keep their order.
+    // Returns 1, also when key 1 is unused (nothing is done then); 0 when
+    // memory ran out, after which the keys are all unused and the table is
+    // as it was. Sets modified.
+    int Sort(SortKeys &keys);
+    // Drops the keys kept between sorts (the next sort builds them anew).
+    void ReleaseSortCache();
+    // Bytes held by the keys kept between sorts.
+    std::size_t SortCacheBytes() const;
+
 private:
     friend class CDataRecord;
 
@@ -150,6 +167,10 @@ private:
     Field *fieldAt(int pos);
     const Field *fieldAt(int pos) const;
     void adopt(CDataRecord &record);
+    void releaseSlot(const CDataRecord &record);
+    // A value of the storage column was stored.
+    void sortValueChanged(int column);
+    void invalidateSortKeys();
 
     // order[pos] = storage column; slots past the field count hold their own
     // index, so that the next field appended finds a fresh column there.
@@ -164,6 +185,13 @@ private:
     std::vector<std::unique_ptr<CDataRecord>> m_records;
     std::int32_t m_markedCount = 0;
     std::int32_t m_totalHeight = 0;
+
+    // Record slots: each record held gets a number below the record limit
+    // that stays with it however the records move (the sort keeps its keys
+    // by it). Numbers of removed records are given out again.
+    std::vector<std::uint16_t> m_freeSlots;
+    std::uint16_t m_slotCount = 0;
+    std::unique_ptr<SortKeyStore> m_sortKeys; // made by the first sort
 };
 
 } // namespace orvel

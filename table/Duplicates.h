@@ -1,0 +1,36 @@
+#pragma once
+
+#include <vector>
+
+namespace orvel {
+
+class CDataTable;
+
+// String ids of the duplicate search.
+constexpr int kMsgDuplicateSearchConfirm = 509; // the table is sorted first; begin?
+constexpr int kMsgDuplicateUnmarkFirst = 507;   // some records are still marked; unmark them?
+constexpr int kMsgDuplicateMarkedOne = 364;
+constexpr int kMsgDuplicateMarkedMany = 363; // "%u"
+constexpr int kCaptionDuplicateSearch = 425;
+
+// Marks duplicate records. The table is first sorted
+// by the field at display position 0, ascending (message 316 and -1 when
+// memory runs out; no mark changes then). Then, for each record i, every
+// later record j of the same run of equal display values in field 0 whose
+// display values also equal i's in every selected field of a data type is
+// marked; selected media fields are ignored. So the first record of each
+// group of equal records stays unmarked and every later one is marked.
+//
+// Runs under the progress window (caption 425, position every 100 records)
+// and polls for Escape at every record: confirming message 510 stops the
+// search, keeping the marks set so far. Returns the number of records newly
+// marked.
+int MarkDuplicates(CDataTable &table, const std::vector<int> &selectedFields);
+
+// The command "Dubletten markieren" after its dialog: question 509 (anything
+// but Yes ends), question 507 when records are marked (Yes unmarks them
+// all), the search, then message 364 for one record newly marked or 363 for
+// more (none for 0). Sets modified. Returns true when the search ran.
+bool MarkDuplicatesCommand(CDataTable &table, const std::vector<int> &selectedFields);
+
+} // namespace orvel
