@@ -1,26 +1,49 @@
+// orvel-cli: converts, inspects, sorts, searches and cleans database files
+// without a display, through the same core as the program.
+#include "cli/CliArguments.h"
+#include "cli/CliRunner.h"
+#include "platform/ConsoleServices.h"
+#include "platform/Nls.h"
+#include "platform/Services.h"
+
 #include <QCoreApplication>
 
 #include <cstdio>
-#include <cstring>
-
-namespace {
-
-const char kUsage[] = "Aufruf:\n"
-                      "  orvel-cli --help | --version\n";
-
-} // namespace
 
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
-    if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
+    QStringList args = QCoreApplication::arguments();
+    args.removeFirst();
+
+    QString error;
+    const std::optional<orvel::cli::CliArguments> parsed = orvel::cli::ParseCliArguments(args, error);
+    if (!parsed) {
+        std::fprintf(stderr, "orvel-cli: %s\n\n%s", error.toLocal8Bit().constData(),
+                     orvel::cli::CliUsage().toLocal8Bit().constData());
+        return orvel::cli::kExitUsage;
+    }
+    if (parsed->command == QLatin1String("version")) {
         std::printf("orvel-cli %s\n", ORVEL_VERSION);
-        return 0;
+        return orvel::cli::kExitSuccess;
     }
-    if (argc == 2 && std::strcmp(argv[1], "--help") == 0) {
-        std::fputs(kUsage, stdout);
-        return 0;
+    if (parsed->command == QLatin1String("help")) {
+        std::fputs(orvel::cli::CliUsage().toUtf8().constData(), stdout);
+        return orvel::cli::kExitSuccess;
     }
-    std::fputs(kUsage, stderr);
-    return 2;
+    if (!parsed->locale.isEmpty() && !orvel::SetCurrentLocale(parsed->locale)) {
+        std::fprintf(stderr, "orvel-cli: Unbekanntes Gebietsschema: %s\n", parsed->locale.toLocal8Bit().constData());
+        return orvel::cli::kExitUsage;
+    }
+
+    // Messages go to standard error; the questions of the commands are
+    // answered Yes (unmark first, sort before the duplicate search).
+    orvel::ConsoleServices console;
+    orvel::ScopedServices scoped(&console);
+
+    std::string out;
+    const int status = orvel::cli::RunCliCommand(*parsed, out);
+    std::fwrite(out.data(), 1, out.size(), stdout);
+    std::fflush(stdout);
+    return status;
 }

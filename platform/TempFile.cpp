@@ -1,7 +1,6 @@
 #include "platform/TempFile.h"
 
 #include <QDir>
-#include <QFileInfo>
 #include <QFile>
 #include <QRandomGenerator>
 
@@ -13,11 +12,10 @@ namespace orvel {
 
 QString TempFolder()
 {
-    // A TMPDIR that names no folder must not send temporary files to "/".
+    // Qt gives an empty path for a TMPDIR that does not exist, which would
+    // put temporary files into "/".
     const QString path = QDir::tempPath();
-    if (path.isEmpty() || !QFileInfo(path).isDir())
-        return QStringLiteral("/tmp");
-    return path;
+    return path.isEmpty() ? QStringLiteral("/tmp") : path;
 }
 
 QString MakeTempFileName(const QString &extension, const QString &prefix)

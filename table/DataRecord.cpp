@@ -14,6 +14,21 @@ namespace orvel {
 
 namespace {
 
+// Lays out `count` values, each taken from `valueAt`, into a fresh buffer.
+template<typename ValueAt>
+void fillBuffer(std::uint16_t *data, int count, ValueAt valueAt)
+{
+    char *out = reinterpret_cast<char *>(data + count);
+    std::uint16_t end = 0;
+    for (int i = 0; i < count; ++i) {
+        const AnsiView value = valueAt(i);
+        if (!value.empty())
+            std::memcpy(out + end, value.data(), value.size());
+        end = static_cast<std::uint16_t>(end + value.size());
+        data[i] = end;
+    }
+}
+
 // Buffers grow and shrink in steps of 16 bytes, so that typing into a value
 // rarely moves the record while little room is left unused.
 constexpr std::size_t kGranuleWords = 8;
@@ -64,6 +79,40 @@ bool CDataRecord::SetRawValue(AnsiView text, int pos)
     if (column < 0)
         return false;
     return storeAt(column, TrimTrailingBlanks(text));
+}
+
+bool CDataRecord::SetRawValues(const AnsiView *values, int count)
+{
+    count = std::clamp(count, 0, int{m_count});
+    AnsiView byColumn[kMaxFields + 1];
+    for (int column = 0; column < m_count; ++column)
+        byColumn[column] = GetRawValueAt(column);
+    bool whole = true;
+    for (int pos = 0; pos < count; ++pos) {
+        const int column = columnOf(pos);
+        if (column < 0)
+            continue;
+        AnsiView value = TrimTrailingBlanks(values[pos]);
+        if (value.size() > kMaxValueLength) {
+            value = value.substr(0, kMaxValueLength);
+            whole = false;
+        }
+        byColumn[column] = value;
+        if (m_owned)
+            m_table->sortValueChanged(column);
+    }
+    std::size_t bytes = 0;
+    for (int column = 0; column < m_count; ++column)
+        bytes += byColumn[column].size();
+    // Values may view the old buffer; it stays alive until the new one is
+    // filled.
+    std::uint16_t capacity = 0;
+    auto data = allocate(m_count, bytes, capacity);
+    if (data)
+        fillBuffer(data.get(), m_count, [&](int column) { return byColumn[column]; });
+    m_data = std::move(data);
+    m_capacity = capacity;
+    return whole;
 }
 
 AnsiView CDataRecord::GetRawValue(int pos) const
@@ -122,25 +171,6 @@ std::unique_ptr<std::uint16_t[]> CDataRecord::allocate(int count, std::size_t te
     capacity = static_cast<std::uint16_t>(words);
     return std::make_unique_for_overwrite<std::uint16_t[]>(words);
 }
-
-namespace {
-
-// Lays out `count` values, each taken from `valueAt`, into a fresh buffer.
-template<typename ValueAt>
-void fillBuffer(std::uint16_t *data, int count, ValueAt valueAt)
-{
-    char *out = reinterpret_cast<char *>(data + count);
-    std::uint16_t end = 0;
-    for (int i = 0; i < count; ++i) {
-        const AnsiView value = valueAt(i);
-        if (!value.empty())
-            std::memcpy(out + end, value.data(), value.size());
-        end = static_cast<std::uint16_t>(end + value.size());
-        data[i] = end;
-    }
-}
-
-} // namespace
 
 bool CDataRecord::storeAt(int column, AnsiView value)
 {

@@ -59,6 +59,10 @@ public:
     // Stores the text without its trailing blanks, otherwise verbatim
     // (importers, loading, copies). Same result as SetValue.
     bool SetRawValue(AnsiView text, int pos);
+    // SetRawValue for the first `count` fields at once, values[pos] for
+    // display position pos, with one allocation: what loading and importing
+    // a whole record need. Returns false when a value had to be cut.
+    bool SetRawValues(const AnsiView *values, int count);
     // The stored text; empty for a field that does not exist. The view is
     // valid until the record's values change.
     AnsiView GetRawValue(int pos) const;

@@ -1,0 +1,248 @@
+#include "cli/CliRunner.h"
+
+#include "cli/DatabaseDump.h"
+#include "document/OrvelDoc.h"
+#include "platform/Codepage.h"
+#include "platform/Nls.h"
+#include "platform/Services.h"
+#include "table/DataRecord.h"
+#include "table/DataTable.h"
+#include "table/Duplicates.h"
+#include "table/FieldType.h"
+#include "table/Search.h"
+#include "table/SearchCommands.h"
+#include "table/SortKeys.h"
+
+#include <QElapsedTimer>
+#include <QFileInfo>
+
+#include <charconv>
+#include <cstdio>
+
+namespace orvel::cli {
+
+namespace {
+
+// Timing of the phases of one command, printed as one line on request.
+class PhaseTimer
+{
+public:
+    explicit PhaseTimer(bool enabled)
+        : m_enabled(enabled)
+    {
+        m_timer.start();
+    }
+
+    void phase(const char *name)
+    {
+        const qint64 ns = m_timer.nsecsElapsed();
+        m_timer.restart();
+        if (!m_enabled)
+            return;
+        if (!m_line.empty())
+            m_line += ", ";
+        char buffer[32];
+        const auto r = std::to_chars(buffer, buffer + sizeof buffer, double(ns) / 1e6, std::chars_format::fixed, 1);
+        m_line += name;
+        m_line += ' ';
+        m_line.append(buffer, r.ptr);
+        m_line += " ms";
+    }
+
+    void print() const
+    {
+        if (m_enabled)
+            std::fprintf(stderr, "timing: %s\n", m_line.c_str());
+    }
+
+private:
+    bool m_enabled;
+    QElapsedTimer m_timer;
+    std::string m_line;
+};
+
+void UsageError(const QString &text)
+{
+    std::fprintf(stderr, "orvel-cli: %s\n", text.toLocal8Bit().constData());
+}
+
+// A value as one line of output: tabs and line breaks become blanks.
+void AppendLine(std::string &out, int index, AnsiView value)
+{
+    char buffer[16];
+    const auto r = std::to_chars(buffer, buffer + sizeof buffer, index);
+    out.append(buffer, r.ptr);
+    out += '\t';
+    QString text = AnsiToQString(value);
+    for (QChar &c : text) {
+        if (c == u'\t' || c == u'\n' || c == u'\r')
+            c = u' ';
+    }
+    out += text.toUtf8().toStdString();
+    out += '\n';
+}
+
+bool CheckPosition(const CDataTable &table, int pos, const char *what)
+{
+    if (pos >= 0 && pos < table.GetFieldCount())
+        return true;
+    UsageError(QStringLiteral("Die Datei hat kein Feld an Position %1 (%2).").arg(pos).arg(QLatin1String(what)));
+    return false;
+}
+
+SearchCriterion ToCriterion(const CliCriterion &c)
+{
+    SearchCriterion criterion;
+    criterion.field = c.field;
+    criterion.options = std::uint32_t(c.options);
+    criterion.text = QStringToAnsi(c.text);
+    return criterion;
+}
+
+// The save dialog's filter that a user would pick for the name: the
+// document remembers it as its last format.
+int SaveFilterIndexForPath(const QString &path)
+{
+    const QString ext = path.right(3).toLower();
+    if (ext == QLatin1String("dbf"))
+        return 2;
+    if (ext == QLatin1String("htm"))
+        return 3;
+    if (ext == QLatin1String("sdf"))
+        return 4;
+    if (ext == QLatin1String("txt"))
+        return 5;
+    return 1;
+}
+
+// "Speichern unter": the format by the target's extension, the object file
+// rebuilt.
+bool SaveAs(COrvelDoc &doc, const QString &path)
+{
+    return doc.Save(path, SaveFilterIndexForPath(path), true);
+}
+
+} // namespace
+
+int RunCliCommand(const CliArguments &args, std::string &out)
+{
+    PhaseTimer timer(args.timing);
+
+    DocumentOptionOverrides overrides;
+    overrides.relativePaths = args.relativePaths;
+    overrides.sdfFieldDelimiter = args.fieldDelimiter;
+    overrides.sdfDataDelimiter = args.dataDelimiter;
+    if (args.dosCharset) {
+        overrides.sdfCharSet = *args.dosCharset ? 0 : 1;
+        overrides.dbfCharSet = overrides.sdfCharSet;
+    }
+
+    COrvelDoc doc;
+    doc.SetOptionOverrides(overrides);
+    if (!QFileInfo::exists(args.input)) {
+        MessageBoxText(61700, QStringLiteral("Die Datei %1 wurde nicht gefunden.").arg(args.input));
+        return kExitFailed;
+    }
+    if (!doc.Open(args.input))
+        return kExitFailed;
+    timer.phase("load");
+
+    CDataTable &table = doc.GetTable();
+    const QString &command = args.command;
+    int status = kExitSuccess;
+
+    if (command == QLatin1String("dump")) {
+        out = DumpDatabase(doc, args.display);
+        timer.phase("dump");
+    } else if (command == QLatin1String("convert")) {
+        if (!SaveAs(doc, args.output))
+            return kExitFailed;
+        timer.phase("save");
+    } else if (command == QLatin1String("sort")) {
+        SortKeys keys;
+        for (std::size_t i = 0; i < args.keys.size(); ++i) {
+            const CliSortKey &k = args.keys[i];
+            if (!CheckPosition(table, k.field, "--key"))
+                return kExitUsage;
+            if (!IsDataType(table.GetFieldType(k.field))) {
+                UsageError(QStringLiteral("Das Feld an Position %1 ist kein Datenfeld und kann nicht sortiert werden.")
+                                   .arg(k.field));
+                return kExitUsage;
+            }
+            for (std::size_t j = 0; j < i; ++j) {
+                if (args.keys[j].field == k.field) {
+                    UsageError(QStringLiteral("Das Feld an Position %1 ist zweimal als Schlüssel angegeben.")
+                                       .arg(k.field));
+                    return kExitUsage;
+                }
+            }
+            keys.key[i].field = k.field;
+            keys.key[i].descending = k.descending ? 1 : 0;
+        }
+        if (table.GetRecordCount() > 0 && !SortCommand(table, keys))
+            return kExitFailed;
+        timer.phase("sort");
+        if (!SaveAs(doc, args.output))
+            return kExitFailed;
+        timer.phase("save");
+    } else if (command == QLatin1String("find")) {
+        if (!CheckPosition(table, args.criterion1.field, "--field")
+            || (args.link != 0 && !CheckPosition(table, args.criterion2.field, "--field2")))
+            return kExitUsage;
+        SearchSpec spec;
+        spec.criterion1 = ToCriterion(args.criterion1);
+        if (args.link != 0)
+            spec.criterion2 = ToCriterion(args.criterion2);
+        AnsiString buffer;
+        int found = 0;
+        for (int i = 0; i < table.GetRecordCount(); ++i) {
+            if (!RecordMeetsSpec(table, spec, args.link, i))
+                continue;
+            ++found;
+            AppendLine(out, i, table.GetRecord(i)->GetDisplayValue(spec.criterion1.field, buffer));
+        }
+        if (found == 0)
+            MessageBoxById(kMsgNothingFound, MsgIcon::Information);
+        timer.phase("find");
+    } else if (command == QLatin1String("replace")) {
+        if (!CheckPosition(table, args.criterion1.field, "--field"))
+            return kExitUsage;
+        SearchCriterion criterion = ToCriterion(args.criterion1);
+        criterion.replacement = QStringToAnsi(args.replacement);
+        if (criterion.text.empty() || criterion.text == criterion.replacement) {
+            // Nothing to replace; the output is written all the same.
+            MessageBoxById(kMsgNothingFound, MsgIcon::Information);
+        } else if (ReplaceAllCommand(table, criterion) > 0) {
+            doc.SetModifiedFlag();
+        }
+        timer.phase("replace");
+        if (!SaveAs(doc, args.output))
+            return kExitFailed;
+        timer.phase("save");
+    } else if (command == QLatin1String("duplicates")) {
+        for (const int field : args.duplicateFields) {
+            if (!CheckPosition(table, field, "--fields"))
+                return kExitUsage;
+        }
+        if (table.GetRecordCount() > 0) {
+            if (!MarkDuplicatesCommand(table, args.duplicateFields))
+                return kExitFailed;
+            AnsiString buffer;
+            for (int i = 0; i < table.GetRecordCount(); ++i) {
+                const CDataRecord *record = table.GetRecord(i);
+                if (record->IsMarked())
+                    AppendLine(out, i, record->GetDisplayValue(0, buffer));
+            }
+        }
+        timer.phase("duplicates");
+        if (!args.output.isEmpty()) {
+            if (!SaveAs(doc, args.output))
+                return kExitFailed;
+            timer.phase("save");
+        }
+    }
+    timer.print();
+    return status;
+}
+
+} // namespace orvel::cli

@@ -1,0 +1,384 @@
+#include "document/DatabaseReader.h"
+
+#include "document/DatabaseHeader.h"
+#include "form/FormObjects.h"
+#include "platform/Archive.h"
+#include "platform/Codepage.h"
+#include "platform/Services.h"
+#include "table/DataTable.h"
+#include "table/FieldType.h"
+#include "table/PathHelpers.h"
+#include "table/TableLimits.h"
+
+#include <QFileInfo>
+#include <QIODevice>
+
+#include <cstring>
+#include <memory>
+#include <new>
+
+namespace orvel {
+
+namespace {
+
+using namespace dbfile;
+
+uint16_t getU16(const uint8_t *p)
+{
+    return uint16_t(p[0] | (p[1] << 8));
+}
+
+uint32_t getU32(const uint8_t *p)
+{
+    return uint32_t(p[0]) | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16) | (uint32_t(p[3]) << 24);
+}
+
+// Reads counted texts from bytes held in memory. A failed check makes the
+// whole read fail.
+class ByteCursor
+{
+public:
+    explicit ByteCursor(QByteArrayView bytes)
+        : m_data(reinterpret_cast<const uint8_t *>(bytes.data()))
+        , m_size(std::size_t(bytes.size()))
+    {}
+
+    std::size_t pos() const { return m_pos; }
+    void skip(std::size_t n) { m_pos += n; }
+
+    // A u16 length of at most 255 and that many bytes.
+    bool counted(AnsiView &text)
+    {
+        if (m_size - m_pos < 2)
+            return false;
+        const uint16_t length = getU16(m_data + m_pos);
+        m_pos += 2;
+        if (length > kMaxValueLength || m_size - m_pos < length)
+            return false;
+        text = AnsiView(reinterpret_cast<const char *>(m_data + m_pos), length);
+        m_pos += length;
+        return true;
+    }
+
+private:
+    const uint8_t *m_data;
+    std::size_t m_size;
+    std::size_t m_pos = 0;
+};
+
+// A window that slides over the file: the records are read through it, so
+// the file is never held whole (a 16 MB file would cost as much again in
+// memory, and fresh pages cost more than the copy).
+class FileWindow
+{
+public:
+    static constexpr std::size_t kCapacity = 256 * 1024;
+
+    explicit FileWindow(QIODevice &device)
+        : m_device(device)
+        , m_size(device.size() > 0 ? std::size_t(device.size()) : 0)
+        , m_buffer(std::make_unique<uint8_t[]>(kCapacity))
+    {}
+
+    std::size_t size() const { return m_size; }
+    // The file offset of the next byte.
+    std::size_t pos() const { return m_start + m_cur; }
+
+    // Moves to a file offset; false beyond the end.
+    bool seek(std::size_t offset)
+    {
+        if (offset > m_size)
+            return false;
+        if (offset >= m_start && offset <= m_start + m_end) {
+            m_cur = offset - m_start;
+        } else {
+            m_start = offset;
+            m_cur = m_end = 0;
+        }
+        return true;
+    }
+
+    // The next n bytes (n at most the capacity), or null when the file ends
+    // before them or cannot be read.
+    const uint8_t *need(std::size_t n)
+    {
+        if (m_end - m_cur < n && !fill(n))
+            return nullptr;
+        return m_buffer.get() + m_cur;
+    }
+    void advance(std::size_t n) { m_cur += n; }
+
+    // Bytes [offset, offset + n) whole, into memory of their own.
+    bool readRange(std::size_t offset, std::size_t n, QByteArray &out)
+    {
+        if (offset > m_size || n > m_size - offset || !m_device.seek(qint64(offset)))
+            return false;
+        out.resize(qsizetype(n));
+        return readFully(reinterpret_cast<uint8_t *>(out.data()), n) == n;
+    }
+
+private:
+    bool fill(std::size_t n)
+    {
+        if (n > kCapacity)
+            return false;
+        std::memmove(m_buffer.get(), m_buffer.get() + m_cur, m_end - m_cur);
+        m_start += m_cur;
+        m_end -= m_cur;
+        m_cur = 0;
+        const std::size_t left = m_size - (m_start + m_end);
+        const std::size_t want = std::min(kCapacity - m_end, left);
+        if (!m_device.seek(qint64(m_start + m_end)))
+            return false;
+        m_end += readFully(m_buffer.get() + m_end, want);
+        return m_end >= n;
+    }
+
+    std::size_t readFully(uint8_t *data, std::size_t n)
+    {
+        std::size_t done = 0;
+        while (done < n) {
+            const qint64 got = m_device.read(reinterpret_cast<char *>(data + done), qint64(n - done));
+            if (got <= 0)
+                break;
+            done += std::size_t(got);
+        }
+        return done;
+    }
+
+    QIODevice &m_device;
+    std::size_t m_size;
+    std::unique_ptr<uint8_t[]> m_buffer;
+    std::size_t m_start = 0; // file offset of the buffer's first byte
+    std::size_t m_cur = 0;
+    std::size_t m_end = 0;
+};
+
+class Reader
+{
+public:
+    Reader(QIODevice &file, const FormFileContext &context, DatabaseContents into, ProgressBox *progress)
+        : m_in(file)
+        , m_context(context)
+        , m_into(into)
+        , m_progress(progress)
+    {}
+
+    DatabaseReadResult run();
+
+private:
+    bool checkLimits() const;
+    bool readPreamble();
+    bool readRecords();
+
+    FileWindow m_in;
+    const FormFileContext &m_context;
+    DatabaseContents m_into;
+    ProgressBox *m_progress;
+    DatabaseHeader m_header;
+    uint16_t m_version = 0;
+    DatabaseReadResult m_result;
+};
+
+DatabaseReadResult Reader::run()
+{
+    const std::size_t head = std::min(m_in.size(), kFixedPartSize);
+    const uint8_t *bytes = m_in.need(head);
+    if (!bytes)
+        return m_result;
+    if (head < kSignatureSize || std::memcmp(bytes, kSignature, kSignatureSize) != 0) {
+        // Files of the first program version began with these words; they
+        // deserve their own message rather than "damaged".
+        if (head >= 5 && (std::memcmp(bytes, "Sorry", 5) == 0 || std::memcmp(bytes, "Orvel", 5) == 0))
+            m_result.outcome = ReadOutcome::Version1;
+        return m_result;
+    }
+    if (head < kFixedPartSize)
+        return m_result;
+    m_result.storedVersion = getU16(bytes + kVersionOffset);
+
+    uint16_t version = m_result.storedVersion;
+    if (version == kVersionPlaceholder) {
+        // A save that never finished: its form block cannot be trusted.
+        version = kVersionOldest;
+    } else if (version < kVersionOldest) {
+        return m_result;
+    } else if (version > kVersionCurrent) {
+        m_result.newerVersion = true;
+        version = kVersionCurrent;
+    }
+    m_version = version;
+    m_result.needsDefaultForm = version == kVersionOldest;
+
+    m_header = DatabaseHeader::Decode(bytes + kHeaderOffset, version >= kVersionWithForm);
+    m_in.advance(kFixedPartSize);
+    if (!checkLimits())
+        return m_result;
+
+    // Files before 0x055F have no paper fields: the defaults stay.
+    const PageSettings defaults = m_into.page;
+    m_into.page = m_header.page;
+    if (version < kVersionWithForm) {
+        m_into.page.orientation = defaults.orientation;
+        m_into.page.paperSource = defaults.paperSource;
+        m_into.page.paperSize = defaults.paperSize;
+    }
+
+    if (!readPreamble() || !readRecords())
+        return m_result;
+    m_result.outcome = ReadOutcome::Complete;
+    return m_result;
+}
+
+bool Reader::checkLimits() const
+{
+    const DatabaseHeader &h = m_header;
+    if (h.fieldCount > kMaxFields || h.recordCount > uint32_t(kMaxRecords) || h.blockSize == 0)
+        return false;
+    // Block j + 1 starts after the (blockSize + 1) records of block j; the
+    // last jump may fall right after the last record.
+    const uint32_t jumps = h.recordCount / (uint32_t(h.blockSize) + 1);
+    return jumps < kMaxBlockPositions;
+}
+
+// Field names, form block and default values lie between the header and
+// the first record.
+bool Reader::readPreamble()
+{
+    const std::size_t first = m_header.blockPositions[0];
+    QByteArray preamble;
+    if (first < kFixedPartSize || !m_in.readRange(kFixedPartSize, first - kFixedPartSize, preamble))
+        return false;
+    ByteCursor in(preamble);
+
+    CDataTable &table = m_into.table;
+    for (int k = 0; k < m_header.fieldCount; ++k) {
+        AnsiView name;
+        if (!in.counted(name))
+            return false;
+        const int pos = table.InsertField(name);
+        if (pos < 0)
+            return false;
+        const auto i = std::size_t(k);
+        table.SetColumnWidth(m_header.widths[i], pos);
+        // Media types narrow the column to 10 characters whatever the file
+        // says. A type this program does not know leaves a text field.
+        table.SetFieldType(m_header.types[i], pos);
+        table.SetFieldFormat(m_header.formats[i], pos);
+        table.SetPrintFlag(int((m_header.printMask >> k) & 1u), pos);
+    }
+
+    if (m_version >= kVersionWithForm) {
+        try {
+            CArchive ar(QByteArrayView(preamble).sliced(qsizetype(in.pos())));
+            m_into.form.Load(ar, m_context);
+            in.skip(ar.position());
+        } catch (const ArchiveException &) {
+            return false;
+        }
+    }
+
+    if (m_version >= kVersionCurrent) {
+        for (int k = 0; k < m_header.fieldCount; ++k) {
+            AnsiView value;
+            if (!in.counted(value))
+                return false;
+            table.SetDefaultValue(value, k);
+        }
+    }
+    return m_in.seek(first);
+}
+
+bool Reader::readRecords()
+{
+    CDataTable &table = m_into.table;
+    const int fields = m_header.fieldCount;
+    const uint32_t count = m_header.recordCount;
+    const uint32_t blockSize = m_header.blockSize;
+
+    // Linked pictures of fields with the relative-paths bit are stored
+    // relative to the database's folder. Embedded pictures hold object
+    // references, which are no paths and stay as they are.
+    bool absolutePaths[kMaxFields] = {};
+    AnsiString folder;
+    if (!m_context.databasePath.isEmpty())
+        folder = QStringToAnsi(QFileInfo(m_context.databasePath).absolutePath());
+    for (int k = 0; k < fields; ++k) {
+        absolutePaths[k] = !folder.empty() && table.GetFieldType(k) == FT_PICTURE
+                           && (table.GetFieldFormat(k) & kRelativePathsFormatBit) != 0
+                           && !m_into.form.IsPictureEmbedded(k);
+    }
+
+    if (m_progress)
+        m_progress->setRange(0, int(count & 0xFFFFu));
+
+    try {
+        uint32_t inBlock = 0;
+        std::size_t block = 0;
+        AnsiString absolute[kMaxFields];
+        AnsiView values[kMaxFields];
+        for (uint32_t i = 0; i < count; ++i) {
+            const uint8_t *prefix = m_in.need(kRecordPrefixSize);
+            if (!prefix)
+                return false;
+            const uint32_t modified = getU32(prefix);
+            const uint16_t height = getU16(prefix + 4);
+            m_in.advance(kRecordPrefixSize);
+
+            auto record = table.CreateRecord(false);
+            for (int k = 0; k < fields; ++k) {
+                const uint8_t *p = m_in.need(2);
+                if (!p)
+                    return false;
+                const uint16_t length = getU16(p);
+                m_in.advance(2);
+                if (length > kMaxValueLength || !(p = m_in.need(length)))
+                    return false;
+                AnsiView value(reinterpret_cast<const char *>(p), length);
+                m_in.advance(length);
+                if (absolutePaths[k] && !value.empty()) {
+                    absolute[k] = MakeAbsolutePath(value, folder);
+                    value = absolute[k];
+                }
+                values[k] = value;
+            }
+            record->SetRawValues(values, fields);
+            record->SetModificationTime(modified);
+            record->SetRowHeight(height);
+            if (table.AddRecord(std::move(record)) < 0)
+                return false;
+
+            if (++inBlock > blockSize) {
+                // Records never lie in what was read already: blocks that
+                // overlapped could make a small file expand into any number
+                // of records.
+                inBlock = 0;
+                ++block; // below kMaxBlockPositions: checkLimits
+                const uint32_t next = m_header.blockPositions[block];
+                if (next < m_in.pos() || !m_in.seek(next))
+                    return false;
+            }
+            if (m_progress && i % kReadProgressStep == 0)
+                m_progress->setPos(int(i));
+        }
+    } catch (const std::bad_alloc &) {
+        MessageBoxById(kMsgOutOfMemory, MsgIcon::Exclamation);
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+DatabaseReadResult ReadDatabaseFile(QIODevice &file, const FormFileContext &formContext, DatabaseContents into,
+                                    ProgressBox *progress)
+{
+    try {
+        Reader reader(file, formContext, into, progress);
+        return reader.run();
+    } catch (const std::bad_alloc &) {
+        return DatabaseReadResult();
+    }
+}
+
+} // namespace orvel

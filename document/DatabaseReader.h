@@ -1,0 +1,59 @@
+#pragma once
+
+#include "document/DatabaseFormat.h"
+
+#include <cstdint>
+
+class QIODevice;
+
+namespace orvel {
+
+class CDataTable;
+class CFormObjects;
+class ProgressBox;
+struct FormFileContext;
+struct PageSettings;
+
+// The parts of a document that a database file fills.
+struct DatabaseContents
+{
+    CDataTable &table;
+    CFormObjects &form;
+    PageSettings &page;
+};
+
+struct DatabaseReadResult
+{
+    dbfile::ReadOutcome outcome = dbfile::ReadOutcome::Failed;
+    uint16_t storedVersion = 0;
+    // Files without a form block (0x055E, and the save placeholder that is
+    // read like it): the caller generates one.
+    bool needsDefaultForm = false;
+    // Written by a newer program: read as the current version, and the user
+    // is warned once the file is open.
+    bool newerVersion = false;
+};
+
+// Reads a database file from a readable, seekable device (a file, or a
+// buffer holding one) into empty contents. The records stream through a
+// small window; only the part before the records (names, form block,
+// default values) is held whole.
+//
+// Every count, length and offset is checked against the file before it is
+// used, so a damaged file fails instead of reading out of bounds; the memory
+// the records take is bounded by the file's size, because the blocks of
+// records may not overlap. Refused like a file that is no database: more
+// than 32 fields or 30000 records, block size 0, more than 100 block
+// positions in use, block positions outside the file or pointing back into
+// what was read already, versions below 0x055E other than the placeholder,
+// and names, default values or values longer than 255 bytes.
+//
+// `formContext` names the file read (relative picture paths are made
+// absolute against its folder; empty keeps them as stored) and carries the
+// "Relative Pfade" option for the form's pictures. On failure the contents
+// are left half filled: the caller empties them. Out of memory shows
+// message 316.
+DatabaseReadResult ReadDatabaseFile(QIODevice &file, const FormFileContext &formContext, DatabaseContents into,
+                                    ProgressBox *progress);
+
+} // namespace orvel

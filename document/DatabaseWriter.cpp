@@ -1,0 +1,352 @@
+#include "document/DatabaseWriter.h"
+
+#include "document/DatabaseHeader.h"
+#include "form/FormObjects.h"
+#include "platform/Archive.h"
+#include "platform/Codepage.h"
+#include "platform/Services.h"
+#include "table/DataTable.h"
+#include "table/FieldType.h"
+#include "table/ObjectStore.h"
+#include "table/PathHelpers.h"
+#include "table/TableLimits.h"
+
+#include <QFileInfo>
+#include <QIODevice>
+
+#include <cerrno>
+#include <cstring>
+#include <memory>
+#include <new>
+#include <optional>
+
+namespace orvel {
+
+namespace {
+
+using namespace dbfile;
+
+// Collects small writes and hands them to the device in large pieces. The
+// first refused write is remembered and everything after it is dropped.
+class BufferedOutput
+{
+public:
+    static constexpr std::size_t kCapacity = 256 * 1024;
+
+    explicit BufferedOutput(QIODevice &device)
+        : m_device(device)
+        , m_buffer(std::make_unique<char[]>(kCapacity))
+        , m_base(device.pos())
+    {}
+
+    bool failed() const { return m_error != 0; }
+    int error() const { return m_error; }
+    // The file offset of the next byte.
+    std::size_t offset() const { return std::size_t(m_base) + m_used; }
+
+    void put(const void *data, std::size_t size)
+    {
+        if (size > kCapacity - m_used) {
+            flush();
+            if (size > kCapacity) {
+                writeThrough(static_cast<const char *>(data), size);
+                return;
+            }
+        }
+        std::memcpy(m_buffer.get() + m_used, data, size);
+        m_used += size;
+    }
+    void putU16(uint16_t v)
+    {
+        const uint8_t b[2] = {uint8_t(v), uint8_t(v >> 8)};
+        put(b, 2);
+    }
+    void putU32(uint32_t v)
+    {
+        const uint8_t b[4] = {uint8_t(v), uint8_t(v >> 8), uint8_t(v >> 16), uint8_t(v >> 24)};
+        put(b, 4);
+    }
+    // A value, name or default value: u16 length and the bytes.
+    void putCounted(AnsiView text)
+    {
+        if (kCapacity - m_used < 2 + text.size())
+            flush();
+        char *p = m_buffer.get() + m_used;
+        p[0] = char(text.size() & 0xFF);
+        p[1] = char(text.size() >> 8);
+        std::memcpy(p + 2, text.data(), text.size());
+        m_used += 2 + text.size();
+    }
+
+    // Hands the buffered bytes to the device, so that someone else may write
+    // to it directly (the form block's archive).
+    void flush()
+    {
+        if (m_used > 0)
+            writeThrough(m_buffer.get(), m_used);
+        m_used = 0;
+    }
+    // After someone else wrote to the device.
+    void resync() { m_base = m_device.pos(); }
+
+    void fail(int error)
+    {
+        if (m_error == 0)
+            m_error = error != 0 ? error : EIO;
+    }
+
+private:
+    void writeThrough(const char *data, std::size_t size)
+    {
+        if (failed()) {
+            m_base += qint64(size);
+            return;
+        }
+        errno = 0;
+        const qint64 written = m_device.write(data, qint64(size));
+        if (written != qint64(size))
+            fail(errno);
+        m_base += qint64(size);
+    }
+
+    QIODevice &m_device;
+    std::unique_ptr<char[]> m_buffer;
+    std::size_t m_used = 0;
+    qint64 m_base = 0;
+    int m_error = 0;
+};
+
+class Writer
+{
+public:
+    Writer(QIODevice &out, const DatabaseWriteSource &source, const DatabaseWriteTarget &target, bool reorganize,
+           ProgressBox *progress, DatabaseWriteResult &result)
+        : m_device(out)
+        , m_out(out)
+        , m_source(source)
+        , m_target(target)
+        , m_reorganize(reorganize)
+        , m_progress(progress)
+        , m_result(result)
+    {}
+
+    bool run()
+    {
+        const bool written = write();
+        m_result.writeError = m_out.error();
+        return written && !m_out.failed();
+    }
+
+private:
+    bool write();
+    void buildHeader();
+    void writeHeader(uint16_t version);
+    bool writeForm();
+    void writeRecords();
+    void caption(int id)
+    {
+        if (m_progress)
+            m_progress->setCaption(id);
+    }
+
+    QIODevice &m_device;
+    BufferedOutput m_out;
+    const DatabaseWriteSource &m_source;
+    const DatabaseWriteTarget &m_target;
+    bool m_reorganize;
+    ProgressBox *m_progress;
+    DatabaseWriteResult &m_result;
+    DatabaseHeader m_header;
+    qint64 m_start = 0;
+};
+
+bool Writer::write()
+{
+    m_start = m_device.pos();
+    buildHeader();
+    writeHeader(kVersionPlaceholder);
+
+    CDataTable &table = m_source.table;
+    const int fields = table.GetFieldCount();
+    for (int k = 0; k < fields; ++k)
+        m_out.putCounted(table.GetFieldName(k));
+
+    if (!writeForm())
+        return false;
+
+    for (int k = 0; k < fields; ++k)
+        m_out.putCounted(table.GetDefaultValue(k));
+
+    m_header.blockPositions[0] = uint32_t(m_out.offset());
+    if (table.GetRecordCount() > 0)
+        writeRecords();
+
+    // The finished header replaces the placeholder.
+    m_out.flush();
+    if (m_out.failed())
+        return false;
+    if (!m_device.seek(m_start)) {
+        m_out.fail(EIO);
+        return false;
+    }
+    m_out.resync();
+    writeHeader(kVersionCurrent);
+    m_out.flush();
+    return true;
+}
+
+void Writer::buildHeader()
+{
+    CDataTable &table = m_source.table;
+    const int fields = table.GetFieldCount();
+    m_header.recordCount = uint32_t(table.GetRecordCount());
+    m_header.fieldCount = uint16_t(fields);
+    m_header.printMask = 0;
+    for (int k = 0; k < fields; ++k) {
+        const auto i = std::size_t(k);
+        int format = table.GetFieldFormat(k);
+        // The option only ever switches the bit on: a field that was saved
+        // with relative paths once keeps them.
+        if (table.GetFieldType(k) == FT_PICTURE && m_source.relativePaths && (format & kRelativePathsFormatBit) == 0) {
+            format |= kRelativePathsFormatBit;
+            table.SetFieldFormat(format, k);
+        }
+        m_header.widths[i] = uint16_t(table.GetColumnWidth(k));
+        m_header.types[i] = uint16_t(table.GetFieldType(k));
+        m_header.formats[i] = uint16_t(format);
+        if (table.GetPrintFlag(k) != 0)
+            m_header.printMask |= 1u << k;
+    }
+    m_header.page = m_source.page;
+    m_header.blockSize = kWrittenBlockSize;
+}
+
+void Writer::writeHeader(uint16_t version)
+{
+    uint8_t block[kHeaderSize];
+    m_header.Encode(block);
+    m_out.put(kSignature, kSignatureSize);
+    m_out.putU16(version);
+    m_out.put(block, sizeof block);
+}
+
+bool Writer::writeForm()
+{
+    caption(kCaptionSavingForm);
+    m_out.flush();
+    if (m_out.failed())
+        return false;
+    const FormFileContext context{m_target.databasePath, m_source.relativePaths};
+    try {
+        CArchive ar(m_device);
+        m_source.form.Store(ar, context);
+    } catch (const ArchiveException &e) {
+        if (e.cause() == ArchiveException::WriteFailure)
+            m_out.fail(errno);
+        m_result.formFailed = true;
+        return false;
+    } catch (const std::bad_alloc &) {
+        m_result.formFailed = true;
+        return false;
+    }
+    m_out.resync();
+    return true;
+}
+
+void Writer::writeRecords()
+{
+    CDataTable &table = m_source.table;
+    const int fields = table.GetFieldCount();
+    const int count = table.GetRecordCount();
+
+    int columns[kMaxFields] = {};
+    bool relative[kMaxFields] = {};
+    bool carriesObject[kMaxFields] = {};
+    AnsiString folder = QStringToAnsi(QFileInfo(m_target.databasePath).absolutePath());
+    for (int k = 0; k < fields; ++k) {
+        const int type = table.GetFieldType(k);
+        const bool embedded = type == FT_PICTURE && m_source.form.IsPictureEmbedded(k);
+        columns[k] = table.GetStorageColumn(k);
+        // Embedded pictures hold object references, which are no paths.
+        relative[k] = type == FT_PICTURE && (table.GetFieldFormat(k) & kRelativePathsFormatBit) != 0 && !embedded;
+        carriesObject[k] = m_reorganize && (type == FT_MEMO || type == FT_OLE || embedded);
+    }
+
+    std::optional<CObjectCopier> copier;
+    if (m_reorganize) {
+        copier.emplace(m_source.workingStore.path(), m_target.objectFilePath, CObjectCopier::Replace);
+    } else {
+        caption(dbfile::kCaptionCopyingObjects);
+        // A copy that failed half way is no better than the object file the
+        // target has: that one stays, and the user hears of it.
+        if (m_source.workingStore.CopyTo(m_target.objectFilePath, false))
+            m_result.objectFile = DatabaseWriteResult::ObjectFile::Written;
+        else
+            m_result.objectsFailed = true;
+    }
+
+    caption(kCaptionSavingRecords);
+    if (m_progress)
+        m_progress->setRange(0, count);
+
+    int inBlock = 0;
+    std::size_t block = 0;
+    AnsiString converted;
+    for (int i = 0; i < count; ++i) {
+        const CDataRecord &record = *table.GetRecord(i);
+        m_out.putU32(record.GetModificationTime());
+        m_out.putU16(uint16_t(record.GetRowHeight()));
+        for (int k = 0; k < fields; ++k) {
+            AnsiView value = record.GetRawValueAt(columns[k]);
+            if (relative[k] && !value.empty()) {
+                converted = MakeRelativePath(value, folder);
+                // A relative path longer than a value may be would make the
+                // file unreadable; the absolute one still finds the picture.
+                if (converted.size() <= kMaxValueLength)
+                    value = converted;
+            }
+            if (carriesObject[k]) {
+                std::optional<AnsiString> reference = copier->CopyObject(value);
+                if (!reference) {
+                    m_result.objectsFailed = true;
+                    reference.emplace();
+                }
+                converted = std::move(*reference);
+                value = converted;
+            }
+            m_out.putCounted(value);
+        }
+
+        if (++inBlock > kWrittenBlockSize) {
+            inBlock = 0;
+            if (++block < kMaxBlockPositions)
+                m_header.blockPositions[block] = uint32_t(m_out.offset());
+        }
+        if (m_progress && i % kWriteProgressStep == 0)
+            m_progress->setPos(i);
+    }
+
+    if (copier) {
+        if (!copier->Finish(false))
+            m_result.objectsFailed = true;
+        m_result.objectFile =
+                copier->wroteAny() ? DatabaseWriteResult::ObjectFile::Written : DatabaseWriteResult::ObjectFile::Absent;
+    }
+}
+
+} // namespace
+
+bool WriteDatabaseFile(QIODevice &out, const DatabaseWriteSource &source, const DatabaseWriteTarget &target,
+                       bool reorganize, ProgressBox *progress, DatabaseWriteResult &result)
+{
+    result = DatabaseWriteResult();
+    try {
+        Writer writer(out, source, target, reorganize, progress, result);
+        return writer.run();
+    } catch (const std::bad_alloc &) {
+        MessageBoxById(kMsgOutOfMemory, MsgIcon::Exclamation);
+        return false;
+    }
+}
+
+} // namespace orvel

@@ -1,0 +1,74 @@
+#pragma once
+
+#include "document/DatabaseFormat.h"
+
+#include <QString>
+
+class QIODevice;
+
+namespace orvel {
+
+class CDataTable;
+class CFormObjects;
+class CWorkingStore;
+class ProgressBox;
+struct PageSettings;
+
+// What a database file is written from.
+struct DatabaseWriteSource
+{
+    // Picture fields get the relative-paths bit stored back when the option
+    // is on, so the table is not const.
+    CDataTable &table;
+    const CFormObjects &form;
+    const PageSettings &page;
+    // The working object store the records' references point into.
+    const CWorkingStore &workingStore;
+    // The "Relative Pfade" option.
+    bool relativePaths = false;
+};
+
+struct DatabaseWriteTarget
+{
+    // The path the database file will have: relative picture paths are
+    // made against its folder.
+    QString databasePath;
+    // Where this save builds the object file that will belong to it (the
+    // saving code renames it into place). It is written only when the table
+    // has records.
+    QString objectFilePath;
+};
+
+struct DatabaseWriteResult
+{
+    enum class ObjectFile {
+        // Nothing was written: the object file at the target stays as it is
+        // (a database without records, or a copy that failed).
+        Untouched,
+        // objectFilePath holds the new object file.
+        Written,
+        // Save As wrote no object: the target must have no object file.
+        Absent,
+    };
+    ObjectFile objectFile = ObjectFile::Untouched;
+    // An object could not be copied (its value was written empty), or the
+    // object file could not be copied: message 515 is due once the save is
+    // complete. The database file itself is valid.
+    bool objectsFailed = false;
+    // The form block could not be written.
+    bool formFailed = false;
+    // errno of a write the device refused, 0 when none did.
+    int writeError = 0;
+};
+
+// Writes the database file into `out`, an empty, seekable device, through a
+// buffer. `reorganize` (Save As) copies every referenced object of memo, OLE
+// and embedded picture fields into a new object file, one value at a time in
+// record order; a plain save copies the working store whole. Returns false
+// when the file could not be written completely; `result` tells why and what
+// became of the object file. Shows the progress captions 414, 430 and 415 on
+// `progress` (which may be null).
+bool WriteDatabaseFile(QIODevice &out, const DatabaseWriteSource &source, const DatabaseWriteTarget &target,
+                       bool reorganize, ProgressBox *progress, DatabaseWriteResult &result);
+
+} // namespace orvel

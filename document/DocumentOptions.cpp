@@ -1,0 +1,49 @@
+#include "document/DocumentOptions.h"
+
+#include "platform/Registry.h"
+
+namespace orvel {
+
+namespace {
+
+const QString kSettings = QStringLiteral("Settings");
+const QString kSdfOptions = QStringLiteral("SDF-Options");
+const QString kDbfOptions = QStringLiteral("DBF-Options");
+const QString kFieldDelimiter = QStringLiteral("Field Delimiter");
+const QString kDataDelimiter = QStringLiteral("Data Delimiter");
+const QString kCharSet = QStringLiteral("CharSet");
+
+} // namespace
+
+DocumentOptions DocumentOptions::FromSettings()
+{
+    const DocumentOptions defaults;
+    DocumentOptions options;
+    options.relativePaths = Registry::GetProfileInt(kSettings, QStringLiteral("RelativePaths"), 0) != 0;
+    options.sdfFieldDelimiter = Registry::GetProfileInt(kSdfOptions, kFieldDelimiter, defaults.sdfFieldDelimiter);
+    options.sdfDataDelimiter = Registry::GetProfileInt(kSdfOptions, kDataDelimiter, defaults.sdfDataDelimiter);
+    options.sdfCharSet = Registry::GetProfileInt(kSdfOptions, kCharSet, defaults.sdfCharSet);
+    options.dbfCharSet = Registry::GetProfileInt(kDbfOptions, kCharSet, defaults.dbfCharSet);
+    return options;
+}
+
+void DocumentOptions::EnsureSdfDelimiterSettings()
+{
+    const DocumentOptions defaults;
+    if (!Registry::HasEntry(kSdfOptions, kFieldDelimiter))
+        Registry::WriteProfileInt(kSdfOptions, kFieldDelimiter, defaults.sdfFieldDelimiter);
+    if (!Registry::HasEntry(kSdfOptions, kDataDelimiter))
+        Registry::WriteProfileInt(kSdfOptions, kDataDelimiter, defaults.sdfDataDelimiter);
+}
+
+DocumentOptions DocumentOptionOverrides::ApplyTo(DocumentOptions options) const
+{
+    options.relativePaths = relativePaths.value_or(options.relativePaths);
+    options.sdfFieldDelimiter = sdfFieldDelimiter.value_or(options.sdfFieldDelimiter);
+    options.sdfDataDelimiter = sdfDataDelimiter.value_or(options.sdfDataDelimiter);
+    options.sdfCharSet = sdfCharSet.value_or(options.sdfCharSet);
+    options.dbfCharSet = dbfCharSet.value_or(options.dbfCharSet);
+    return options;
+}
+
+} // namespace orvel

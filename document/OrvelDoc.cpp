@@ -1,0 +1,508 @@
+#include "document/OrvelDoc.h"
+
+#include "document/AtomicSave.h"
+#include "document/DatabaseReader.h"
+#include "document/FileErrors.h"
+#include "document/FileFormats.h"
+#include "document/SaveProposal.h"
+#include "resources/StringTable.h"
+#include "table/ObjectStore.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <algorithm>
+#include <cerrno>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace orvel {
+
+namespace {
+
+using dbfile::ReadOutcome;
+
+constexpr int kMsgReadError = 304;
+constexpr int kMsgSaveFilter = 309;
+constexpr int kMsgTargetInUse = 525;
+constexpr int kMsgReadOnlyFile = 530;
+constexpr int kMsgObjectFileUnreadable = 533;
+constexpr int kMsgAskToSave = 61699;
+constexpr int kMsgOpenFailed = 61700;
+constexpr int kMsgSaveFailed = 61701;
+
+std::function<void(const QString &)> &recentFileHook()
+{
+    static std::function<void(const QString &)> hook;
+    return hook;
+}
+
+QString nativePath(const QString &path)
+{
+    return QDir::toNativeSeparators(path);
+}
+
+// The framework's failure text with the reason added: the format is known
+// but cannot be read or written yet.
+void reportUnsupported(const FileFormat &format, int failureId)
+{
+    const QString text =
+            LoadQString(failureId)
+            + QStringLiteral("\n\nDas Dateiformat %1 wird noch nicht unterstützt.").arg(format.displayName);
+    MessageBoxText(failureId, text, MsgIcon::Exclamation);
+}
+
+// Opens a file for reading without blocking on anything that is not a
+// plain file (a named pipe would wait for a writer forever). -1 with errno
+// set on failure.
+int openForReading(const QString &path)
+{
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0)
+        return -1;
+    struct stat st
+    {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        const int error = S_ISDIR(st.st_mode) ? EISDIR : ENXIO;
+        ::close(fd);
+        errno = error;
+        return -1;
+    }
+    return fd;
+}
+
+void applySdfDelimiters(COrvelDoc &doc, const DocumentOptions &options, bool overridden)
+{
+    if (!overridden)
+        DocumentOptions::EnsureSdfDelimiterSettings();
+    doc.GetTable().SetSdfDelimiters(char(options.sdfFieldDelimiter), char(options.sdfDataDelimiter));
+}
+
+} // namespace
+
+// Creates the document's progress window for one operation unless one is
+// running already, and ends only a window it created.
+class ProgressScope
+{
+public:
+    ProgressScope(COrvelDoc &doc, int captionId)
+        : m_doc(doc)
+    {
+        m_box = doc.beginProgress(captionId, m_created);
+    }
+    ~ProgressScope()
+    {
+        if (m_created)
+            m_doc.EndProgress();
+    }
+    ProgressScope(const ProgressScope &) = delete;
+    ProgressScope &operator=(const ProgressScope &) = delete;
+
+    ProgressBox *box() const { return m_box; }
+
+private:
+    COrvelDoc &m_doc;
+    ProgressBox *m_box = nullptr;
+    bool m_created = false;
+};
+
+COrvelDoc::COrvelDoc()
+    : m_title(QStringLiteral("Unbenannt"))
+{
+    m_form.SetModifiedHook([this] { SetModifiedFlag(true); });
+}
+
+COrvelDoc::~COrvelDoc()
+{
+    // The form outlives this body by a moment; it must not call back.
+    m_form.SetModifiedHook({});
+    m_form.SetRemovedHook({});
+    m_form.SetInvalidateHook({});
+}
+
+void COrvelDoc::SetPathName(const QString &path)
+{
+    if (path.isEmpty()) {
+        m_path.clear();
+        return;
+    }
+    const QFileInfo info(path);
+    m_path = info.absoluteFilePath();
+    m_title = info.fileName();
+    if (recentFileHook())
+        recentFileHook()(m_path);
+}
+
+int COrvelDoc::AddHintListener(HintListener listener)
+{
+    const int handle = m_nextListener++;
+    m_listeners.emplace_back(handle, std::move(listener));
+    return handle;
+}
+
+void COrvelDoc::RemoveHintListener(int handle)
+{
+    m_listeners.erase(std::remove_if(m_listeners.begin(), m_listeners.end(),
+                                     [handle](const auto &entry) { return entry.first == handle; }),
+                      m_listeners.end());
+}
+
+void COrvelDoc::UpdateAllViews(int hint, std::intptr_t value)
+{
+    // A view may come or go while it handles the hint.
+    const auto listeners = m_listeners;
+    for (const auto &entry : listeners) {
+        if (entry.second)
+            entry.second(hint, value);
+    }
+}
+
+DocumentOptions COrvelDoc::GetOptions() const
+{
+    return m_overrides.ApplyTo(DocumentOptions::FromSettings());
+}
+
+void COrvelDoc::SetBackgroundColor(COLORREF color)
+{
+    m_form.SetBackground(color);
+    SetModifiedFlag(true);
+    UpdateAllViews(kHintBackground);
+}
+
+void COrvelDoc::DeleteContents()
+{
+    m_table.Clear();
+    m_form.Clear();
+    m_page = PageSettings();
+    m_store.Clear();
+}
+
+int &COrvelDoc::SaveFilterIndex()
+{
+    static int index = 1;
+    return index;
+}
+
+void COrvelDoc::SetRecentFileHook(std::function<void(const QString &)> hook)
+{
+    recentFileHook() = std::move(hook);
+}
+
+bool COrvelDoc::IsFileWritable(const QString &path) const
+{
+    return QFileInfo(path).isWritable();
+}
+
+bool COrvelDoc::IsFileReadable(const QString &path) const
+{
+    return QFileInfo(path).isReadable();
+}
+
+ProgressBox *COrvelDoc::beginProgress(int captionId, bool &created)
+{
+    created = !m_progress;
+    if (created)
+        m_progress = services().beginProgress(captionId, 0, 0);
+    else
+        m_progress->setCaption(captionId);
+    return m_progress.get();
+}
+
+void COrvelDoc::clearModified()
+{
+    SetModifiedFlag(false);
+    m_table.SetModified(false);
+    m_form.SetModified(false);
+}
+
+bool COrvelDoc::CheckWorkingStoreSpace() const
+{
+    return orvel::CheckWorkingStoreSpace(m_store.path());
+}
+
+void COrvelDoc::CreateDefaultForm()
+{
+    m_form.CreateDefaultForm(m_table.GetFieldCount(), kGeneratedFormLineHeight);
+}
+
+// --- Reading ---
+
+ReadOutcome COrvelDoc::ReadDatabase(QIODevice &file, const QString &path)
+{
+    ProgressScope progress(*this, dbfile::kCaptionReading);
+    const FormFileContext context{path, GetOptions().relativePaths};
+    const DatabaseReadResult result = ReadDatabaseFile(file, context, {m_table, m_form, m_page}, progress.box());
+    if (result.outcome != ReadOutcome::Complete)
+        return result.outcome;
+    m_fileFormat = QStringLiteral("ovd");
+    m_fileVersion = result.storedVersion;
+
+    if (!path.isEmpty()) {
+        if (progress.box())
+            progress.box()->setCaption(dbfile::kCaptionCopyingObjects);
+        const QString objectFile = ObjectFilePathFor(path);
+        if (!m_store.LoadFrom(objectFile)) {
+            // Going on without the objects would let the next save replace
+            // the object file with an empty one.
+            MessageBoxById(kMsgObjectFileUnreadable, MsgIcon::Exclamation, MsgButtons::Ok, {nativePath(objectFile)});
+            return ReadOutcome::Failed;
+        }
+    }
+    if (result.needsDefaultForm)
+        CreateDefaultForm();
+    if (result.newerVersion)
+        MessageBoxById(dbfile::kMsgNewerVersion, MsgIcon::Exclamation);
+    return ReadOutcome::Complete;
+}
+
+bool COrvelDoc::Open(const QString &path, bool asCopy)
+{
+    WaitCursor wait;
+    const FileFormat *format = FileFormats::Find(path);
+    if (format && !format->opens)
+        format = nullptr;
+
+    // The document is empty before anything is read into it.
+    DeleteContents();
+
+    if (!format) {
+        const int fd = openForReading(path);
+        QFile file;
+        if (fd < 0 || !file.open(fd, QIODevice::ReadOnly | QIODevice::Unbuffered, QFileDevice::AutoCloseHandle)) {
+            const int error = fd < 0 ? errno : EIO;
+            if (fd >= 0)
+                ::close(fd);
+            ReportFileError(error == ENXIO ? EISDIR : error, path, FileOperation::Read);
+            return false;
+        }
+        ProgressScope progress(*this, dbfile::kCaptionReading);
+        const ReadOutcome outcome = ReadDatabase(file, path);
+        file.close();
+        if (outcome != ReadOutcome::Complete) {
+            DeleteContents();
+            EndProgress();
+            if (outcome == ReadOutcome::Version1)
+                MessageBoxById(dbfile::kMsgVersion1File, MsgIcon::Stop, MsgButtons::Ok, {nativePath(path)});
+            else
+                MessageBoxById(kMsgOpenFailed, MsgIcon::Exclamation);
+            return false;
+        }
+    } else {
+        if (!format->read) {
+            reportUnsupported(*format, kMsgOpenFailed);
+            return false;
+        }
+        QFile file(path);
+        errno = 0;
+        if (!file.open(QIODevice::ReadOnly)) {
+            ReportFileError(errno, path, FileOperation::Read);
+            return false;
+        }
+        ProgressScope progress(*this, dbfile::kCaptionReading);
+        if (format->usesSdfDelimiters) {
+            file.close();
+            applySdfDelimiters(*this, GetOptions(), m_overrides.sdfFieldDelimiter || m_overrides.sdfDataDelimiter);
+        }
+        if (!format->read(*this, file, path)) {
+            DeleteContents();
+            EndProgress();
+            MessageBoxById(kMsgReadError, MsgIcon::Exclamation);
+            return false;
+        }
+        CreateDefaultForm();
+        m_fileFormat = format->extension;
+        m_fileVersion = 0;
+    }
+    EndProgress();
+
+    if (!asCopy) {
+        SetPathName(path);
+        FileLock lock;
+        if (lock.acquire(m_path))
+            m_lock = std::move(lock);
+    }
+    clearModified();
+    return true;
+}
+
+// --- Writing ---
+
+bool COrvelDoc::WriteDatabase(QIODevice &file, const DatabaseWriteTarget &target, bool reorganize,
+                              DatabaseWriteResult *result)
+{
+    DatabaseWriteResult local;
+    DatabaseWriteResult &out = result ? *result : local;
+    out = DatabaseWriteResult();
+    if (!CheckWorkingStoreSpace())
+        return false;
+    ProgressScope progress(*this, dbfile::kCaptionSavingForm);
+    const DatabaseWriteSource source{m_table, m_form, m_page, m_store, GetOptions().relativePaths};
+    return WriteDatabaseFile(file, source, target, reorganize, progress.box(), out);
+}
+
+bool COrvelDoc::Save(const QString &path, int format, bool reorganize)
+{
+    return saveTo(path, format, reorganize, true);
+}
+
+bool COrvelDoc::saveTo(const QString &path, int format, bool reorganize, bool takePath)
+{
+    WaitCursor wait;
+    UpdateAllViews(kHintCommitEdit);
+    if (format == 0)
+        format = m_lastSaveFormat;
+    const FileFormat *fileFormat = FileFormats::Find(path);
+
+    // The lock on the document's own file stays held throughout: the new
+    // file replaces the old one by a rename, which the lock does not hinder,
+    // and a failed save leaves the document locked as before.
+    if (FileLock::IsHeldByAnother(path, &m_lock)) {
+        MessageBoxById(kMsgTargetInUse, MsgIcon::Exclamation, MsgButtons::Ok, {nativePath(path)});
+        return false;
+    }
+    // The rename would replace a write-protected file without asking.
+    if (QFileInfo::exists(path) && !IsFileWritable(path)) {
+        MessageBoxById(kMsgReadOnlyFile, MsgIcon::Exclamation, MsgButtons::Ok, {nativePath(path)});
+        return false;
+    }
+    if (fileFormat && !fileFormat->write) {
+        reportUnsupported(*fileFormat, kMsgSaveFailed);
+        return false;
+    }
+    if (!fileFormat && !CheckWorkingStoreSpace()) {
+        MessageBoxById(kMsgSaveFailed, MsgIcon::Exclamation);
+        return false;
+    }
+
+    CAtomicSave save(path);
+    if (!save.Begin() || (!fileFormat && !save.AddCompanion(ObjectFilePathFor(path)))) {
+        ReportFileError(save.Error(), save.ErrorPath(), FileOperation::Write);
+        return false;
+    }
+
+    bool written = false;
+    int writeError = 0;
+    DatabaseWriteResult result;
+    auto companion = CAtomicSave::Companion::Keep;
+    {
+        std::unique_ptr<QIODevice> filtered = m_saveDeviceFilter ? m_saveDeviceFilter(save.File()) : nullptr;
+        QIODevice &out = filtered ? *filtered : save.File();
+        if (fileFormat) {
+            if (fileFormat->usesSdfDelimiters)
+                applySdfDelimiters(*this, GetOptions(), m_overrides.sdfFieldDelimiter || m_overrides.sdfDataDelimiter);
+            written = fileFormat->write(*this, out, path);
+        } else {
+            m_lastSaveFormat = format;
+            written = WriteDatabase(out, DatabaseWriteTarget{path, save.CompanionTempPath()}, reorganize, &result);
+            writeError = result.writeError;
+            switch (result.objectFile) {
+            case DatabaseWriteResult::ObjectFile::Untouched:
+                companion = CAtomicSave::Companion::Keep;
+                break;
+            case DatabaseWriteResult::ObjectFile::Written:
+                companion = CAtomicSave::Companion::Replace;
+                break;
+            case DatabaseWriteResult::ObjectFile::Absent:
+                companion = CAtomicSave::Companion::Remove;
+                break;
+            }
+        }
+    }
+    if (!written) {
+        if (writeError != 0)
+            ReportFileError(writeError, path, FileOperation::Write);
+        else
+            MessageBoxById(kMsgSaveFailed, MsgIcon::Exclamation);
+        return false;
+    }
+    if (!save.Commit(companion)) {
+        ReportFileError(save.Error(), save.ErrorPath(),
+                        save.ErrorWasRename() ? FileOperation::Rename : FileOperation::Write);
+        return false;
+    }
+    if (result.objectsFailed)
+        ReportObjectsNotWritten();
+
+    const bool isExport = fileFormat && fileFormat->isExport;
+    if (takePath && !isExport) {
+        clearModified();
+        FileLock lock;
+        if (lock.acquire(QFileInfo(path).absoluteFilePath()))
+            m_lock = std::move(lock);
+    }
+    UpdateAllViews(kHintFieldsChanged);
+    return true;
+}
+
+bool COrvelDoc::DoSave(const QString &path, bool replace)
+{
+    if (!path.isEmpty()) {
+        ProgressScope progress(*this, dbfile::kCaptionSavingForm);
+        return saveTo(path, 0, false, replace);
+    }
+
+    const QString proposed = ProposeSaveName(m_path, m_title);
+    int filterIndex = SaveFilterIndex();
+    QString chosen = services().getSaveFileName(QStringLiteral("Speichern unter"), proposed,
+                                                LoadQString(kMsgSaveFilter), &filterIndex);
+    if (chosen.isEmpty())
+        return false;
+    // The dialog's default extension.
+    if (QFileInfo(chosen).suffix().isEmpty())
+        chosen += QStringLiteral(".ovd");
+    SaveFilterIndex() = filterIndex;
+
+    ProgressScope progress(*this, dbfile::kCaptionSavingForm);
+    // A failed save removes only its own temporary files: a file that stood
+    // at the chosen path before stays.
+    if (!Save(chosen, filterIndex, true))
+        return false;
+    const FileFormat *format = FileFormats::Find(chosen);
+    if (!(format && format->isExport))
+        SetPathName(chosen);
+    return true;
+}
+
+bool COrvelDoc::SaveModified()
+{
+    if (!IsModified())
+        return true;
+    const QString name = m_path.isEmpty() ? QStringLiteral("Unbenannt") : nativePath(m_path);
+    switch (MessageBoxById(kMsgAskToSave, MsgIcon::Question, MsgButtons::YesNoCancel, {name})) {
+    case MsgResult::Yes: {
+        const bool saved = DoSave(m_path, true);
+        EndProgress();
+        return saved;
+    }
+    case MsgResult::No:
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool COrvelDoc::OnFileSave()
+{
+    const bool usable =
+            !m_path.isEmpty() && QFileInfo::exists(m_path) && IsFileReadable(m_path) && IsFileWritable(m_path);
+    const bool saved = usable ? DoSave(m_path) : DoSave();
+    EndProgress();
+    return saved;
+}
+
+bool COrvelDoc::OnFileSaveAs()
+{
+    const bool saved = DoSave();
+    EndProgress();
+    return saved;
+}
+
+void COrvelDoc::OnCloseDocument()
+{
+    UpdateAllViews(kHintClosing);
+}
+
+} // namespace orvel

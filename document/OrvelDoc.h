@@ -1,0 +1,186 @@
+#pragma once
+
+#include "document/DatabaseFormat.h"
+#include "document/DatabaseWriter.h"
+#include "document/DocumentOptions.h"
+#include "document/PageSettings.h"
+#include "form/FormObjects.h"
+#include "platform/FileLock.h"
+#include "platform/Services.h"
+#include "table/DataTable.h"
+#include "table/WorkingStore.h"
+
+#include <QString>
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <utility>
+#include <vector>
+
+class QIODevice;
+
+namespace orvel {
+
+// The document of one open database: its table, form and print settings,
+// the working object store its media values point into, and the lock that
+// keeps other Orvel windows from writing its file. Views follow it through
+// update hints.
+class COrvelDoc
+{
+public:
+    // Update hints this class sends (views define the rest).
+    static constexpr int kHintFieldsChanged = 4; // after a successful save
+    static constexpr int kHintCommitEdit = 7;    // just before a save
+    static constexpr int kHintBackground = 20;   // the form's background colour changed
+    static constexpr int kHintClosing = 32;      // the document closes
+
+    // Called with the hint and its value (0 when it has none).
+    using HintListener = std::function<void(int hint, std::intptr_t value)>;
+    // Wraps the device a save writes the database file to (tests use it to
+    // make writes fail part-way); it must pass seeks and writes through.
+    using SaveDeviceFilter = std::function<std::unique_ptr<QIODevice>(QIODevice &file)>;
+
+    // A new, untitled, empty document with its own working object store.
+    COrvelDoc();
+    virtual ~COrvelDoc();
+    COrvelDoc(const COrvelDoc &) = delete;
+    COrvelDoc &operator=(const COrvelDoc &) = delete;
+
+    CDataTable &GetTable() { return m_table; }
+    const CDataTable &GetTable() const { return m_table; }
+    CFormObjects &GetForm() { return m_form; }
+    const CFormObjects &GetForm() const { return m_form; }
+    PageSettings &GetPageSettings() { return m_page; }
+    const PageSettings &GetPageSettings() const { return m_page; }
+    const CWorkingStore &GetWorkingStore() const { return m_store; }
+    const QString &GetWorkingStorePath() const { return m_store.path(); }
+    const FileLock &GetLock() const { return m_lock; }
+    // How the document was last read: "ovd" for a database file, else the
+    // exchange format's extension ("dbf", "sdf"); empty for a new document.
+    const QString &GetFileFormatName() const { return m_fileFormat; }
+    // The format version word of the database file as read (1 for a file
+    // that still carries the save placeholder); 0 for other formats.
+    uint16_t GetFileVersion() const { return m_fileVersion; }
+    // The save dialog's filter index of the last database save (1 at first).
+    int GetLastSaveFormat() const { return m_lastSaveFormat; }
+
+    // --- Path, title, modified flag ---
+
+    const QString &GetPathName() const { return m_path; }
+    // An empty path makes the document untitled again; otherwise the title
+    // becomes the file's name and the path goes to the recent-file list.
+    void SetPathName(const QString &path);
+    const QString &GetTitle() const { return m_title; }
+    void SetTitle(const QString &title) { m_title = title; }
+    bool IsModified() const { return m_modified; }
+    void SetModifiedFlag(bool modified = true) { m_modified = modified; }
+
+    // --- Views ---
+
+    // Returns a handle for RemoveHintListener.
+    int AddHintListener(HintListener listener);
+    void RemoveHintListener(int handle);
+    void UpdateAllViews(int hint, std::intptr_t value = 0);
+
+    // --- Options ---
+
+    // The settings as they are now, with the caller's overrides applied.
+    DocumentOptions GetOptions() const;
+    void SetOptionOverrides(const DocumentOptionOverrides &overrides) { m_overrides = overrides; }
+
+    // "&Hintergrundfarbe...": marks the document modified and sends hint 20.
+    COLORREF GetBackgroundColor() const { return m_form.GetBackground(); }
+    void SetBackgroundColor(COLORREF color);
+
+    // --- Lifecycle and file commands ---
+
+    // Empties the document: no fields, records, form objects or objects in
+    // the working store, print settings as new.
+    void DeleteContents();
+    // Fills the document from a file: dBASE and SDF by their extension,
+    // anything else as a database file. `asCopy` only reads: the document
+    // stays untitled and holds no lock (templates, "Einfügen aus...").
+    // Failures are reported to the user.
+    bool Open(const QString &path, bool asCopy = false);
+    // Writes the document to `path` in the format its extension names.
+    // `format` is the save dialog's filter index (0: the last one);
+    // `reorganize` rebuilds the object file (Save As). Both files are
+    // written beside their targets and replace them only when complete.
+    // On success the document is not modified (unless it was an export)
+    // and holds the lock on `path`.
+    bool Save(const QString &path, int format = 0, bool reorganize = false);
+    // With a path: a plain save to it; `replace` false writes a copy that
+    // leaves the document's path, lock and modified flag alone (mail). With
+    // none: Save As through the save dialog.
+    bool DoSave(const QString &path = QString(), bool replace = true);
+    // Asks whether to save changes (61699); false when the user cancels or
+    // the save fails.
+    bool SaveModified();
+    // "S&peichern": a plain save when the file may still be read and
+    // written, else Save As.
+    bool OnFileSave();
+    // "Speichern &unter...".
+    bool OnFileSaveAs();
+    // The document is closing: views hear hint 32.
+    void OnCloseDocument();
+
+    // --- The database file ---
+
+    // Reads a database file from a readable, seekable device (`path` names
+    // it: relative picture paths and the object file; empty for bytes from
+    // elsewhere) into the empty document, then copies its object file into
+    // the working store.
+    dbfile::ReadOutcome ReadDatabase(QIODevice &file, const QString &path);
+    // Writes the database file into an empty, seekable device. Message 515
+    // for objects that could not be copied is left to the caller (Save
+    // shows it once the files are in place), so `result` reports it.
+    bool WriteDatabase(QIODevice &file, const DatabaseWriteTarget &target, bool reorganize,
+                       DatabaseWriteResult *result = nullptr);
+    // Enough room on the working store's file system to save (else 516).
+    bool CheckWorkingStoreSpace() const;
+    // One data field per field, for files and imports without a form.
+    void CreateDefaultForm();
+
+    // The progress window of the running file operation, if any.
+    ProgressBox *GetProgress() const { return m_progress.get(); }
+    void EndProgress() { m_progress.reset(); }
+
+    // The save dialog's filter index as the main frame remembers it.
+    static int &SaveFilterIndex();
+    // Told about every path a document takes (the recent-file list).
+    static void SetRecentFileHook(std::function<void(const QString &path)> hook);
+
+    void SetSaveDeviceFilter(SaveDeviceFilter filter) { m_saveDeviceFilter = std::move(filter); }
+
+protected:
+    // Whether the file may be written (and read). A seam for tests, which
+    // run as root where file modes do not refuse anything.
+    virtual bool IsFileWritable(const QString &path) const;
+    virtual bool IsFileReadable(const QString &path) const;
+
+private:
+    friend class ProgressScope;
+    bool saveTo(const QString &path, int format, bool reorganize, bool takePath);
+    void clearModified();
+    ProgressBox *beginProgress(int captionId, bool &created);
+
+    CDataTable m_table;
+    CFormObjects m_form;
+    PageSettings m_page;
+    CWorkingStore m_store;
+    FileLock m_lock;
+    QString m_path;
+    QString m_title;
+    bool m_modified = false;
+    int m_lastSaveFormat = 1;
+    QString m_fileFormat;
+    uint16_t m_fileVersion = 0;
+    DocumentOptionOverrides m_overrides;
+    std::unique_ptr<ProgressBox> m_progress;
+    std::vector<std::pair<int, HintListener>> m_listeners;
+    int m_nextListener = 1;
+    SaveDeviceFilter m_saveDeviceFilter;
+};
+
+} // namespace orvel

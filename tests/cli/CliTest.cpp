@@ -1,0 +1,205 @@
+// orvel-cli from the outside: the real executable on files written by the
+// document, and its argument rules.
+#include "cli/CliArguments.h"
+#include "cli/JsonWriter.h"
+#include "document/OrvelDoc.h"
+#include "platform/ScriptedServices.h"
+#include "support/QtPrinters.h"
+#include "support/TestEnvironment.h"
+#include "table/DataRecord.h"
+#include "table/FieldType.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+
+using namespace orvel;
+
+namespace {
+
+struct CliResult
+{
+    int status = -1;
+    QString out;
+    QString err;
+};
+
+CliResult RunCli(const QStringList &args)
+{
+    QProcess process;
+    process.start(qEnvironmentVariable("ORVEL_CLI"), args);
+    process.waitForFinished(60000);
+    CliResult result;
+    result.status = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    result.out = QString::fromUtf8(process.readAllStandardOutput());
+    result.err = QString::fromUtf8(process.readAllStandardError());
+    return result;
+}
+
+// Name (text), Ort (text), Betrag (numeric, 2 decimals), Datum (date).
+QString WriteSampleDatabase(const QString &dir)
+{
+    ScriptedServices scripted;
+    ScopedServices scope(&scripted);
+    COrvelDoc doc;
+    CDataTable &table = doc.GetTable();
+    const char *names[] = {"Name", "Ort", "Betrag", "Datum"};
+    const int types[] = {FT_TEXT, FT_TEXT, FT_NUMERIC, FT_DATE};
+    for (int i = 0; i < 4; ++i) {
+        const int pos = table.InsertField(names[i]);
+        table.SetFieldType(types[i], pos);
+    }
+    table.SetFieldFormat(2, 2);
+    table.SetFieldFormat(2, 3);
+    const char *rows[][4] = {
+            {"Meier", "Bonn", "1000", "19961224"},  {"M\xFCller", "K\xF6ln", "9", "19970101"},
+            {"Meier", "Bonn", "12.5", ""},          {"Abel", "Tab\there", "10", "20260105"},
+            {"Meier", "K\xF6ln", "-3", "19961224"},
+    };
+    for (const auto &row : rows) {
+        auto record = table.CreateRecord(false);
+        record->SetModificationTime(851385600);
+        for (int pos = 0; pos < 4; ++pos)
+            record->SetRawValue(row[pos], pos);
+        table.AddRecord(std::move(record));
+    }
+    const QString path = dir + "/Adressen.ovd";
+    EXPECT_TRUE(doc.Save(path, 1, true));
+    return path;
+}
+
+} // namespace
+
+TEST(CliArguments, WrongUsageIsRefusedBeforeAnyFileIsRead)
+{
+    QString error;
+    EXPECT_FALSE(cli::ParseCliArguments({"frobnicate", "a.ovd"}, error));
+    EXPECT_FALSE(cli::ParseCliArguments({"sort", "a.ovd", "b.ovd"}, error)); // no key
+    EXPECT_FALSE(cli::ParseCliArguments({"sort", "a.ovd", "b.ovd", "--key", "x"}, error));
+    EXPECT_FALSE(
+            cli::ParseCliArguments({"sort", "a", "b", "--key", "1", "--key", "2", "--key", "3", "--key", "4"}, error));
+    EXPECT_FALSE(cli::ParseCliArguments({"find", "a.ovd", "--field", "0"}, error)); // no text
+    EXPECT_FALSE(cli::ParseCliArguments({"find", "a.ovd", "--field", "0", "--text", "x", "--link", "and"}, error));
+    EXPECT_FALSE(cli::ParseCliArguments({"replace", "a", "b", "--field", "0", "--text", "x"}, error)); // no --with
+    EXPECT_FALSE(cli::ParseCliArguments({"duplicates", "a", "--fields", "0,x"}, error));
+    EXPECT_FALSE(cli::ParseCliArguments({"convert", "a"}, error));
+    EXPECT_FALSE(cli::ParseCliArguments({"dump", "a", "--charset", "ebcdic"}, error));
+
+    const auto sort = cli::ParseCliArguments({"sort", "a", "b", "--key", "2:desc", "--key", "0"}, error);
+    ASSERT_TRUE(sort);
+    ASSERT_EQ(sort->keys.size(), 2u);
+    EXPECT_EQ(sort->keys[0].field, 2);
+    EXPECT_TRUE(sort->keys[0].descending);
+    EXPECT_FALSE(sort->keys[1].descending);
+    const auto dup = cli::ParseCliArguments({"duplicates", "a", "--fields", "0,1", "--relative-paths", "1"}, error);
+    ASSERT_TRUE(dup);
+    EXPECT_EQ(dup->duplicateFields, (std::vector<int>{0, 1}));
+    EXPECT_EQ(dup->relativePaths, true);
+}
+
+TEST(CliJson, StringsAreEscapedAsJsonRequires)
+{
+    std::string out;
+    cli::JsonWriter::AppendEscaped(out, "a\"b\\c\n\t\x01\x1f\xc3\xa4");
+    EXPECT_EQ(out, "\"a\\\"b\\\\c\\n\\t\\u0001\\u001f\xc3\xa4\"");
+}
+
+class CliRun : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        m_dir = test::MakeScratchDir();
+        m_db = WriteSampleDatabase(m_dir);
+    }
+    QString m_dir;
+    QString m_db;
+};
+
+TEST_F(CliRun, DumpGivesTheFileAsJson)
+{
+    const CliResult r = RunCli({"dump", m_db});
+    ASSERT_EQ(r.status, 0) << r.err.toStdString();
+    const QJsonObject root = QJsonDocument::fromJson(r.out.toUtf8()).object();
+    EXPECT_EQ(root["format"].toString(), "ovd");
+    EXPECT_EQ(root["version"].toInt(), 1376);
+    const QJsonArray fields = root["fields"].toArray();
+    ASSERT_EQ(fields.size(), 4);
+    EXPECT_EQ(fields[2].toObject()["type"].toInt(), 1);
+    EXPECT_EQ(fields[0].toObject()["print"].toBool(), true);
+    const QJsonArray records = root["records"].toArray();
+    ASSERT_EQ(records.size(), 5);
+    EXPECT_EQ(records[1].toObject()["values"].toArray()[0].toString(), QString::fromUtf8("Müller"));
+    EXPECT_EQ(records[0].toObject()["modified"].toInt(), 851385600);
+    EXPECT_EQ(root["page"].toObject()["size"].toInt(), 9);
+    EXPECT_EQ(root["form"].toObject()["background"].toInt(), 0xC0C0C0);
+
+    const CliResult shown = RunCli({"dump", m_db, "--display"});
+    const QJsonArray first =
+            QJsonDocument::fromJson(shown.out.toUtf8()).object()["records"].toArray()[0].toObject()["values"].toArray();
+    EXPECT_EQ(first[2].toString(), "1.000,00");
+    EXPECT_EQ(first[3].toString(), "24.12.1996");
+}
+
+TEST_F(CliRun, SortFindReplaceAndDuplicatesWorkOnTheFile)
+{
+    const QString sorted = m_dir + "/sortiert.ovd";
+    CliResult r = RunCli({"sort", m_db, sorted, "--key", "2"});
+    ASSERT_EQ(r.status, 0) << r.err.toStdString();
+    r = RunCli({"find", sorted, "--field", "0", "--text", "ei"});
+    EXPECT_EQ(r.out, "0\tMeier\n3\tMeier\n4\tMeier\n"); // -3, 9, 10, 12.5, 1000
+
+    r = RunCli({"find", m_db, "--field", "1", "--text", "here"});
+    EXPECT_EQ(r.out, "3\tTab here\n"); // tabs in values come out as blanks
+
+    r = RunCli({"find", m_db, "--field", "0", "--text", "zzz"});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_TRUE(r.out.isEmpty());
+    EXPECT_TRUE(r.err.startsWith("312: ")) << r.err.toStdString();
+
+    r = RunCli({"find", m_db, "--field", "0", "--text", "meier", "--link", "and", "--field2", "1", "--text2",
+                QString::fromUtf8("Köln")});
+    EXPECT_EQ(r.out, "4\tMeier\n");
+
+    const QString replaced = m_dir + "/ersetzt.ovd";
+    r = RunCli({"replace", m_db, replaced, "--field", "1", "--text", "Bonn", "--with", "Berlin"});
+    ASSERT_EQ(r.status, 0) << r.err.toStdString();
+    EXPECT_TRUE(r.err.startsWith("325: ")) << r.err.toStdString();
+    r = RunCli({"find", replaced, "--field", "1", "--text", "Berlin"});
+    EXPECT_EQ(r.out, "0\tBerlin\n2\tBerlin\n");
+
+    r = RunCli({"duplicates", m_db, "--fields", "0,1"});
+    ASSERT_EQ(r.status, 0) << r.err.toStdString();
+    EXPECT_EQ(r.out, "2\tMeier\n"); // Abel, Meier/Bonn, Meier/Bonn (marked), Meier/Köln, Müller
+}
+
+TEST_F(CliRun, WrongUsageAndFailuresHaveTheirExitStatus)
+{
+    EXPECT_EQ(RunCli({"find", m_db, "--field", "9", "--text", "x"}).status, 2);
+    EXPECT_EQ(RunCli({"sort", m_db, m_dir + "/x.ovd", "--key", "0", "--key", "0"}).status, 2);
+    EXPECT_EQ(RunCli({"bogus"}).status, 2);
+
+    const CliResult missing = RunCli({"dump", m_dir + "/fehlt.ovd"});
+    EXPECT_EQ(missing.status, 1);
+    EXPECT_TRUE(missing.err.startsWith("61700: ")) << missing.err.toStdString();
+
+    QFile garbage(m_dir + "/kaputt.ovd");
+    ASSERT_TRUE(garbage.open(QIODevice::WriteOnly));
+    garbage.write("ORVEL0\x1a\x00garbage", 15);
+    garbage.close();
+    const CliResult damaged = RunCli({"dump", garbage.fileName()});
+    EXPECT_EQ(damaged.status, 1);
+    EXPECT_TRUE(damaged.out.isEmpty());
+}
+
+TEST_F(CliRun, ConvertWritesACopyThatReadsBackTheSame)
+{
+    const QString copy = m_dir + "/Kopie.OVD";
+    ASSERT_EQ(RunCli({"convert", m_db, copy}).status, 0);
+    EXPECT_EQ(RunCli({"dump", copy}).out, RunCli({"dump", m_db}).out);
+}

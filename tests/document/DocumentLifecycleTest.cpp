@@ -1,0 +1,149 @@
+#include "DocumentTestSupport.h"
+
+#include "document/FileFormats.h"
+
+using namespace orvel;
+using namespace orvel::test;
+
+namespace {
+
+class LifecycleTest : public DocumentTest
+{};
+
+// A file whose mode forbids writing; tests run as root, where modes do not.
+class ReadOnlyFileDoc : public COrvelDoc
+{
+public:
+    QString readOnly;
+
+protected:
+    bool IsFileWritable(const QString &p) const override { return p != readOnly; }
+};
+
+TEST_F(LifecycleTest, SaveTellsTheViewsAndClearsTheModifiedFlag)
+{
+    COrvelDoc doc;
+    std::vector<int> hints;
+    const int handle = doc.AddHintListener([&](int hint, std::intptr_t) { hints.push_back(hint); });
+    doc.SetBackgroundColor(0x00FF0000);
+    EXPECT_TRUE(doc.IsModified());
+    AddField(doc, "Name");
+    AddRecord(doc, {"Anna"});
+    ASSERT_TRUE(doc.Save(path("a.ovd"), 1, true));
+    EXPECT_FALSE(doc.IsModified());
+    std::vector<int> captions;
+    for (const auto &event : scripted.progress()) {
+        if (event.kind == ScriptedServices::ProgressEvent::Caption && (captions.empty() || captions.back() != event.a))
+            captions.push_back(event.a);
+    }
+    EXPECT_EQ(captions, (std::vector<int>{414, 415}));
+    EXPECT_EQ(scripted.progress().back().kind, ScriptedServices::ProgressEvent::End);
+    doc.OnCloseDocument();
+    EXPECT_EQ(hints, (std::vector<int>{20, 7, 4, 32}));
+    doc.RemoveHintListener(handle);
+    doc.OnCloseDocument();
+    EXPECT_EQ(hints.size(), 4u);
+}
+
+TEST_F(LifecycleTest, SaveModifiedAsksAndFollowsTheAnswer)
+{
+    COrvelDoc doc;
+    EXPECT_TRUE(doc.SaveModified()); // nothing to ask
+    EXPECT_TRUE(scripted.messages().empty());
+
+    AddField(doc, "Name");
+    doc.SetModifiedFlag();
+    scripted.queueAnswer(MsgResult::Cancel);
+    EXPECT_FALSE(doc.SaveModified());
+    ASSERT_EQ(scripted.messageIds(), std::vector<int>{61699});
+    EXPECT_EQ(scripted.messages()[0].text, QStringLiteral("Änderungen in Unbenannt speichern?"));
+    scripted.queueAnswer(MsgResult::No);
+    EXPECT_TRUE(doc.SaveModified());
+    EXPECT_TRUE(doc.IsModified());
+
+    // Yes on an untitled document is Save As; the dialog's name is taken.
+    doc.SetTitle(QStringLiteral("Liste 97"));
+    scripted.queueAnswer(MsgResult::Yes);
+    scripted.queueFileName(path("Liste"));
+    EXPECT_TRUE(doc.SaveModified());
+    EXPECT_EQ(doc.GetPathName(), path("Liste.ovd"));
+    EXPECT_EQ(doc.GetTitle(), QStringLiteral("Liste.ovd"));
+    EXPECT_FALSE(doc.IsModified());
+    EXPECT_EQ(doc.GetProgress(), nullptr);
+}
+
+TEST_F(LifecycleTest, FormatsAreChosenByTheLastThreeCharacters)
+{
+    WriteAll(path("X.DBF"), "dBASE");
+    COrvelDoc dbase;
+    EXPECT_FALSE(dbase.Open(path("X.DBF")));
+    ASSERT_EQ(scripted.messageIds(), std::vector<int>{61700});
+    EXPECT_TRUE(scripted.messages()[0].text.contains(QStringLiteral("dBASE")));
+
+    scripted.clear();
+    WriteAll(path("x.dbase"), "kein Datenbankformat");
+    COrvelDoc other;
+    EXPECT_FALSE(other.Open(path("x.dbase")));
+    EXPECT_EQ(scripted.messageIds(), std::vector<int>{61700});
+
+    scripted.clear();
+    COrvelDoc doc;
+    EXPECT_FALSE(doc.Save(path("x.sdf"), 4, true));
+    EXPECT_EQ(scripted.messageIds(), std::vector<int>{61701});
+    EXPECT_FALSE(QFile::exists(path("x.sdf")));
+}
+
+TEST_F(LifecycleTest, ExportsLeaveTheDocumentsFileAndFlags)
+{
+    const FileFormat original = *FileFormats::Find(QStringLiteral("a.htm"));
+    FileFormat html = original;
+    html.write = [](COrvelDoc &, QIODevice &out, const QString &) { return out.write("<html>") == 6; };
+    FileFormats::Register(html);
+
+    COrvelDoc doc;
+    AddField(doc, "Name");
+    ASSERT_TRUE(doc.Save(path("a.ovd"), 1, true));
+    doc.SetPathName(path("a.ovd"));
+    doc.SetModifiedFlag();
+    scripted.queueFileName(path("liste.htm"));
+    EXPECT_TRUE(doc.DoSave());
+    FileFormats::Register(original);
+
+    EXPECT_EQ(ReadAll(path("liste.htm")), QByteArray("<html>"));
+    EXPECT_EQ(doc.GetPathName(), path("a.ovd"));
+    EXPECT_TRUE(doc.IsModified());
+    EXPECT_EQ(doc.GetLock().path(), path("a.ovd"));
+    EXPECT_EQ(doc.GetLastSaveFormat(), 1);
+}
+
+TEST_F(LifecycleTest, WriteProtectedFilesAreNotReplaced)
+{
+    ReadOnlyFileDoc doc;
+    AddField(doc, "Name");
+    ASSERT_TRUE(doc.Save(path("a.ovd"), 1, true));
+    ASSERT_TRUE(doc.Open(path("a.ovd")));
+    doc.readOnly = path("a.ovd");
+    EXPECT_FALSE(doc.Save(path("a.ovd")));
+    EXPECT_EQ(scripted.messageIds(), std::vector<int>{530});
+
+    // The save command turns into Save As.
+    scripted.clear();
+    scripted.queueFileName(path("b.ovd"));
+    EXPECT_TRUE(doc.OnFileSave());
+    EXPECT_EQ(doc.GetPathName(), path("b.ovd"));
+    EXPECT_TRUE(scripted.messages().empty());
+}
+
+TEST_F(LifecycleTest, OpenAsCopyKeepsNoPathAndNoLock)
+{
+    COrvelDoc doc;
+    AddField(doc, "Name");
+    ASSERT_TRUE(doc.Save(path("vorlage.ovd"), 1, true));
+    COrvelDoc copy;
+    ASSERT_TRUE(copy.Open(path("vorlage.ovd"), true));
+    EXPECT_EQ(copy.GetTable().GetFieldCount(), 1);
+    EXPECT_TRUE(copy.GetPathName().isEmpty());
+    EXPECT_FALSE(copy.GetLock().isHeld());
+}
+
+} // namespace
