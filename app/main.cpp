@@ -1,3 +1,4 @@
+#include "platform/HeapTuning.h"
 #include "platform/ui/QtTranslations.h"
 
 #include <QApplication>
@@ -5,6 +6,7 @@
 
 int main(int argc, char **argv)
 {
+    orvel::PrepareHeapForLargeTables();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Orvel 97"));
     QApplication::setOrganizationName(QStringLiteral("KWZ"));

@@ -3,8 +3,12 @@
 #include "bench/GeneratedTable.h"
 #include "document/DatabaseWriter.h"
 #include "document/OrvelDoc.h"
+#include "platform/DiskSync.h"
 #include "platform/ScriptedServices.h"
 #include "platform/TempFile.h"
+#include "table/DataRecord.h"
+#include "table/FieldType.h"
+#include "table/ObjectStore.h"
 
 #include <benchmark/benchmark.h>
 
@@ -106,5 +110,78 @@ void SaveDatabase(benchmark::State &state)
     QuietServices();
 }
 BENCHMARK(SaveDatabase)->Name("Database/Save")->Unit(benchmark::kMillisecond);
+
+// 10000 records with a memo of 1-4 KB each, in the working store of an open
+// document: Save As copies every object into a new object file.
+struct MemoDatabase
+{
+    QString folder = TempFolder() + QStringLiteral("/orvel-bench-memos");
+    std::unique_ptr<COrvelDoc> doc;
+
+    MemoDatabase()
+    {
+        QDir().mkpath(folder);
+        QuietServices();
+        doc = std::make_unique<COrvelDoc>();
+        CDataTable &table = doc->GetTable();
+        table.SetFieldType(FT_MEMO, table.InsertField("Notiz"));
+        uint32_t seed = 1;
+        const QString scratch = folder + QStringLiteral("/memo.tmp");
+        for (int i = 0; i < 10000; ++i) {
+            seed = seed * 1103515245u + 12345u;
+            QFile memo(scratch);
+            memo.open(QIODevice::WriteOnly | QIODevice::Truncate);
+            memo.write(QByteArray(1024 + int(seed >> 16) % 3072, char('a' + i % 26)));
+            memo.close();
+            const AnsiString reference = WriteObject(scratch, AnsiView(), doc->GetWorkingStorePath());
+            auto record = table.CreateRecord(false);
+            record->SetRawValue(reference, 0);
+            table.AddRecord(std::move(record));
+        }
+    }
+    ~MemoDatabase()
+    {
+        doc.reset();
+        QDir(folder).removeRecursively();
+    }
+    MemoDatabase(const MemoDatabase &) = delete;
+    MemoDatabase &operator=(const MemoDatabase &) = delete;
+};
+
+MemoDatabase &Memos()
+{
+    static MemoDatabase database;
+    return database;
+}
+
+// Save As of the memo database, flushes included.
+void SaveAsMemos(benchmark::State &state)
+{
+    MemoDatabase &memos = Memos();
+    QuietServices();
+    const QString target = memos.folder + QStringLiteral("/saved.ovd");
+    for (auto _ : state) {
+        if (!memos.doc->Save(target, 1, true))
+            state.SkipWithError("the memo database could not be saved");
+    }
+    state.counters["ObjectMiB"] = double(memos.doc->GetWorkingStore().size()) / (1024.0 * 1024.0);
+}
+BENCHMARK(SaveAsMemos)->Name("Database/SaveAsMemos")->Unit(benchmark::kMillisecond);
+
+// What Save As of the memo database is measured against: copying its object
+// file and flushing the copy.
+void CopyMemoObjectFile(benchmark::State &state)
+{
+    MemoDatabase &memos = Memos();
+    const QString target = memos.folder + QStringLiteral("/copy.dbo");
+    for (auto _ : state) {
+        QFile::remove(target);
+        QFile::copy(memos.doc->GetWorkingStorePath(), target);
+        QFile copy(target);
+        copy.open(QIODevice::ReadOnly);
+        SyncToDisk(copy.handle());
+    }
+}
+BENCHMARK(CopyMemoObjectFile)->Name("Database/CopyMemoObjectFile")->Unit(benchmark::kMillisecond);
 
 } // namespace

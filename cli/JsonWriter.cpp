@@ -117,11 +117,50 @@ void JsonWriter::value(std::string_view key, bool flag)
     m_out += flag ? "true" : "false";
 }
 
+namespace {
+
+// Each Windows-1252 byte as UTF-8, so that values need no trip through
+// QString (a dump writes a million of them).
+struct AnsiUtf8Table
+{
+    char bytes[256][4];
+    unsigned char lengths[256];
+
+    AnsiUtf8Table()
+    {
+        for (int c = 0; c < 256; ++c) {
+            const char16_t u = AnsiCharToUnicode(static_cast<unsigned char>(c));
+            char *out = bytes[c];
+            if (u < 0x80) {
+                out[0] = char(u);
+                lengths[c] = 1;
+            } else if (u < 0x800) {
+                out[0] = char(0xC0 | (u >> 6));
+                out[1] = char(0x80 | (u & 0x3F));
+                lengths[c] = 2;
+            } else {
+                out[0] = char(0xE0 | (u >> 12));
+                out[1] = char(0x80 | ((u >> 6) & 0x3F));
+                out[2] = char(0x80 | (u & 0x3F));
+                lengths[c] = 3;
+            }
+        }
+    }
+};
+
+} // namespace
+
 void JsonWriter::value(std::string_view key, AnsiView text)
 {
     prefix(key);
-    const QByteArray utf8 = AnsiToQString(text).toUtf8();
-    AppendEscaped(m_out, std::string_view(utf8.constData(), std::size_t(utf8.size())));
+    static const AnsiUtf8Table table;
+    std::string utf8;
+    utf8.reserve(text.size() + text.size() / 4);
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        utf8.append(table.bytes[byte], table.lengths[byte]);
+    }
+    AppendEscaped(m_out, utf8);
 }
 
 void JsonWriter::value(std::string_view key, const QString &text)

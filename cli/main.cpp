@@ -3,6 +3,7 @@
 #include "cli/CliArguments.h"
 #include "cli/CliRunner.h"
 #include "platform/ConsoleServices.h"
+#include "platform/HeapTuning.h"
 #include "platform/Nls.h"
 #include "platform/Services.h"
 
@@ -12,6 +13,7 @@
 
 int main(int argc, char **argv)
 {
+    orvel::PrepareHeapForLargeTables();
     QCoreApplication app(argc, argv);
     QStringList args = QCoreApplication::arguments();
     args.removeFirst();
