@@ -1,4 +1,5 @@
 #include "document/AtomicSave.h"
+#include "platform/DiskSync.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -60,7 +61,7 @@ bool syncPath(const QString &path, int flags)
     const int fd = ::open(QFile::encodeName(path).constData(), flags | O_CLOEXEC);
     if (fd < 0)
         return false;
-    const bool ok = ::fsync(fd) == 0;
+    const bool ok = SyncToDisk(fd);
     return ::close(fd) == 0 && ok;
 }
 
@@ -126,7 +127,7 @@ bool CAtomicSave::Commit(Companion companion)
     errno = 0;
     if (!m_file.flush())
         return fail(errno != 0 ? errno : EIO, m_target);
-    if (::fsync(m_file.handle()) != 0)
+    if (!SyncToDisk(m_file.handle()))
         return fail(errno, m_target);
     m_file.close();
 

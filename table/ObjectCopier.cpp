@@ -1,4 +1,5 @@
 #include "table/ObjectCopier.h"
+#include "platform/DiskSync.h"
 
 #include "table/ObjectFileIo.h"
 #include "table/ObjectStore.h"
@@ -222,7 +223,7 @@ bool CObjectCopier::Finish(bool flush)
     d->finished = true;
     if (d->target.isOpen()) {
         d->flush();
-        if (flush && ::fsync(d->target.get()) != 0)
+        if (flush && !SyncToDisk(d->target.get()))
             d->failed = true;
         if (!d->target.close())
             d->failed = true;

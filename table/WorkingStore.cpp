@@ -1,4 +1,5 @@
 #include "table/WorkingStore.h"
+#include "platform/DiskSync.h"
 
 #include "platform/Services.h"
 #include "platform/TempFile.h"
@@ -94,7 +95,7 @@ bool CWorkingStore::CopyTo(const QString &target, bool flush) const
     UniqueFd out = OpenFile(target, O_WRONLY | O_CREAT | O_TRUNC);
     if (!out.isOpen() || !CopyWholeFile(source.get(), out.get()))
         return false;
-    if (flush && ::fsync(out.get()) != 0)
+    if (flush && !SyncToDisk(out.get()))
         return false;
     return out.close();
 }
