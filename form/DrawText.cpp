@@ -23,9 +23,9 @@ CDrawText::CDrawText(const RECT &position_, const DrawColors &colors)
     , textColor(colors.line)
 {}
 
-void CDrawText::Serialize(CArchive &ar)
+void CDrawText::SerializeTextStyle(CArchive &ar, AnsiString &text, LOGFONT &font, uint16_t &reserved,
+                                   COLORREF &textColor, uint16_t &drawFlags, uint16_t &alignment)
 {
-    CDrawObj::Serialize(ar);
     if (ar.IsStoring()) {
         ar.WriteString(text);
         const auto fontBytes = font.toBytes();
@@ -34,7 +34,6 @@ void CDrawText::Serialize(CArchive &ar)
         ar.WriteU32(textColor);
         ar.WriteU16(drawFlags);
         ar.WriteU16(alignment);
-        ar.WriteU16(wordWrap);
     } else {
         text = ar.ReadString();
         uint8_t fontBytes[LOGFONT::kStoredSize];
@@ -44,8 +43,17 @@ void CDrawText::Serialize(CArchive &ar)
         textColor = ar.ReadU32();
         drawFlags = ar.ReadU16();
         alignment = ar.ReadU16();
-        wordWrap = ar.ReadU16();
     }
+}
+
+void CDrawText::Serialize(CArchive &ar)
+{
+    CDrawObj::Serialize(ar);
+    SerializeTextStyle(ar, text, font, reserved, textColor, drawFlags, alignment);
+    if (ar.IsStoring())
+        ar.WriteU16(wordWrap);
+    else
+        wordWrap = ar.ReadU16();
 }
 
 void CDrawText::SetLineColor(COLORREF color)

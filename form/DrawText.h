@@ -15,6 +15,11 @@ public:
     explicit CDrawText(const RECT &position, const DrawColors &colors = {});
 
     void Serialize(CArchive &ar) override;
+    // The bytes that texts and data fields share after the object part: the
+    // text, the 60-byte LOGFONT, reserved, text colour, draw flags and
+    // alignment.
+    static void SerializeTextStyle(CArchive &ar, AnsiString &text, LOGFONT &font, uint16_t &reserved,
+                                   COLORREF &textColor, uint16_t &drawFlags, uint16_t &alignment);
     // The line colour of a text is its text colour.
     void SetLineColor(COLORREF color) override;
 

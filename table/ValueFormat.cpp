@@ -22,6 +22,20 @@ bool isSpace(char c)
     return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
 }
 
+// The parts of a date that are 0 are taken from today's date (UTC).
+void FillFromToday(int &year, int &month, int &day)
+{
+    if (year != 0 && month != 0 && day != 0)
+        return;
+    const QDate today = Clock::TodayUtc();
+    if (year == 0)
+        year = today.year();
+    if (month == 0)
+        month = today.month();
+    if (day == 0)
+        day = today.day();
+}
+
 // An integer read the way the C library's atoi reads it: leading white space,
 // an optional sign, then digits up to the first other character; no digits
 // read as 0. Values beyond int saturate, which no date accepts.
@@ -161,15 +175,7 @@ void NormaliseDateInput(AnsiView input, const LocaleInfo &loc, AnsiString &out)
         out.assign(kUnreadable);
         return;
     }
-    if (year == 0 || month == 0 || day == 0) {
-        const QDate today = Clock::TodayUtc();
-        if (year == 0)
-            year = today.year();
-        if (month == 0)
-            month = today.month();
-        if (day == 0)
-            day = today.day();
-    }
+    FillFromToday(year, month, day);
     if (!IsValidDate(year, month, day)) {
         // Kept as typed so that nothing is lost; it shows as "##".
         out.assign(text);
@@ -236,15 +242,7 @@ AnsiView FormatDateDisplay(AnsiView stored, int format, const LocaleInfo &loc, A
         buffer.assign(kUnreadable);
         return buffer;
     }
-    if (year == 0 || month == 0 || day == 0) {
-        const QDate today = Clock::TodayUtc();
-        if (year == 0)
-            year = today.year();
-        if (month == 0)
-            month = today.month();
-        if (day == 0)
-            day = today.day();
-    }
+    FillFromToday(year, month, day);
     if (!GetDateFormatA(year, month, day, DateFormatPicture(format), loc, buffer))
         buffer.assign(kUnreadable);
     else if (buffer.size() > kDateDisplayLimit)
