@@ -3,7 +3,7 @@
 #   make test     install what is missing, build, run every test
 #   make build    build only, into build/
 #   make bench    build and run the benchmarks (orvel-bench)
-#   make install  install the program, its desktop entry, icon and MIME type
+#   make install  install the program, orvel-cli, the desktop entry, icon and file type
 
 BUILD_DIR ?= build
 PREFIX ?= /usr/local

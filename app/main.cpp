@@ -2,6 +2,7 @@
 #include "platform/ui/QtTranslations.h"
 
 #include <QApplication>
+#include <QIcon>
 #include <QMainWindow>
 
 int main(int argc, char **argv)
@@ -10,6 +11,8 @@ int main(int argc, char **argv)
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Orvel 97"));
     QApplication::setOrganizationName(QStringLiteral("KWZ"));
+    QApplication::setDesktopFileName(QStringLiteral("orvel"));
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/orvel/icons/orvel.svg")));
     orvel::InstallQtGermanTranslations(app);
 
     // Until the main frame exists, an empty window stands for the program.
