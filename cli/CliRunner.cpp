@@ -15,7 +15,6 @@
 #include "table/SortKeys.h"
 
 #include <QElapsedTimer>
-#include <QFileInfo>
 
 #include <charconv>
 #include <cstdio>
@@ -152,17 +151,12 @@ int RunCliCommand(const CliArguments &args, std::string &out)
 
     COrvelDoc doc;
     doc.SetOptionOverrides(overrides);
-    if (!QFileInfo::exists(args.input)) {
-        MessageBoxText(61700, QStringLiteral("Die Datei %1 wurde nicht gefunden.").arg(args.input));
-        return kExitFailed;
-    }
     if (!doc.Open(args.input))
         return kExitFailed;
     timer.phase("load");
 
     CDataTable &table = doc.GetTable();
     const QString &command = args.command;
-    int status = kExitSuccess;
 
     if (command == QLatin1String("dump")) {
         out = DumpDatabase(doc, args.display);
@@ -256,7 +250,7 @@ int RunCliCommand(const CliArguments &args, std::string &out)
         }
     }
     timer.print();
-    return status;
+    return kExitSuccess;
 }
 
 } // namespace orvel::cli

@@ -186,7 +186,7 @@ TEST_F(CliRun, WrongUsageAndFailuresHaveTheirExitStatus)
 
     const CliResult missing = RunCli({"dump", m_dir + "/fehlt.ovd"});
     EXPECT_EQ(missing.status, 1);
-    EXPECT_TRUE(missing.err.startsWith("61700: ")) << missing.err.toStdString();
+    EXPECT_TRUE(missing.err.startsWith("526: ")) << missing.err.toStdString(); // "nicht gefunden"
 
     QFile garbage(m_dir + "/kaputt.ovd");
     ASSERT_TRUE(garbage.open(QIODevice::WriteOnly));
