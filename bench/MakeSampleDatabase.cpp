@@ -4,7 +4,6 @@
 #include "bench/GeneratedTable.h"
 #include "document/OrvelDoc.h"
 #include "platform/ConsoleServices.h"
-#include "table/DataRecord.h"
 
 #include <QCoreApplication>
 
@@ -22,24 +21,8 @@ int main(int argc, char **argv)
     orvel::ConsoleServices console;
     orvel::ScopedServices scoped(&console);
 
-    const auto source = orvel::bench::MakeGeneratedTable(records);
     orvel::COrvelDoc doc;
-    orvel::CDataTable &table = doc.GetTable();
-    for (int pos = 0; pos < source->GetFieldCount(); ++pos) {
-        table.InsertField(source->GetFieldName(pos));
-        table.SetFieldType(source->GetFieldType(pos), pos);
-        table.SetFieldFormat(source->GetFieldFormat(pos), pos);
-    }
-    std::vector<orvel::AnsiView> values(size_t(source->GetFieldCount()));
-    for (int i = 0; i < source->GetRecordCount(); ++i) {
-        const orvel::CDataRecord *from = source->GetRecord(i);
-        for (int pos = 0; pos < source->GetFieldCount(); ++pos)
-            values[size_t(pos)] = from->GetRawValue(pos);
-        auto record = table.CreateRecord(false);
-        record->SetModificationTime(from->GetModificationTime());
-        record->SetRawValues(values.data(), int(values.size()));
-        table.AddRecord(std::move(record));
-    }
+    orvel::bench::FillGeneratedTable(doc.GetTable(), records);
     doc.CreateDefaultForm();
     return doc.Save(args[1], 1, true) ? 0 : 1;
 }

@@ -256,14 +256,16 @@ std::optional<CliArguments> ParseCliArguments(const QStringList &args, QString &
         error = QStringLiteral("replace braucht --with.");
         return std::nullopt;
     }
-    if (result.command == QLatin1String("find") && (result.link != 0) != (haveField2 && haveText2)) {
-        error = result.link == 0 ? QStringLiteral("--field2 und --text2 gelten nur mit --link.")
-                                 : QStringLiteral("--link braucht --field2 und --text2.");
-        return std::nullopt;
-    }
-    if (result.command == QLatin1String("find") && result.link == 0 && (haveField2 || haveText2)) {
-        error = QStringLiteral("--field2 und --text2 gelten nur mit --link.");
-        return std::nullopt;
+    if (result.command == QLatin1String("find")) {
+        // The second criterion comes with --link, whole, and only with it.
+        if (result.link == 0 && (haveField2 || haveText2)) {
+            error = QStringLiteral("--field2 und --text2 gelten nur mit --link.");
+            return std::nullopt;
+        }
+        if (result.link != 0 && !(haveField2 && haveText2)) {
+            error = QStringLiteral("--link braucht --field2 und --text2.");
+            return std::nullopt;
+        }
     }
     if (result.command == QLatin1String("duplicates") && (!haveFields || result.duplicateFields.empty())) {
         error = QStringLiteral("duplicates braucht --fields.");

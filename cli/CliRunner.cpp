@@ -1,7 +1,9 @@
 #include "cli/CliRunner.h"
 
 #include "cli/DatabaseDump.h"
+#include "cli/JsonWriter.h"
 #include "document/OrvelDoc.h"
+#include "document/SaveProposal.h"
 #include "platform/Codepage.h"
 #include "platform/DiskSync.h"
 #include "platform/Nls.h"
@@ -85,12 +87,12 @@ void AppendLine(std::string &out, int index, AnsiView value)
     const auto r = std::to_chars(buffer, buffer + sizeof buffer, index);
     out.append(buffer, r.ptr);
     out += '\t';
-    QString text = AnsiToQString(value);
-    for (QChar &c : text) {
-        if (c == u'\t' || c == u'\n' || c == u'\r')
-            c = u' ';
+    const std::size_t start = out.size();
+    JsonWriter::AppendUtf8(out, value);
+    for (std::size_t i = start; i < out.size(); ++i) {
+        if (out[i] == '\t' || out[i] == '\n' || out[i] == '\r')
+            out[i] = ' ';
     }
-    out += text.toUtf8().toStdString();
     out += '\n';
 }
 
@@ -115,7 +117,7 @@ SearchCriterion ToCriterion(const CliCriterion &c)
 // document remembers it as its last format.
 int SaveFilterIndexForPath(const QString &path)
 {
-    const QString ext = path.right(3).toLower();
+    const QString ext = FileExtension(path);
     if (ext == QLatin1String("dbf"))
         return 2;
     if (ext == QLatin1String("htm"))

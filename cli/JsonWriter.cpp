@@ -150,16 +150,21 @@ struct AnsiUtf8Table
 
 } // namespace
 
+void JsonWriter::AppendUtf8(std::string &out, AnsiView text)
+{
+    static const AnsiUtf8Table table;
+    out.reserve(out.size() + text.size() + text.size() / 4);
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        out.append(table.bytes[byte], table.lengths[byte]);
+    }
+}
+
 void JsonWriter::value(std::string_view key, AnsiView text)
 {
     prefix(key);
-    static const AnsiUtf8Table table;
     std::string utf8;
-    utf8.reserve(text.size() + text.size() / 4);
-    for (const char c : text) {
-        const auto byte = static_cast<unsigned char>(c);
-        utf8.append(table.bytes[byte], table.lengths[byte]);
-    }
+    AppendUtf8(utf8, text);
     AppendEscaped(m_out, utf8);
 }
 

@@ -37,6 +37,8 @@ public:
     std::string take() { return std::move(m_out); }
 
     static void AppendEscaped(std::string &out, std::string_view utf8);
+    // Windows-1252 text as UTF-8, unescaped.
+    static void AppendUtf8(std::string &out, AnsiView text);
 
 private:
     void prefix(std::string_view key);
