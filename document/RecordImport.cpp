@@ -1,0 +1,241 @@
+#include "document/RecordImport.h"
+
+#include "document/OrvelDoc.h"
+#include "document/RecordTransfer.h"
+#include "form/DrawEdit.h"
+#include "platform/Codepage.h"
+#include "platform/Services.h"
+#include "table/Search.h"
+#include "table/FieldType.h"
+#include "table/TableLimits.h"
+
+#include <array>
+#include <new>
+#include <optional>
+
+namespace orvel {
+
+namespace {
+
+constexpr int kMsgNotFound = 312;
+constexpr int kMsgOutOfMemory = 314;
+constexpr int kMsgInsertedOf = 335;
+constexpr int kMsgRecordsCopied = 340;
+constexpr int kMsgRecordCopied = 341;
+constexpr int kMsgCopyFailed = 513;
+constexpr int kMsgObjectsNotWritten = 515;
+constexpr int kCaptionInsertingDatabase = 426;
+constexpr int kCaptionCopyingRecords = 428;
+
+// Source field → target field (-1: not taken), and whether the values are
+// object references to copy between the two stores.
+struct FieldMap
+{
+    std::array<int, kMaxFields> target{};
+    std::array<bool, kMaxFields> carriesObject{};
+    bool any = false;
+};
+
+FieldMap mapFieldsByName(const COrvelDoc &source, const COrvelDoc &target)
+{
+    FieldMap map;
+    map.target.fill(-1);
+    const CDataTable &from = source.GetTable();
+    const CDataTable &to = target.GetTable();
+    for (int s = 0; s < from.GetFieldCount() && s < kMaxFields; ++s) {
+        for (int t = 0; t < to.GetFieldCount(); ++t) {
+            // Plain names: a mnemonic "&" only marks a key in the form.
+            if (lstrcmpiA(from.GetPlainFieldName(s), to.GetPlainFieldName(t)) != 0)
+                continue;
+            const int type = from.GetFieldType(s);
+            // Pictures move only between fields that keep them alike: an
+            // object reference is no file path, and a path no reference.
+            if (type == to.GetFieldType(t)
+                && (type != FT_PICTURE
+                    || source.GetForm().IsPictureEmbedded(s) == target.GetForm().IsPictureEmbedded(t))) {
+                map.target[static_cast<std::size_t>(s)] = t;
+                map.carriesObject[static_cast<std::size_t>(s)] = FieldCarriesObject(target, t);
+                map.any = true;
+            }
+            break;
+        }
+    }
+    return map;
+}
+
+int insertRecords(COrvelDoc &target, const COrvelDoc &source, const FieldMap &map, int currentRecord)
+{
+    CDataTable &to = target.GetTable();
+    const CDataTable &from = source.GetTable();
+    const int total = from.GetRecordCount();
+    const int before = to.GetRecordCount();
+    int index = currentRecord >= 0 && currentRecord < before ? currentRecord : -1;
+
+    std::unique_ptr<ProgressBox> progress = services().beginProgress(kCaptionInsertingDatabase, 0, total);
+    std::optional<CObjectCopier> copier;
+    bool failed = false;
+    int done = 0;
+    // Last to first, each before the same index: the block keeps the
+    // source's order and ends up before the old current record.
+    for (int r = total - 1; r >= 0 && !failed; --r, ++done) {
+        if (done % 100 == 0) {
+            if (progress)
+                progress->setPos(done);
+            if (EscapePressedAndConfirmed())
+                break;
+        }
+        if (to.GetRecordCount() >= kMaxRecords)
+            break;
+        const CDataRecord *src = from.GetRecord(r);
+        std::unique_ptr<CDataRecord> record = to.CreateRecord(false);
+        record->SetRowHeight(src->GetRowHeight());
+        record->SetModificationTime(src->GetModificationTime());
+        for (int s = 0; s < from.GetFieldCount() && s < kMaxFields; ++s) {
+            const int t = map.target[static_cast<std::size_t>(s)];
+            if (t < 0)
+                continue;
+            const AnsiView value = src->GetRawValue(s);
+            if (map.carriesObject[static_cast<std::size_t>(s)] && !value.empty()) {
+                if (!copier)
+                    copier.emplace(source.GetWorkingStorePath(), target.GetWorkingStorePath(), CObjectCopier::Append);
+                const std::optional<AnsiString> reference = copier->CopyObject(value);
+                if (!reference) {
+                    failed = true;
+                    break;
+                }
+                record->SetRawValue(*reference, t);
+            } else {
+                record->SetRawValue(value, t);
+            }
+        }
+        if (failed)
+            break;
+        if (index < 0)
+            index = to.AddRecord(std::move(record));
+        else
+            to.InsertRecord(index, std::move(record));
+    }
+    if (copier && !copier->Finish(false))
+        failed = true;
+    progress.reset();
+    if (failed)
+        MessageBoxById(kMsgObjectsNotWritten, MsgIcon::Exclamation);
+    return to.GetRecordCount() - before;
+}
+
+} // namespace
+
+int InsertFromDatabase(COrvelDoc &target, const QString &path, int currentRecord)
+{
+    WaitCursor wait;
+    int inserted = 0;
+    int sourceCount = 0;
+    try {
+        COrvelDoc source;
+        if (!source.Open(path, true))
+            return -1;
+        sourceCount = source.GetTable().GetRecordCount();
+        const FieldMap map = mapFieldsByName(source, target);
+        if (map.any)
+            inserted = insertRecords(target, source, map, currentRecord);
+    } catch (const std::bad_alloc &) {
+        MessageBoxById(kMsgOutOfMemory, MsgIcon::Stop);
+        return -1;
+    }
+    MessageBoxById(kMsgInsertedOf, MsgIcon::Information, MsgButtons::Ok,
+                   {QString::number(inserted), QString::number(sourceCount)});
+    if (inserted > 0) {
+        target.GetTable().SetModified();
+        target.SetModifiedFlag();
+    }
+    target.UpdateAllViews(0);
+    return inserted;
+}
+
+int CopyMatches(const COrvelDoc &source, const SearchSpec &spec, int link, COrvelDoc &target)
+{
+    const CDataTable &from = source.GetTable();
+    const int total = from.GetRecordCount();
+    int first = -1;
+    for (int i = 0; i < total && first < 0; ++i) {
+        if (RecordMeetsSpec(from, spec, link, i))
+            first = i;
+    }
+    if (first < 0) {
+        MessageBoxById(kMsgNotFound, MsgIcon::Information);
+        return 0;
+    }
+
+    WaitCursor wait;
+    CDataTable &to = target.GetTable();
+    for (int k = 0; k < from.GetFieldCount(); ++k) {
+        const int pos = to.InsertField(from.GetFieldName(k), -1);
+        to.SetFieldType(from.GetFieldType(k), pos);
+        // Decimals, date formats and column widths belong to the field as
+        // much as its type does; a copy without them shows other values.
+        to.SetFieldFormat(from.GetFieldFormat(k), pos);
+        to.SetColumnWidth(from.GetColumnWidth(k), pos);
+    }
+    // The copy's form shows every field; embedded pictures stay embedded, so
+    // that their references are read as objects and not as paths.
+    target.CreateDefaultForm();
+    for (int k = 0; k < from.GetFieldCount(); ++k) {
+        if (from.GetFieldType(k) == FT_PICTURE && source.GetForm().IsPictureEmbedded(k)) {
+            if (CDrawEdit *field = target.GetForm().FindDataField(k))
+                field->embedded = 1;
+        }
+    }
+
+    std::unique_ptr<ProgressBox> progress = services().beginProgress(kCaptionCopyingRecords, 0, total);
+    std::optional<CObjectCopier> copier;
+    int copied = 0;
+    bool stop = false;
+    for (int i = first; i < total && !stop; ++i) {
+        if (copied % 50 == 0) {
+            if (progress)
+                progress->setPos(i);
+            if (EscapePressedAndConfirmed())
+                break;
+        }
+        if (!RecordMeetsSpec(from, spec, link, i))
+            continue;
+        const CDataRecord *src = from.GetRecord(i);
+        std::unique_ptr<CDataRecord> record = to.CreateRecord(false);
+        record->SetRowHeight(src->GetRowHeight());
+        record->SetModificationTime(src->GetModificationTime());
+        for (int k = 0; k < from.GetFieldCount(); ++k) {
+            const AnsiView value = src->GetRawValue(k);
+            if (value.empty() || !FieldCarriesObject(source, k)) {
+                record->SetRawValue(value, k);
+                continue;
+            }
+            if (!copier)
+                copier.emplace(source.GetWorkingStorePath(), target.GetWorkingStorePath(), CObjectCopier::Append);
+            const std::optional<AnsiString> reference = copier->CopyObject(value);
+            if (!reference) {
+                MessageBoxById(kMsgCopyFailed, MsgIcon::Exclamation, MsgButtons::Ok, {AnsiToQString(value)});
+                stop = true;
+                break;
+            }
+            record->SetRawValue(*reference, k);
+        }
+        if (stop)
+            break;
+        if (to.AddRecord(std::move(record)) < 0)
+            break;
+        ++copied;
+    }
+    if (copier && !copier->Finish(false))
+        MessageBoxById(kMsgObjectsNotWritten, MsgIcon::Exclamation);
+    progress.reset();
+
+    to.SetModified();
+    target.SetModifiedFlag();
+    if (copied == 1)
+        MessageBoxById(kMsgRecordCopied, MsgIcon::Information);
+    else
+        MessageBoxById(kMsgRecordsCopied, MsgIcon::Information, MsgButtons::Ok, {QString::number(copied)});
+    return copied;
+}
+
+} // namespace orvel
