@@ -1,0 +1,306 @@
+#include "exchange/DbaseImport.h"
+
+#include "exchange/DbaseFile.h"
+#include "exchange/ImportLosses.h"
+#include "platform/Clock.h"
+#include "platform/Codepage.h"
+#include "platform/Services.h"
+#include "table/DataRecord.h"
+#include "table/DataTable.h"
+#include "table/FieldType.h"
+#include "table/TableLimits.h"
+
+#include <QBuffer>
+#include <QByteArray>
+#include <QIODevice>
+
+#include <algorithm>
+#include <array>
+#include <new>
+#include <vector>
+
+namespace orvel {
+
+namespace {
+
+using namespace dbase;
+
+constexpr int kMsgDbaseTooManyRecords = 511;
+constexpr int kCaptionDbaseImport = 417;
+constexpr int kProgressStep = 300;
+// The header length is a 16-bit number, so this holds every header.
+constexpr qint64 kMaxHeaderBytes = 0x10000;
+constexpr int kDbase2Decimals = 2;
+
+// A stretch of the file in memory. A buffer's bytes are used where they lie;
+// a file is read in one go. (Not mapped: a file that another program cuts
+// short while it is mapped would end this one with a bus error.)
+class FileBytes
+{
+public:
+    // Makes the bytes from `offset` on available, `length` of them or as
+    // many as the file holds. False when the file cannot be read there.
+    bool Load(QIODevice &file, qint64 offset, qint64 length)
+    {
+        m_data = nullptr;
+        m_size = 0;
+        if (offset < 0 || length < 0)
+            return false;
+        if (auto *buffer = qobject_cast<QBuffer *>(&file)) {
+            const QByteArray &all = buffer->data();
+            if (offset > all.size())
+                return false;
+            m_data = reinterpret_cast<const unsigned char *>(all.constData()) + offset;
+            m_size = std::min(length, all.size() - offset);
+            return true;
+        }
+        if (!file.seek(offset))
+            return false;
+        m_copy.resize(length);
+        const qint64 read = length == 0 ? 0 : file.read(m_copy.data(), length);
+        if (read < 0)
+            return false;
+        m_copy.resize(read);
+        m_data = reinterpret_cast<const unsigned char *>(m_copy.constData());
+        m_size = read;
+        return true;
+    }
+
+    const unsigned char *data() const { return m_data; }
+    qint64 size() const { return m_size; }
+
+private:
+    QByteArray m_copy;
+    const unsigned char *m_data = nullptr;
+    qint64 m_size = 0;
+};
+
+// Where the fields and records of a file are, checked against its size.
+struct Layout
+{
+    bool dbase2 = false;
+    std::vector<FieldDescriptor> descriptors;
+    std::uint32_t declaredRecords = 0;
+    qint64 recordsAt = 0;
+    // The records follow each other at one deletion byte plus the field
+    // lengths. The record length in the header is not used: files whose
+    // header miscounts it are common, and every reader that steps by it
+    // drifts through them.
+    qint64 recordSize = 1;
+};
+
+AnsiString descriptorName(const unsigned char *at)
+{
+    const unsigned char *end = std::find(at, at + kNameBytes, 0);
+    return AnsiString(reinterpret_cast<const char *>(at), static_cast<std::size_t>(end - at));
+}
+
+bool readDbase3Layout(const unsigned char *head, qint64 headSize, qint64 fileSize, Layout &layout)
+{
+    if (headSize < static_cast<qint64>(kHeaderSize))
+        return false;
+    layout.declaredRecords = ReadU32(head + kRecordCountAt);
+    const qint64 headerLength = ReadU16(head + kHeaderLengthAt);
+    // The records start at the header length; a header shorter than its
+    // fixed part or reaching past the end of the file is damaged.
+    if (headerLength < static_cast<qint64>(kHeaderSize) || headerLength > fileSize || headerLength > headSize)
+        return false;
+    // Descriptors up to the terminator, but never past the header length:
+    // files without a terminator exist, and what follows the header there
+    // are records, not descriptors.
+    for (qint64 at = kHeaderSize; at + static_cast<qint64>(kDescriptorSize) <= headerLength; at += kDescriptorSize) {
+        const unsigned char *descriptor = head + at;
+        if (descriptor[0] == kDescriptorTerminator)
+            break;
+        FieldDescriptor field;
+        field.name = descriptorName(descriptor);
+        field.type = static_cast<char>(descriptor[kDescriptorTypeAt]);
+        field.length = descriptor[kDescriptorLengthAt];
+        field.decimals = descriptor[kDescriptorDecimalsAt];
+        layout.descriptors.push_back(std::move(field));
+    }
+    layout.recordsAt = headerLength;
+    return true;
+}
+
+bool readDbase2Layout(const unsigned char *head, qint64 headSize, qint64 fileSize, Layout &layout)
+{
+    // The records lie behind room for all 32 descriptors; a shorter file
+    // has lost part of its header.
+    const auto recordsAt = static_cast<qint64>(kDbase2RecordsAt);
+    if (fileSize < recordsAt || headSize < recordsAt)
+        return false;
+    layout.dbase2 = true;
+    layout.declaredRecords = ReadU16(head + kDbase2RecordCountAt);
+    for (std::size_t k = 0; k < kDbase2MaxDescriptors; ++k) {
+        const unsigned char *descriptor = head + kDbase2HeaderSize + k * kDbase2DescriptorSize;
+        if (descriptor[0] == kDescriptorTerminator)
+            break;
+        FieldDescriptor field;
+        field.name = descriptorName(descriptor);
+        field.type = static_cast<char>(descriptor[kDbase2DescriptorTypeAt]);
+        field.length = descriptor[kDbase2DescriptorLengthAt];
+        field.decimals = descriptor[kDbase2DescriptorDecimalsAt];
+        layout.descriptors.push_back(std::move(field));
+    }
+    layout.recordsAt = recordsAt;
+    return true;
+}
+
+const std::array<unsigned char, 256> &oemToAnsiTable()
+{
+    static const std::array<unsigned char, 256> table = [] {
+        std::array<unsigned char, 256> map{};
+        for (int c = 0; c < 256; ++c)
+            map[static_cast<std::size_t>(c)] = OemCharToAnsi(static_cast<unsigned char>(c));
+        return map;
+    }();
+    return table;
+}
+
+// Where a field's value lies in a record and how it is read.
+struct FieldSlice
+{
+    qint64 offset = 0; // behind the deletion byte
+    std::size_t length = 0;
+    bool numeric = false; // leading blanks are skipped
+};
+
+void createFields(CDataTable &table, const Layout &layout, int fieldCount, bool dos)
+{
+    for (int k = 0; k < fieldCount; ++k) {
+        const FieldDescriptor &field = layout.descriptors[static_cast<std::size_t>(k)];
+        const AnsiString name = dos ? OemToCharA(field.name) : field.name;
+        table.SetFieldName(name, k);
+        table.SetDbaseLength(field.length, k);
+        if (field.type == kTypeDate) {
+            table.SetFieldType(FT_DATE, k);
+        } else if (field.type == kTypeNumeric) {
+            table.SetFieldType(FT_NUMERIC, k);
+            table.SetFieldFormat(layout.dbase2 ? kDbase2Decimals : field.decimals, k);
+        }
+        int width = kNewFieldWidth;
+        if (!layout.dbase2 && field.type == kTypeText)
+            width = std::max(static_cast<int>(name.size()), static_cast<int>(field.length));
+        table.SetColumnWidth(width, k);
+    }
+}
+
+void readRecords(CDataTable &table, const unsigned char *data, int count, const Layout &layout, int fieldCount,
+                 bool dos, ProgressBox *progress)
+{
+    std::array<FieldSlice, kMaxFields> slices{};
+    qint64 offset = 0;
+    for (int k = 0; k < fieldCount; ++k) {
+        const FieldDescriptor &field = layout.descriptors[static_cast<std::size_t>(k)];
+        slices[static_cast<std::size_t>(k)] = {offset, field.length, field.type == kTypeNumeric};
+        offset += field.length;
+    }
+
+    const auto &oemToAnsi = oemToAnsiTable();
+    // Converted values of one record; their views live until the record has
+    // taken them.
+    AnsiString converted(dos ? static_cast<std::size_t>(layout.recordSize) : 0, '\0');
+    std::array<AnsiView, kMaxFields> values{};
+    // One time for all: every record is stamped with the moment of the import.
+    const auto now = static_cast<std::uint32_t>(Clock::NowUtcSeconds());
+
+    for (int i = 0; i < count; ++i) {
+        // The deletion byte is not looked at: deleted records come in too.
+        const unsigned char *fields = data + static_cast<qint64>(i) * layout.recordSize + 1;
+        for (int k = 0; k < fieldCount; ++k) {
+            const FieldSlice &slice = slices[static_cast<std::size_t>(k)];
+            const auto *begin = reinterpret_cast<const char *>(fields + slice.offset);
+            AnsiView value(begin, slice.length);
+            if (slice.numeric) {
+                const std::size_t first = value.find_first_not_of(' ');
+                value.remove_prefix(first == AnsiView::npos ? value.size() : first);
+            }
+            const std::size_t last = value.find_last_not_of(' ');
+            value = value.substr(0, last == AnsiView::npos ? 0 : last + 1);
+            if (dos && !value.empty()) {
+                char *out = converted.data() + slice.offset;
+                for (std::size_t b = 0; b < value.size(); ++b)
+                    out[b] = static_cast<char>(oemToAnsi[static_cast<unsigned char>(value[b])]);
+                value = AnsiView(out, value.size());
+            }
+            values[static_cast<std::size_t>(k)] = value;
+        }
+        auto record = table.CreateRecord(false);
+        record->SetModificationTime(now);
+        record->SetRawValues(values.data(), fieldCount);
+        table.AddRecord(std::move(record));
+        if (progress && (i + 1) % kProgressStep == 0)
+            progress->setPos(i + 1);
+    }
+    if (progress)
+        progress->setPos(count);
+}
+
+} // namespace
+
+int ImportDbase(CDataTable &table, QIODevice &file, ExchangeCharSet charSet, ProgressBox *progress)
+{
+    const bool dos = charSet == ExchangeCharSet::Dos;
+    const qint64 fileSize = file.size();
+    try {
+        FileBytes head;
+        if (!head.Load(file, 0, std::min(fileSize, kMaxHeaderBytes)) || head.size() < 1) {
+            table.RemoveAllRecords();
+            return 0;
+        }
+        Layout layout;
+        const int version = head.data()[0] & kVersionMask;
+        bool known = false;
+        if (version == kVersion3)
+            known = readDbase3Layout(head.data(), head.size(), fileSize, layout);
+        else if (version == kVersion2)
+            known = readDbase2Layout(head.data(), head.size(), fileSize, layout);
+        if (!known) {
+            table.RemoveAllRecords();
+            return 0;
+        }
+        for (const FieldDescriptor &field : layout.descriptors)
+            layout.recordSize += field.length;
+
+        // Only whole records that the file holds are read.
+        const qint64 wanted = std::min<qint64>(layout.declaredRecords, kMaxRecords);
+        const qint64 present = (fileSize - layout.recordsAt) / layout.recordSize;
+        FileBytes records;
+        if (!records.Load(file, layout.recordsAt, std::min(wanted, present) * layout.recordSize)) {
+            table.RemoveAllRecords();
+            return 0;
+        }
+        const int count = static_cast<int>(std::min(wanted, records.size() / layout.recordSize));
+
+        ImportLosses losses;
+        if (layout.declaredRecords > static_cast<std::uint32_t>(kMaxRecords))
+            MessageBoxById(kMsgDbaseTooManyRecords);
+        const int fieldCount = static_cast<int>(std::min<std::size_t>(layout.descriptors.size(), kMaxFields));
+        if (layout.descriptors.size() > static_cast<std::size_t>(kMaxFields)) {
+            losses.Add(QStringLiteral("Datenfelder nach dem %1. (die Datei enthält %2 Datenfelder)")
+                               .arg(kMaxFields)
+                               .arg(static_cast<qulonglong>(layout.descriptors.size())));
+        }
+        if (count < wanted) {
+            losses.Add(QStringLiteral("Die Datei ist unvollständig: Sie enthält nur %1 von %2 Datensätzen.")
+                               .arg(count)
+                               .arg(layout.declaredRecords));
+        }
+
+        createFields(table, layout, fieldCount, dos);
+        if (progress) {
+            progress->setCaption(kCaptionDbaseImport);
+            progress->setRange(0, count);
+        }
+        readRecords(table, records.data(), count, layout, fieldCount, dos, progress);
+        losses.Report();
+        return 1;
+    } catch (const std::bad_alloc &) {
+        // What was read so far would be a table the file does not describe.
+        table.Clear();
+        return 0;
+    }
+}
+
+} // namespace orvel

@@ -1,0 +1,236 @@
+#include "DbaseTestSupport.h"
+
+#include "platform/Codepage.h"
+#include "platform/ScriptedServices.h"
+#include "support/TestEnvironment.h"
+#include "table/DataRecord.h"
+#include "table/FieldType.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+using namespace orvel;
+using namespace orvel::test;
+
+namespace {
+
+// The JSON holds one latin-1 character per file byte.
+AnsiString FileBytes(const QJsonValue &text)
+{
+    return text.toString().toLatin1().toStdString();
+}
+
+// A value as the table keeps it: numbers without leading blanks, every
+// value without trailing blanks.
+AnsiString StoredValue(AnsiString value, char type)
+{
+    if (type == 'N')
+        value.erase(0, std::min(value.find_first_not_of(' '), value.size()));
+    const std::size_t last = value.find_last_not_of(' ');
+    value.resize(last == AnsiString::npos ? 0 : last + 1);
+    return value;
+}
+
+int ExpectedType(char type)
+{
+    return type == 'N' ? FT_NUMERIC : type == 'D' ? FT_DATE : FT_TEXT;
+}
+
+void CheckFixture(const QJsonObject &expected, const QString &path, ExchangeCharSet charSet)
+{
+    ScriptedServices services;
+    ScopedServices scope(&services);
+    CDataTable table;
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const int result = ImportDbase(table, file, charSet, nullptr);
+
+    const int version = expected["version_byte_and_7"].toInt();
+    if (version != 2 && version != 3) {
+        EXPECT_EQ(result, 0);
+        EXPECT_EQ(table.GetFieldCount(), 0);
+        EXPECT_EQ(table.GetRecordCount(), 0);
+        return;
+    }
+    ASSERT_EQ(result, 1);
+    const bool dos = charSet == ExchangeCharSet::Dos;
+    const auto text = [dos](AnsiString bytes) { return dos ? OemToCharA(bytes) : bytes; };
+
+    const QJsonArray fields = expected["fields"].toArray();
+    const int fieldCount = std::min<int>(int(fields.size()), 32);
+    ASSERT_EQ(table.GetFieldCount(), fieldCount);
+    EXPECT_EQ(services.messageIds(), fields.size() > 32 ? std::vector<int>{523} : std::vector<int>{});
+    std::vector<char> types;
+    for (int k = 0; k < fieldCount; ++k) {
+        const QJsonObject field = fields[k].toObject();
+        const char type = field["type"].toString().toLatin1().at(0);
+        types.push_back(type);
+        EXPECT_EQ(table.GetFieldName(k), text(FileBytes(field["name"]))) << k;
+        EXPECT_EQ(table.GetFieldType(k), ExpectedType(type)) << k;
+        EXPECT_EQ(table.GetDbaseLength(k), field["length"].toInt()) << k;
+        if (type == 'N') {
+            EXPECT_EQ(table.GetFieldFormat(k), version == 2 ? 2 : field["decimals"].toInt()) << k;
+        }
+    }
+
+    EXPECT_EQ(table.GetRecordCount(), expected["record_count_header"].toInt());
+    std::vector<std::pair<int, QJsonObject>> listed;
+    if (expected.contains("records")) {
+        const QJsonArray records = expected["records"].toArray();
+        for (int i = 0; i < records.size(); ++i)
+            listed.emplace_back(i, records[i].toObject());
+    } else {
+        const QJsonObject samples = expected["sample_records"].toObject();
+        for (const QString &key : samples.keys())
+            listed.emplace_back(key.toInt(), samples[key].toObject());
+    }
+    for (const auto &[index, record] : listed) {
+        const CDataRecord *imported = table.GetRecord(index);
+        ASSERT_NE(imported, nullptr) << index;
+        const QJsonArray values = record["values"].toArray();
+        for (int k = 0; k < fieldCount; ++k) {
+            const AnsiString value = StoredValue(FileBytes(values[k]), types[std::size_t(k)]);
+            EXPECT_EQ(imported->GetRawValue(k), text(value)) << "record " << index << ", field " << k;
+        }
+    }
+}
+
+} // namespace
+
+// Files written by other programs read as their layout describes, in both
+// character sets; versions other than dBASE II and III are refused.
+TEST(DbaseImport, FixturesReadAsTheirLayoutDescribes)
+{
+    const QDir dir(FixturesDir() + QStringLiteral("/dbf"));
+    const QStringList expectations = dir.entryList({QStringLiteral("*.expected.json")});
+    ASSERT_EQ(expectations.size(), 21);
+    for (const QString &name : expectations) {
+        QFile json(dir.filePath(name));
+        ASSERT_TRUE(json.open(QIODevice::ReadOnly));
+        const QJsonObject expected = QJsonDocument::fromJson(json.readAll()).object();
+        const QString path = dir.filePath(expected["file"].toString());
+        SCOPED_TRACE(name.toStdString());
+        CheckFixture(expected, path, ExchangeCharSet::Ansi);
+        CheckFixture(expected, path, ExchangeCharSet::Dos);
+    }
+}
+
+TEST(DbaseImport, FieldsTakeTypesWidthsAndValuesFromTheDescriptors)
+{
+    const std::vector<DbaseFieldSpec> fields = {{"NAME", 'C', 3},  {"LANGERNAME", 'C', 4}, {"BETRAG", 'N', 8, 2},
+                                                {"DATUM", 'D', 8}, {"OK", 'L', 1},         {"NOTIZ", 'C', 255}};
+    const QByteArray note(255, 'x');
+    const QByteArray records =
+            DbaseRecord(fields, {"M\x81ller", "ab", "   12.50", "19961224", "T", note}) + DbaseRecord(fields, {}, '*');
+    ScriptedServices services;
+    ScopedServices scope(&services);
+    CDataTable table;
+    ASSERT_EQ(ImportBytes(table, DbaseFile(fields, records, 2), ExchangeCharSet::Dos), 1);
+
+    EXPECT_EQ(table.GetFieldType(2), FT_NUMERIC);
+    EXPECT_EQ(table.GetFieldFormat(2), 2);
+    EXPECT_EQ(table.GetFieldType(3), FT_DATE);
+    EXPECT_EQ(table.GetFieldType(4), FT_TEXT);
+    // Text fields are as wide as their name or their length, others 18.
+    EXPECT_EQ(table.GetColumnWidth(0), 4);
+    EXPECT_EQ(table.GetColumnWidth(1), 10);
+    EXPECT_EQ(table.GetColumnWidth(2), 18);
+    EXPECT_EQ(table.GetTotalWidth(), 4 + 10 + 18 * 3 + 255);
+
+    ASSERT_EQ(table.GetRecordCount(), 2); // the deleted one too
+    const CDataRecord &first = *table.GetRecord(0);
+    EXPECT_EQ(first.GetRawValue(0), "M\xFCl"); // cut at the field length, from DOS
+    EXPECT_EQ(first.GetRawValue(1), "ab");
+    EXPECT_EQ(first.GetRawValue(2), "12.50");
+    EXPECT_EQ(first.GetRawValue(3), "19961224");
+    EXPECT_EQ(first.GetRawValue(5), note.toStdString()); // 255 bytes arrive whole
+    EXPECT_EQ(table.GetRecord(1)->GetRawValue(0), "");
+    EXPECT_TRUE(services.messages().empty());
+}
+
+TEST(DbaseImport, MoreThan30000RecordsReadTheFirst30000AfterMessage511)
+{
+    const std::vector<DbaseFieldSpec> fields = {{"NR", 'N', 6}};
+    QByteArray records;
+    for (int i = 1; i <= 40000; ++i)
+        records += DbaseRecord(fields, {QByteArray::number(i).rightJustified(6, ' ')});
+    ScriptedServices services;
+    ScopedServices scope(&services);
+    auto progress = services.beginProgress(0, 0, 0);
+    services.clear();
+    CDataTable table;
+    ASSERT_EQ(ImportBytes(table, DbaseFile(fields, records, 40000), ExchangeCharSet::Ansi, progress.get()), 1);
+
+    EXPECT_EQ(services.messageIds(), std::vector<int>{511});
+    ASSERT_EQ(table.GetRecordCount(), 30000);
+    EXPECT_EQ(table.GetTotalHeight(), 30000);
+    EXPECT_EQ(table.GetRecord(29999)->GetRawValue(0), "30000");
+    const auto &events = services.progress();
+    ASSERT_GE(events.size(), 3u);
+    EXPECT_EQ(events[0].kind, ScriptedServices::ProgressEvent::Caption);
+    EXPECT_EQ(events[0].a, 417);
+    EXPECT_EQ(events[1].kind, ScriptedServices::ProgressEvent::Range);
+    EXPECT_EQ(events[1].b, 30000);
+    EXPECT_EQ(events[2].a, 300);
+    EXPECT_EQ(events.back().a, 30000);
+}
+
+// Whatever the header claims, nothing is read outside the file: a header
+// that cannot be right is refused, records that are missing are reported.
+TEST(DbaseImport, DamagedHeadersAreRefusedOrReadWithinTheFile)
+{
+    const std::vector<DbaseFieldSpec> fields = {{"NAME", 'C', 5}, {"NR", 'N', 3}};
+    const QByteArray good =
+            DbaseFile(fields, DbaseRecord(fields, {"Anna", "  1"}) + DbaseRecord(fields, {"Bernd", "  2"}), 2);
+    const auto import = [](const QByteArray &bytes, int &records) {
+        CDataTable table;
+        const int result = ImportBytes(table, bytes);
+        records = table.GetRecordCount();
+        if (result == 0) {
+            EXPECT_EQ(table.GetFieldCount(), 0);
+        }
+        return result;
+    };
+    ScriptedServices services;
+    ScopedServices scope(&services);
+    int records = 0;
+
+    QByteArray bytes = good;
+    PutLe(bytes, 8, 31, 2); // header shorter than its fixed part
+    EXPECT_EQ(import(bytes, records), 0);
+    PutLe(bytes, 8, quint32(good.size() + 1), 2); // header past the end
+    EXPECT_EQ(import(bytes, records), 0);
+    EXPECT_EQ(import(good.left(20), records), 0);
+    bytes = good;
+    bytes[0] = 4;
+    EXPECT_EQ(import(bytes, records), 0);
+    bytes[0] = 2; // dBASE II needs its 521-byte header
+    EXPECT_EQ(import(bytes, records), 0);
+    EXPECT_EQ(import(QByteArray(), records), 0);
+    EXPECT_TRUE(services.messages().empty());
+
+    // The record length in the header is not what the records go by.
+    bytes = good;
+    PutLe(bytes, 10, 0, 2);
+    EXPECT_EQ(import(bytes, records), 1);
+    EXPECT_EQ(records, 2);
+
+    // A file cut short: the whole records that are there, and a note.
+    EXPECT_EQ(import(good.left(good.size() - 5), records), 1);
+    EXPECT_EQ(records, 1);
+    ASSERT_EQ(services.messageIds(), std::vector<int>{523});
+    EXPECT_TRUE(services.messages()[0].text.contains(QStringLiteral("1 von 2")));
+    services.clear();
+
+    // A count far beyond the file.
+    bytes = good;
+    PutLe(bytes, 4, 0xFFFFFFFFu, 4);
+    EXPECT_EQ(import(bytes, records), 1);
+    EXPECT_EQ(records, 2);
+    EXPECT_EQ(services.messageIds(), (std::vector<int>{511, 523}));
+}
