@@ -1,0 +1,255 @@
+#include "app/ui/DocTemplate.h"
+
+#include "app/ui/MailSender.h"
+#include "document/OrvelDoc.h"
+#include "listview/MainFrame.h"
+#include "listview/OrvelView.h"
+
+#include <QColorDialog>
+#include <QFileInfo>
+#include <QMdiArea>
+#include <QTimer>
+
+namespace orvel {
+
+namespace {
+
+constexpr int ID_FILE_CLOSE = 57602;
+constexpr int ID_FILE_SAVE = 57603;
+constexpr int ID_FILE_SAVE_AS = 57604;
+constexpr int ID_FILE_SEND_MAIL = 57612;
+constexpr int ID_WINDOW_NEW = 57648;
+constexpr int ID_BACKGROUND_COLOR = 32981;
+
+std::optional<COLORREF> chooseWithDialog(COLORREF current, QWidget *parent)
+{
+    const QColor chosen =
+            QColorDialog::getColor(QColor(GetRValue(current), GetGValue(current), GetBValue(current)), parent);
+    if (!chosen.isValid())
+        return std::nullopt;
+    return RGB(chosen.red(), chosen.green(), chosen.blue());
+}
+
+bool samePath(const QString &a, const QString &b)
+{
+    if (a.isEmpty() || b.isEmpty())
+        return false;
+    const QString ca = QFileInfo(a).canonicalFilePath();
+    const QString cb = QFileInfo(b).canonicalFilePath();
+    return ca.isEmpty() || cb.isEmpty() ? QFileInfo(a).absoluteFilePath() == QFileInfo(b).absoluteFilePath() : ca == cb;
+}
+
+} // namespace
+
+struct COrvelDocTemplate::Entry
+{
+    std::unique_ptr<COrvelDoc> doc;
+    CCmdTarget commands;
+    int hintHandle = 0;
+};
+
+COrvelDocTemplate::COrvelDocTemplate(CMainFrame &frame, MailSender &mail)
+    : m_frame(frame)
+    , m_mail(mail)
+    , m_factory([] { return std::make_unique<COrvelDoc>(); })
+    , m_chooseColor(chooseWithDialog)
+{}
+
+COrvelDocTemplate::~COrvelDocTemplate()
+{
+    CloseAllDocuments();
+    m_closed.clear();
+}
+
+std::vector<COrvelDoc *> COrvelDocTemplate::GetDocuments() const
+{
+    std::vector<COrvelDoc *> docs;
+    for (const auto &entry : m_entries)
+        docs.push_back(entry->doc.get());
+    return docs;
+}
+
+COrvelDocTemplate::Entry *COrvelDocTemplate::entryOf(const COrvelDoc *doc) const
+{
+    for (const auto &entry : m_entries) {
+        if (entry->doc.get() == doc)
+            return entry.get();
+    }
+    return nullptr;
+}
+
+COrvelDoc *COrvelDocTemplate::FindDocument(const QString &path) const
+{
+    for (const auto &entry : m_entries) {
+        if (samePath(entry->doc->GetPathName(), path))
+            return entry->doc.get();
+    }
+    return nullptr;
+}
+
+CCmdTarget *COrvelDocTemplate::GetDocTarget(const COrvelDoc *doc) const
+{
+    Entry *entry = entryOf(doc);
+    return entry ? &entry->commands : nullptr;
+}
+
+std::vector<CDChildWnd *> COrvelDocTemplate::GetWindows(const COrvelDoc &doc) const
+{
+    std::vector<CDChildWnd *> windows;
+    for (CDChildWnd *child : m_frame.GetChildren()) {
+        if (&child->GetDocument() == &doc)
+            windows.push_back(child);
+    }
+    return windows;
+}
+
+COrvelDoc *COrvelDocTemplate::adopt(std::unique_ptr<COrvelDoc> doc)
+{
+    auto entry = std::make_unique<Entry>();
+    entry->doc = std::move(doc);
+    COrvelDoc *raw = entry->doc.get();
+    entry->hintHandle = raw->AddHintListener([this, raw](int hint, std::intptr_t) {
+        if (hint == COrvelDoc::kHintFieldsChanged)
+            updateTitles(*raw);
+    });
+    registerCommands(*entry);
+    m_entries.push_back(std::move(entry));
+    CreateNewWindow(*raw);
+    return raw;
+}
+
+COrvelDoc *COrvelDocTemplate::OpenDocumentFile(const QString &path)
+{
+    const QString absolute = QFileInfo(path).absoluteFilePath();
+    if (COrvelDoc *open = FindDocument(absolute)) {
+        const auto windows = GetWindows(*open);
+        if (!windows.empty())
+            m_frame.GetMdiArea()->setActiveSubWindow(windows.front());
+        return open;
+    }
+    std::unique_ptr<COrvelDoc> doc = m_factory();
+    if (!doc->Open(absolute))
+        return nullptr;
+    return adopt(std::move(doc));
+}
+
+COrvelDoc *COrvelDocTemplate::OpenNewDocument()
+{
+    std::unique_ptr<COrvelDoc> doc = m_factory();
+    doc->SetTitle(QStringLiteral("Unbenannt%1").arg(++m_untitled));
+    return adopt(std::move(doc));
+}
+
+CDChildWnd *COrvelDocTemplate::CreateNewWindow(COrvelDoc &doc)
+{
+    auto *child = new CDChildWnd(doc, &m_frame, this);
+    m_frame.AddChild(child);
+    child->GetView()->OnInitialUpdate();
+    updateTitles(doc);
+    return child;
+}
+
+void COrvelDocTemplate::updateTitles(const COrvelDoc &doc)
+{
+    const auto windows = GetWindows(doc);
+    int n = 0;
+    for (CDChildWnd *window : windows) {
+        window->SetWindowNumber(windows.size() > 1 ? ++n : 1);
+        window->UpdateTitle();
+    }
+}
+
+void COrvelDocTemplate::registerCommands(Entry &entry)
+{
+    COrvelDoc *doc = entry.doc.get();
+    CommandMap &map = entry.commands.GetCommandMap();
+    map.On(ID_FILE_CLOSE, [this, doc] { CloseDocument(*doc); });
+    map.On(ID_FILE_SAVE, [this, doc] {
+        doc->OnFileSave();
+        updateTitles(*doc);
+    });
+    map.On(ID_FILE_SAVE_AS, [this, doc] {
+        doc->OnFileSaveAs();
+        updateTitles(*doc);
+    });
+    map.On(ID_FILE_SEND_MAIL, [this, doc] {
+        m_mail.Send(*doc);
+        doc->EndProgress();
+    });
+    map.On(ID_WINDOW_NEW, [this, doc] { CreateNewWindow(*doc); });
+    map.On(ID_BACKGROUND_COLOR, [this, doc] {
+        if (const auto color = m_chooseColor(doc->GetBackgroundColor(), &m_frame))
+            doc->SetBackgroundColor(*color);
+    });
+}
+
+bool COrvelDocTemplate::CloseDocument(COrvelDoc &doc, bool ask)
+{
+    if (ask && !doc.SaveModified())
+        return false;
+    const auto windows = GetWindows(doc);
+    for (CDChildWnd *window : windows)
+        window->CloseWithoutAsking();
+    if (windows.empty()) {
+        // A document without a window (none is made that way) still closes.
+        for (auto it = m_entries.begin(); it != m_entries.end(); ++it) {
+            if ((*it)->doc.get() == &doc) {
+                doc.OnCloseDocument();
+                doc.RemoveHintListener((*it)->hintHandle);
+                m_closed.push_back(std::move(*it));
+                m_entries.erase(it);
+                break;
+            }
+        }
+    }
+    return true;
+}
+
+bool COrvelDocTemplate::SaveAllModified()
+{
+    const auto docs = GetDocuments();
+    for (COrvelDoc *doc : docs) {
+        if (!doc->SaveModified())
+            return false;
+    }
+    return true;
+}
+
+void COrvelDocTemplate::CloseAllDocuments()
+{
+    const auto docs = GetDocuments();
+    for (COrvelDoc *doc : docs)
+        CloseDocument(*doc, false);
+}
+
+bool COrvelDocTemplate::CanCloseFrame(CDChildWnd *child)
+{
+    for (CDChildWnd *window : GetWindows(child->GetDocument())) {
+        if (window != child)
+            return true; // the document stays open in another window
+    }
+    return child->GetDocument().SaveModified();
+}
+
+void COrvelDocTemplate::FrameClosed(CDChildWnd *child)
+{
+    COrvelDoc &doc = child->GetDocument();
+    if (!GetWindows(doc).empty()) {
+        updateTitles(doc);
+        return;
+    }
+    for (auto it = m_entries.begin(); it != m_entries.end(); ++it) {
+        if ((*it)->doc.get() != &doc)
+            continue;
+        doc.OnCloseDocument();
+        doc.RemoveHintListener((*it)->hintHandle);
+        m_closed.push_back(std::move(*it));
+        m_entries.erase(it);
+        break;
+    }
+    // The command that closed the window may still be running on the
+    // document's own command target.
+    QTimer::singleShot(0, this, [this] { m_closed.clear(); });
+}
+
+} // namespace orvel

@@ -1,0 +1,129 @@
+#include "app/ui/MenuBuilder.h"
+
+#include "app/ui/CommandRouter.h"
+
+#include <QAction>
+#include <QMenu>
+#include <QMenuBar>
+#include <QToolBar>
+
+namespace orvel {
+
+namespace {
+
+struct IconName
+{
+    int id;
+    const char *file;
+};
+
+// The toolbar commands and their drawings in resources/icons.
+constexpr IconName kIcons[] = {
+        {57600, "file-new"},      {57601, "file-open"},     {57603, "file-save"},      {57607, "file-print"},
+        {57609, "print-preview"}, {32806, "page-setup"},    {57635, "edit-cut"},       {57634, "edit-copy"},
+        {57637, "edit-paste"},    {32772, "record-delete"}, {32774, "record-insert"},  {32778, "record-find"},
+        {32775, "database-sort"}, {32803, "record-dial"},   {32802, "view-list-form"}, {32858, "form-design"},
+        {57664, "app-about"},     {32786, "record-first"},  {32787, "record-prev"},    {32788, "record-next"},
+        {32789, "record-last"},   {32805, "record-mark"},
+};
+
+} // namespace
+
+MenuBuilder::MenuBuilder(CommandRouter &router, const MenuTable &table)
+    : m_router(router)
+    , m_table(table)
+{}
+
+QIcon MenuBuilder::CommandIcon(int id)
+{
+    for (const IconName &icon : kIcons) {
+        if (icon.id == id)
+            return QIcon(QStringLiteral(":/orvel/icons/%1.svg").arg(QLatin1String(icon.file)));
+    }
+    return QIcon();
+}
+
+void MenuBuilder::SetCommandIcons(CommandRouter &router)
+{
+    for (const IconName &icon : kIcons) {
+        if (QAction *action = router.Action(icon.id))
+            action->setIcon(CommandIcon(icon.id));
+    }
+}
+
+void MenuBuilder::fillMenu(QMenu *menu, const MenuEntry &popup) const
+{
+    for (const MenuEntry &entry : popup.children) {
+        switch (entry.kind) {
+        case MenuEntry::Kind::Command: {
+            QAction *action =
+                    entry.text.isEmpty() ? m_router.Action(entry.id) : m_router.CreateAlias(entry.id, entry.text, menu);
+            if (action)
+                menu->addAction(action);
+            break;
+        }
+        case MenuEntry::Kind::Separator:
+            menu->addSeparator();
+            break;
+        case MenuEntry::Kind::Popup:
+            menu->addMenu(BuildPopup(entry, menu));
+            break;
+        case MenuEntry::Kind::Placeholder:
+            if (m_placeholders)
+                m_placeholders(menu, entry.text);
+            break;
+        }
+    }
+}
+
+QMenu *MenuBuilder::BuildPopup(const MenuEntry &popup, QWidget *parent) const
+{
+    auto *menu = new QMenu(popup.text, parent);
+    fillMenu(menu, popup);
+    CommandRouter *router = &m_router;
+    QObject::connect(menu, &QMenu::aboutToShow, menu, [router, menu] { router->UpdateActions(menu->actions()); });
+    return menu;
+}
+
+void MenuBuilder::FillMenuBar(QMenuBar *bar, QStringView menuName) const
+{
+    const MenuEntry *resource = m_table.menu(menuName);
+    if (!resource)
+        return;
+    for (const MenuEntry &entry : resource->children) {
+        if (entry.kind == MenuEntry::Kind::Popup)
+            bar->addMenu(BuildPopup(entry, bar));
+    }
+}
+
+QMenu *MenuBuilder::BuildContextMenu(QStringView menuName, int index, QWidget *parent) const
+{
+    const MenuEntry *resource = m_table.menu(menuName);
+    if (!resource || index < 0)
+        return nullptr;
+    int n = 0;
+    for (const MenuEntry &entry : resource->children) {
+        if (entry.kind != MenuEntry::Kind::Popup)
+            continue;
+        if (n++ == index)
+            return BuildPopup(entry, parent);
+    }
+    return nullptr;
+}
+
+void MenuBuilder::FillToolBar(QToolBar *bar, QStringView name) const
+{
+    const MenuEntry *resource = m_table.toolbar(name);
+    if (!resource)
+        return;
+    for (const MenuEntry &entry : resource->children) {
+        if (entry.kind == MenuEntry::Kind::Separator) {
+            bar->addSeparator();
+        } else if (entry.kind == MenuEntry::Kind::Command) {
+            if (QAction *action = m_router.Action(entry.id))
+                bar->addAction(action);
+        }
+    }
+}
+
+} // namespace orvel

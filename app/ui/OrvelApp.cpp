@@ -1,0 +1,409 @@
+#include "app/ui/OrvelApp.h"
+
+#include "app/ui/DocTemplate.h"
+#include "app/ui/MailSender.h"
+#include "app/ui/SingleInstance.h"
+#include "document/OrvelDoc.h"
+#include "listview/MainFrame.h"
+#include "listview/OrvelView.h"
+#include "listview/RecordClipboard.h"
+#include "platform/Registry.h"
+#include "platform/TempFile.h"
+#include "platform/ui/FontConversion.h"
+#include "platform/ui/QtTranslations.h"
+#include "platform/ui/WidgetServices.h"
+#include "resources/CommandTable.h"
+#include "resources/StringTable.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QIcon>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QSocketNotifier>
+
+#include <csignal>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace orvel {
+
+namespace {
+
+constexpr int ID_FILE_NEW = 57600;
+constexpr int ID_FILE_OPEN = 57601;
+constexpr int ID_FILE_PRINT_SETUP = 57606;
+constexpr int ID_FILE_MRU_FIRST = 57616;
+constexpr int ID_FILE_MRU_LAST = 57619;
+constexpr int ID_APP_EXIT = 57665;
+constexpr int kMaxRecentFiles = 4;
+constexpr int kOpenFilter = 303;
+
+const QString kRecentSection = QStringLiteral("Recent File List");
+
+COrvelApp *g_app = nullptr;
+
+// SIGTERM and SIGINT end the event loop, so that the settings are written
+// and the temporary files and the socket are removed as on a normal exit.
+int g_signalPipe[2] = {-1, -1};
+
+void onTerminationSignal(int)
+{
+    const char byte = 1;
+    [[maybe_unused]] const auto written = ::write(g_signalPipe[1], &byte, 1);
+}
+
+void installTerminationHandler(QObject *owner)
+{
+    if (::pipe2(g_signalPipe, O_CLOEXEC | O_NONBLOCK) != 0)
+        return;
+    auto *notifier = new QSocketNotifier(g_signalPipe[0], QSocketNotifier::Read, owner);
+    QObject::connect(notifier, &QSocketNotifier::activated, owner, [] {
+        char byte = 0;
+        while (::read(g_signalPipe[0], &byte, 1) > 0) {
+        }
+        QCoreApplication::quit();
+    });
+    struct sigaction action
+    {};
+    action.sa_handler = onTerminationSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    ::sigaction(SIGTERM, &action, nullptr);
+    ::sigaction(SIGINT, &action, nullptr);
+}
+
+// A path as the recent-file list shows it: the home folder as "~", and
+// long paths shortened in the middle.
+QString recentFileText(const QString &path)
+{
+    QString shown = QDir::toNativeSeparators(path);
+    const QString home = QDir::homePath();
+    if (!home.isEmpty() && home != u"/" && shown.startsWith(home + u'/'))
+        shown = u'~' + shown.mid(home.size());
+    constexpr int kMaxLength = 60;
+    if (shown.size() > kMaxLength) {
+        const QString name = QFileInfo(path).fileName();
+        const int head = std::max(0, int(kMaxLength - name.size() - 4));
+        shown = shown.left(head) + QStringLiteral(".../") + name;
+    }
+    shown.replace(u'&', QStringLiteral("&&"));
+    return shown;
+}
+
+} // namespace
+
+COrvelApp::COrvelApp(int &argc, char **argv)
+    : COrvelApp(argc, argv, StartOptions())
+{}
+
+COrvelApp::COrvelApp(int &argc, char **argv, StartOptions options)
+    : m_options(std::move(options))
+{
+    if (!QCoreApplication::instance()) {
+        m_ownApplication = std::make_unique<QApplication>(argc, argv);
+        installTerminationHandler(this);
+    }
+    g_app = this;
+}
+
+COrvelApp::COrvelApp(StartOptions options)
+    : m_options(std::move(options))
+{
+    g_app = this;
+}
+
+COrvelApp::~COrvelApp()
+{
+    if (!m_exited && m_running)
+        ExitInstance();
+    // Windows and documents go before the services they report through.
+    m_template.reset();
+    delete m_frame;
+    m_frame = nullptr;
+    m_router = nullptr;
+    COrvelDoc::SetRecentFileHook({});
+    if (m_widgetServices) {
+        installServices(m_previousServices);
+        m_widgetServices.reset();
+    }
+    m_mail.reset(); // removes the copies made for mail
+    delete m_single;
+    // Records copied to the clipboard point into our temporary file, which
+    // is about to go.
+    if (QGuiApplication::instance())
+        ClearClipboardIfRecords();
+    if (!m_tempFile.isEmpty())
+        RemoveFileQuietly(m_tempFile);
+    if (g_app == this)
+        g_app = nullptr;
+}
+
+COrvelApp *COrvelApp::instance()
+{
+    return g_app;
+}
+
+QString COrvelApp::CommandLinePath(const QStringList &arguments)
+{
+    return arguments.join(u' ');
+}
+
+void COrvelApp::LoadSettings()
+{
+    m_settings.Load(AppSettings::DefaultLargeIcons());
+}
+
+void COrvelApp::SaveSettings()
+{
+    m_settings.Save();
+}
+
+bool COrvelApp::InitInstance()
+{
+    QCoreApplication::setOrganizationName(QStringLiteral("KWZ"));
+    QCoreApplication::setApplicationName(QStringLiteral("Orvel 97"));
+    QGuiApplication::setApplicationDisplayName(QString());
+    QGuiApplication::setDesktopFileName(QStringLiteral("orvel"));
+    QGuiApplication::setWindowIcon(QIcon(QStringLiteral(":/orvel/icons/orvel.svg")));
+
+    LoadSettings();
+
+    // The command line is one path, blanks and all.
+    QStringList arguments;
+    if (m_options.arguments)
+        arguments = *m_options.arguments;
+    else
+        arguments = QCoreApplication::arguments().mid(1);
+    QString path = CommandLinePath(arguments);
+    if (!path.isEmpty())
+        path = QFileInfo(path).absoluteFilePath();
+
+    if (m_options.singleInstance) {
+        m_single = new SingleInstance();
+        if (m_single->Start(path) == SingleInstance::Outcome::HandedOver)
+            return false;
+        connect(m_single, &SingleInstance::activationRequested, this, &COrvelApp::OnActivationRequest);
+    }
+
+    if (auto *app = qobject_cast<QApplication *>(QCoreApplication::instance()))
+        InstallQtGermanTranslations(*app);
+    InstallFontSubstitutions();
+    loadRecentFiles();
+    COrvelDoc::SetRecentFileHook([this](const QString &p) { AddToRecentFileList(p); });
+
+    // The main frame, its commands and the document template.
+    m_frame = new CMainFrame();
+    m_router = new CommandRouter(m_frame, CommandTable::program());
+    m_router->SetChainProvider([this] { return commandChain(); });
+    if (!m_frame->Create(*m_router, {m_settings.largeIcons != 0, m_settings.toolTips != 0}))
+        return false;
+    m_mail = std::make_unique<MailSender>();
+    m_template = std::make_unique<COrvelDocTemplate>(*m_frame, *m_mail);
+    m_frame->SetOpenFilesHandler([this](const QStringList &files) {
+        for (const QString &file : files)
+            OpenDocumentFile(file);
+    });
+    m_frame->SetCloseHandler([this] {
+        if (!m_template->SaveAllModified())
+            return false;
+        m_template->CloseAllDocuments();
+        return true;
+    });
+    registerCommands();
+
+    if (m_options.widgetServices) {
+        m_widgetServices = std::make_unique<WidgetServices>();
+        m_widgetServices->setParentWindow(m_frame);
+        m_previousServices = installServices(m_widgetServices.get());
+    }
+
+    m_frame->NotifyPrinterChanged();
+    m_frame->ActivateFrame(m_options.showCommand);
+    m_running = true;
+
+    if (!path.isEmpty())
+        OpenDocumentFile(path);
+    else if (m_settings.startWindow)
+        m_router->Execute(ID_FILE_NEW);
+
+    m_tempFile = MakeTempFileName(QStringLiteral("tmp"));
+
+    m_router->UpdateAll();
+    m_router->SetIdleUpdates(true);
+
+    // Starts that came while this one was getting ready.
+    const QStringList pending = std::exchange(m_pendingActivations, {});
+    for (const QString &request : pending)
+        OnActivationRequest(request);
+    return true;
+}
+
+int COrvelApp::Run()
+{
+    const int code = QCoreApplication::exec();
+    ExitInstance();
+    return code;
+}
+
+int COrvelApp::ExitInstance()
+{
+    if (m_exited)
+        return 0;
+    m_exited = true;
+    if (m_router)
+        m_router->SetIdleUpdates(false);
+    SaveSettings();
+    saveRecentFiles();
+    Registry::Flush();
+    return 0;
+}
+
+CommandRouter::Chain COrvelApp::commandChain() const
+{
+    CommandRouter::Chain chain;
+    if (m_frame) {
+        if (CDChildWnd *child = m_frame->GetActiveChild(); child && !child->IsClosed()) {
+            if (COrvelView *view = child->GetView())
+                chain.push_back(view);
+            if (m_template)
+                chain.push_back(m_template->GetDocTarget(&child->GetDocument()));
+        }
+        chain.push_back(m_frame);
+    }
+    chain.push_back(const_cast<COrvelApp *>(this));
+    return chain;
+}
+
+void COrvelApp::registerCommands()
+{
+    m_commandMap.On(ID_FILE_NEW, [this] { OnFileNew(); });
+    m_commandMap.On(ID_FILE_OPEN, [this] { OnFileOpen(); });
+    m_commandMap.On(ID_FILE_PRINT_SETUP, [this] { OnFilePrintSetup(); });
+    m_commandMap.On(ID_APP_EXIT, [this] { OnAppExit(); });
+    m_commandMap.OnRange(
+            ID_FILE_MRU_FIRST, ID_FILE_MRU_LAST, [this](int id) { openRecentFile(id - ID_FILE_MRU_FIRST); },
+            [this](CCmdUI &ui) {
+                const int index = ui.GetID() - ID_FILE_MRU_FIRST;
+                if (index < m_recentFiles.size()) {
+                    ui.SetText(QStringLiteral("&%1 %2").arg(index + 1).arg(recentFileText(m_recentFiles.at(index))));
+                    ui.SetVisible(true);
+                    ui.Enable(true);
+                } else {
+                    // An empty list shows one disabled entry that says so.
+                    ui.SetText(QStringLiteral("Zuletzt geöffnete Datei"));
+                    ui.SetVisible(index == 0);
+                    ui.Enable(false);
+                }
+            });
+}
+
+COrvelDoc *COrvelApp::OpenDocumentFile(const QString &path)
+{
+    if (!m_template || path.isEmpty())
+        return nullptr;
+    return m_template->OpenDocumentFile(path);
+}
+
+void COrvelApp::OnFileNew()
+{
+    // Until the "New" dialog with its templates exists, "New" is an empty
+    // database.
+    if (m_template)
+        m_template->OpenNewDocument();
+}
+
+void COrvelApp::OnFileOpen()
+{
+    int filterIndex = m_frame->GetFilterIndex(CMainFrame::kFilterOpen);
+    const QString path = services().getOpenFileName(QStringLiteral("Öffnen"), LoadQString(kOpenFilter), &filterIndex);
+    m_frame->SetFilterIndex(CMainFrame::kFilterOpen, filterIndex);
+    if (path.isEmpty())
+        return;
+    // The dialog's area is painted before the file is read.
+    m_frame->repaint();
+    OpenDocumentFile(path);
+}
+
+QPrinter *COrvelApp::GetPrinter()
+{
+    if (!m_printer)
+        m_printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    return m_printer.get();
+}
+
+void COrvelApp::OnFilePrintSetup()
+{
+    QPrintDialog dialog(GetPrinter(), m_frame);
+    dialog.setWindowTitle(QStringLiteral("Drucker einrichten"));
+    // Printing to a file and page ranges belong to the print command.
+    dialog.setOptions(QAbstractPrintDialog::PrintShowPageSize);
+    if (dialog.exec() == QDialog::Accepted)
+        m_frame->NotifyPrinterChanged();
+}
+
+void COrvelApp::OnAppExit()
+{
+    if (m_frame)
+        m_frame->close();
+}
+
+void COrvelApp::loadRecentFiles()
+{
+    m_recentFiles.clear();
+    for (int i = 1; i <= kMaxRecentFiles; ++i) {
+        const QString path = Registry::GetProfileString(kRecentSection, QStringLiteral("File%1").arg(i));
+        if (!path.isEmpty() && !m_recentFiles.contains(path))
+            m_recentFiles << path;
+    }
+}
+
+void COrvelApp::saveRecentFiles() const
+{
+    for (int i = 1; i <= kMaxRecentFiles; ++i) {
+        const QString entry = QStringLiteral("File%1").arg(i);
+        if (i <= m_recentFiles.size())
+            Registry::WriteProfileString(kRecentSection, entry, m_recentFiles.at(i - 1));
+        else if (Registry::HasEntry(kRecentSection, entry))
+            Registry::WriteProfileString(kRecentSection, entry, QString());
+    }
+}
+
+void COrvelApp::AddToRecentFileList(const QString &path)
+{
+    if (path.isEmpty())
+        return;
+    m_recentFiles.removeAll(path);
+    m_recentFiles.prepend(path);
+    while (m_recentFiles.size() > kMaxRecentFiles)
+        m_recentFiles.removeLast();
+}
+
+void COrvelApp::openRecentFile(int index)
+{
+    if (index < 0 || index >= m_recentFiles.size())
+        return;
+    const QString path = m_recentFiles.at(index);
+    // A file that cannot be opened any more leaves the list.
+    if (!OpenDocumentFile(path))
+        m_recentFiles.removeAll(path);
+}
+
+void COrvelApp::OnActivationRequest(const QString &path)
+{
+    if (!m_running || !m_frame) {
+        m_pendingActivations << path;
+        return;
+    }
+    if (!path.isEmpty())
+        OpenDocumentFile(path);
+    // To the front, restored from the task bar when minimised.
+    m_frame->setWindowState((m_frame->windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
+    m_frame->show();
+    m_frame->raise();
+    m_frame->activateWindow();
+}
+
+} // namespace orvel
