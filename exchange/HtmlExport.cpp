@@ -1,0 +1,114 @@
+#include "exchange/HtmlExport.h"
+
+#include "exchange/ExportBuffer.h"
+#include "exchange/ExportedFields.h"
+#include "platform/Codepage.h"
+#include "platform/Nls.h"
+#include "platform/Services.h"
+#include "table/DataRecord.h"
+#include "table/ValueFormat.h"
+
+#include <cstring>
+#include <new>
+
+namespace orvel {
+
+namespace {
+
+constexpr int kCaptionWritingHtml = 412;
+
+// A cell must not be empty, or browsers draw it without its frame.
+constexpr AnsiView kEmptyCell = "<BR>";
+
+// Data is text, never markup: a value with "<script>" in it shows as such.
+void appendEscaped(ExportBuffer &out, AnsiView text)
+{
+    constexpr std::size_t kLongestEntity = 5; // "&amp;"
+    char *dst = out.reserve(text.size() * kLongestEntity);
+    for (char c : text) {
+        switch (c) {
+        case '&':
+            std::memcpy(dst, "&amp;", 5);
+            dst += 5;
+            break;
+        case '<':
+            std::memcpy(dst, "&lt;", 4);
+            dst += 4;
+            break;
+        case '>':
+            std::memcpy(dst, "&gt;", 4);
+            dst += 4;
+            break;
+        default:
+            *dst++ = c;
+            break;
+        }
+    }
+    out.commit(dst);
+}
+
+void appendCellText(ExportBuffer &out, AnsiView text)
+{
+    if (text.empty())
+        out.append(kEmptyCell);
+    else
+        appendEscaped(out, text);
+}
+
+} // namespace
+
+int ExportHtml(const CDataTable &table, QIODevice &out, const QString &title, ProgressBox *progress)
+{
+    try {
+        const int count = table.GetRecordCount();
+        if (progress) {
+            progress->setCaption(kCaptionWritingHtml);
+            progress->setRange(0, count);
+        }
+        const ExportedFields fields(table);
+        const AnsiString ansiTitle = QStringToAnsi(title);
+        ExportBuffer buffer(out);
+        buffer.append("<HTML>\n<HEAD>\n <TITLE>");
+        appendEscaped(buffer, ansiTitle);
+        buffer.append("</TITLE>\n <META NAME=\"GENERATOR\" CONTENT=\"Orvel 97 [Quistar]\">\n</HEAD>\n\n<BODY>\n\n");
+
+        buffer.append("<H1>");
+        appendEscaped(buffer, ansiTitle);
+        buffer.append("</H1>\n<HR>\n\n<TABLE BORDER=1 CELLSPACING=1 CELLPADDING=8>\n <TR>\n  ");
+        for (const ExportedField &field : fields) {
+            buffer.append("<TD><B>");
+            appendCellText(buffer, table.GetPlainFieldName(field.pos));
+            buffer.append("</B></TD>");
+        }
+        buffer.append("\n </TR>\n\n");
+
+        const LocaleInfo &locale = CurrentLocale();
+        AnsiString display;
+        for (int i = 0; i < count; ++i) {
+            if (i + int(kPrefetchRecords) < count)
+                table.GetRecord(i + int(kPrefetchRecords))->PrefetchRecord();
+            if (i + int(kPrefetchValues) < count)
+                table.GetRecord(i + int(kPrefetchValues))->PrefetchValues();
+            const CDataRecord &record = *table.GetRecord(i);
+            buffer.append(" <TR>\n  ");
+            for (const ExportedField &field : fields) {
+                buffer.append("<TD>");
+                appendCellText(buffer, FormatDisplayValue(field.type, field.format, record.GetRawValueAt(field.column),
+                                                          locale, display));
+                buffer.append("</TD>");
+            }
+            buffer.append("\n </TR>\n");
+            if (!buffer.flushIfFull())
+                return 0;
+            if (progress && i % kExportProgressStep == 0)
+                progress->setPos(i);
+        }
+
+        buffer.append("</TABLE>\n\n</BODY>\n</HTML>");
+        return buffer.flush() ? 1 : 0;
+    } catch (const std::bad_alloc &) {
+        return 0;
+    }
+}
+
+} // namespace orvel

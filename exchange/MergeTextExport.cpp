@@ -1,0 +1,109 @@
+#include "exchange/MergeTextExport.h"
+
+#include "exchange/ExportBuffer.h"
+#include "exchange/ExportedFields.h"
+#include "platform/Nls.h"
+#include "platform/Services.h"
+#include "table/DataRecord.h"
+#include "table/ValueFormat.h"
+
+#include <new>
+
+namespace orvel {
+
+namespace {
+
+constexpr int kCaptionWritingMerge = 411;
+constexpr char kSeparator = ';';
+constexpr AnsiView kLineEnd = "\r\n";
+
+AnsiView spelledOut(unsigned char c)
+{
+    switch (c) {
+    case 0xC4:
+        return "AE";
+    case 0xD6:
+        return "OE";
+    case 0xDC:
+        return "UE";
+    case 0xE4:
+        return "ae";
+    case 0xF6:
+        return "oe";
+    case 0xFC:
+        return "ue";
+    case 0xDF:
+        return "ss";
+    default:
+        return {};
+    }
+}
+
+} // namespace
+
+AnsiString GetMergeFieldName(const CDataTable &table, int pos)
+{
+    AnsiString plain = table.GetPlainFieldName(pos);
+    if (plain.size() > kMaxNameLength)
+        plain.resize(kMaxNameLength);
+    AnsiString name;
+    name.reserve(plain.size() * 2);
+    for (char c : plain) {
+        const AnsiView replacement = spelledOut(static_cast<unsigned char>(c));
+        if (replacement.empty())
+            name.push_back(c);
+        else
+            name.append(replacement);
+    }
+    return name;
+}
+
+int ExportMergeText(const CDataTable &table, QIODevice &out, ProgressBox *progress)
+{
+    try {
+        const int count = table.GetRecordCount();
+        if (progress) {
+            progress->setCaption(kCaptionWritingMerge);
+            progress->setRange(0, count);
+        }
+        const ExportedFields fields(table);
+
+        ExportBuffer buffer(out);
+        bool first = true;
+        for (const ExportedField &field : fields) {
+            if (!first)
+                buffer.append(kSeparator);
+            first = false;
+            buffer.append(GetMergeFieldName(table, field.pos));
+        }
+        buffer.append(kLineEnd);
+
+        const LocaleInfo &locale = CurrentLocale();
+        AnsiString display;
+        for (int i = 0; i < count; ++i) {
+            if (i + int(kPrefetchRecords) < count)
+                table.GetRecord(i + int(kPrefetchRecords))->PrefetchRecord();
+            if (i + int(kPrefetchValues) < count)
+                table.GetRecord(i + int(kPrefetchValues))->PrefetchValues();
+            const CDataRecord &record = *table.GetRecord(i);
+            first = true;
+            for (const ExportedField &field : fields) {
+                if (!first)
+                    buffer.append(kSeparator);
+                first = false;
+                buffer.append(FormatDisplayValue(field.type, field.format, record.GetRawValueAt(field.column), locale,
+                                                 display));
+            }
+            buffer.append(kLineEnd);
+            if (!buffer.flushIfFull())
+                return 0;
+            if (progress && i % kExportProgressStep == 0)
+                progress->setPos(i);
+        }
+        return buffer.flush() ? 1 : 0;
+    } catch (const std::bad_alloc &) {
+        return 0;
+    }
+}
+
+} // namespace orvel

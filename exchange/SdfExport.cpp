@@ -1,0 +1,95 @@
+#include "exchange/SdfExport.h"
+
+#include "exchange/ExportBuffer.h"
+#include "exchange/ExportedFields.h"
+#include "platform/Codepage.h"
+#include "platform/Nls.h"
+#include "platform/Services.h"
+#include "table/DataRecord.h"
+#include "table/ValueFormat.h"
+
+#include <array>
+#include <new>
+
+namespace orvel {
+
+namespace {
+
+constexpr int kCaptionWritingSdf = 410;
+
+using ByteMap = std::array<unsigned char, 256>;
+
+const ByteMap &ansiToOemMap()
+{
+    static const ByteMap map = [] {
+        ByteMap m{};
+        for (std::size_t c = 0; c < m.size(); ++c)
+            m[c] = AnsiCharToOem(static_cast<unsigned char>(c));
+        return m;
+    }();
+    return map;
+}
+
+// Appends the value between data delimiters, converted to DOS when asked,
+// with every data delimiter inside doubled. The doubling looks at the bytes
+// as written, which is what a reader compares with its delimiter.
+void appendEnclosed(ExportBuffer &out, AnsiView value, char delimiter, const ByteMap *toOem)
+{
+    char *dst = out.reserve(2 * value.size() + 2);
+    *dst++ = delimiter;
+    for (char c : value) {
+        const char b = toOem ? static_cast<char>((*toOem)[static_cast<unsigned char>(c)]) : c;
+        *dst++ = b;
+        if (b == delimiter)
+            *dst++ = b;
+    }
+    *dst++ = delimiter;
+    out.commit(dst);
+}
+
+} // namespace
+
+int ExportSdf(const CDataTable &table, QIODevice &out, ExchangeCharSet charSet, ProgressBox *progress)
+{
+    try {
+        const int count = table.GetRecordCount();
+        if (progress) {
+            progress->setCaption(kCaptionWritingSdf);
+            progress->setRange(0, count);
+        }
+        const ExportedFields fields(table);
+        const char fieldDelimiter = table.GetSdfFieldDelimiter();
+        const char dataDelimiter = table.GetSdfDataDelimiter();
+        const ByteMap *toOem = charSet == ExchangeCharSet::Dos ? &ansiToOemMap() : nullptr;
+        const LocaleInfo &locale = CurrentLocale();
+
+        ExportBuffer buffer(out);
+        AnsiString display;
+        for (int i = 0; i < count; ++i) {
+            if (i + int(kPrefetchRecords) < count)
+                table.GetRecord(i + int(kPrefetchRecords))->PrefetchRecord();
+            if (i + int(kPrefetchValues) < count)
+                table.GetRecord(i + int(kPrefetchValues))->PrefetchValues();
+            const CDataRecord &record = *table.GetRecord(i);
+            bool first = true;
+            for (const ExportedField &field : fields) {
+                if (!first)
+                    buffer.append(fieldDelimiter);
+                first = false;
+                const AnsiView value = FormatDisplayValue(field.type, field.format, record.GetRawValueAt(field.column),
+                                                          locale, display);
+                appendEnclosed(buffer, value, dataDelimiter, toOem);
+            }
+            buffer.append("\r\n");
+            if (!buffer.flushIfFull())
+                return 0;
+            if (progress && i % kExportProgressStep == 0)
+                progress->setPos(i);
+        }
+        return buffer.flush() ? 1 : 0;
+    } catch (const std::bad_alloc &) {
+        return 0;
+    }
+}
+
+} // namespace orvel

@@ -1,0 +1,25 @@
+#pragma once
+
+#include "exchange/ExchangeCharSet.h"
+
+#include <QString>
+
+#include <cstddef>
+
+namespace orvel {
+
+class CDataTable;
+class ProgressBox;
+
+// Reads a delimited text file (one record per line, values separated by the
+// table's SDF field delimiter and optionally enclosed in its data delimiter)
+// into an empty table: text fields "1.", "2.", ... as many as the first
+// record has values. Returns 0 when the file could not be opened, 1 otherwise.
+// What had to be left out is reported once afterwards (523).
+int ImportSdf(CDataTable &table, const QString &path, ExchangeCharSet charSet, ProgressBox *progress);
+
+// The same over bytes in memory.
+int ImportSdfBytes(CDataTable &table, const char *data, std::size_t size, ExchangeCharSet charSet,
+                   ProgressBox *progress);
+
+} // namespace orvel
