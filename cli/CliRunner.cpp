@@ -1,5 +1,7 @@
 #include "cli/CliRunner.h"
 
+#include "document/FileFormats.h"
+
 #include "cli/DatabaseDump.h"
 #include "cli/JsonWriter.h"
 #include "document/OrvelDoc.h"
@@ -155,7 +157,8 @@ int RunCliCommand(const CliArguments &args, std::string &out)
     doc.SetOptionOverrides(overrides);
     if (!doc.Open(args.input))
         return kExitFailed;
-    timer.phase("load");
+    // Reading or writing an exchange format is reported under its own name.
+    timer.phase(doc.GetFileFormatName() == QLatin1String("ovd") ? "load" : "import");
 
     CDataTable &table = doc.GetTable();
     const QString &command = args.command;
@@ -166,7 +169,7 @@ int RunCliCommand(const CliArguments &args, std::string &out)
     } else if (command == QLatin1String("convert")) {
         if (!SaveAs(doc, args.output))
             return kExitFailed;
-        timer.phase("save");
+        timer.phase(FileFormats::Find(args.output) ? "export" : "save");
     } else if (command == QLatin1String("sort")) {
         SortKeys keys;
         for (std::size_t i = 0; i < args.keys.size(); ++i) {

@@ -1,12 +1,54 @@
 #include "document/FileFormats.h"
 
+#include "document/OrvelDoc.h"
 #include "document/SaveProposal.h"
+#include "exchange/DbaseExport.h"
+#include "exchange/DbaseImport.h"
+#include "exchange/HtmlExport.h"
+#include "exchange/MergeTextExport.h"
+#include "exchange/SdfExport.h"
+#include "exchange/SdfImport.h"
+#include "platform/Services.h"
 
+#include <QFile>
+#include <QFileInfo>
+
+#include <memory>
 #include <vector>
 
 namespace orvel {
 
 namespace {
+
+// The document's progress window when a file command made one, else one of
+// the writer's own for as long as it runs.
+class WriterProgress
+{
+public:
+    explicit WriterProgress(COrvelDoc &doc)
+        : m_box(doc.GetProgress())
+    {
+        if (!m_box) {
+            m_own = services().beginProgress(0, 0, 0);
+            m_box = m_own.get();
+        }
+    }
+    ProgressBox *box() const { return m_box; }
+
+private:
+    ProgressBox *m_box;
+    std::unique_ptr<ProgressBox> m_own;
+};
+
+ExchangeCharSet dbaseCharSet(const COrvelDoc &doc)
+{
+    return ExchangeCharSetFromSetting(doc.GetOptions().dbfCharSet);
+}
+
+ExchangeCharSet sdfCharSet(const COrvelDoc &doc)
+{
+    return ExchangeCharSetFromSetting(doc.GetOptions().sdfCharSet);
+}
 
 std::vector<FileFormat> &formats()
 {
@@ -15,16 +57,39 @@ std::vector<FileFormat> &formats()
         initial[0].extension = QStringLiteral("dbf");
         initial[0].displayName = QStringLiteral("dBASE");
         initial[0].opens = true;
+        initial[0].read = [](COrvelDoc &doc, QFile &file, const QString &) {
+            return ImportDbase(doc.GetTable(), file, dbaseCharSet(doc), doc.GetProgress()) == 1;
+        };
+        initial[0].write = [](COrvelDoc &doc, QIODevice &out, const QString &) {
+            WriterProgress progress(doc);
+            return ExportDbase(doc.GetTable(), out, dbaseCharSet(doc), progress.box()) == 1;
+        };
         initial[1].extension = QStringLiteral("sdf");
         initial[1].displayName = QStringLiteral("SDF");
         initial[1].opens = true;
         initial[1].usesSdfDelimiters = true;
+        initial[1].read = [](COrvelDoc &doc, QFile &, const QString &path) {
+            return ImportSdf(doc.GetTable(), path, sdfCharSet(doc), doc.GetProgress()) == 1;
+        };
+        initial[1].write = [](COrvelDoc &doc, QIODevice &out, const QString &) {
+            WriterProgress progress(doc);
+            return ExportSdf(doc.GetTable(), out, sdfCharSet(doc), progress.box()) == 1;
+        };
         initial[2].extension = QStringLiteral("htm");
         initial[2].displayName = QStringLiteral("HTML");
         initial[2].isExport = true;
+        initial[2].write = [](COrvelDoc &doc, QIODevice &out, const QString &path) {
+            WriterProgress progress(doc);
+            // The page's title is the file's name as a file manager shows it.
+            return ExportHtml(doc.GetTable(), out, QFileInfo(path).fileName(), progress.box()) == 1;
+        };
         initial[3].extension = QStringLiteral("txt");
         initial[3].displayName = QStringLiteral("WinWord-Steuerdatei");
         initial[3].isExport = true;
+        initial[3].write = [](COrvelDoc &doc, QIODevice &out, const QString &) {
+            WriterProgress progress(doc);
+            return ExportMergeText(doc.GetTable(), out, progress.box()) == 1;
+        };
         return initial;
     }();
     return list;

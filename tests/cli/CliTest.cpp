@@ -203,3 +203,31 @@ TEST_F(CliRun, ConvertWritesACopyThatReadsBackTheSame)
     ASSERT_EQ(RunCli({"convert", m_db, copy}).status, 0);
     EXPECT_EQ(RunCli({"dump", copy}).out, RunCli({"dump", m_db}).out);
 }
+
+TEST_F(CliRun, ExchangeFormatsAreWrittenAndReadBack)
+{
+    // dBASE keeps types and stored values; its names are the dBASE names.
+    const QString dbf = m_dir + "/Adressen.dbf";
+    ASSERT_EQ(RunCli({"convert", m_db, dbf, "--charset", "dos"}).status, 0);
+    const CliResult fromDbase = RunCli({"find", dbf, "--field", "1", "--text", "K\u00f6ln", "--charset", "dos"});
+    EXPECT_EQ(fromDbase.status, 0);
+    EXPECT_EQ(fromDbase.out, QStringLiteral("1\tK\u00f6ln\n4\tK\u00f6ln\n"));
+
+    // SDF carries display values as text fields "1.", "2.", ...
+    const QString sdf = m_dir + "/Adressen.sdf";
+    ASSERT_EQ(RunCli({"convert", m_db, sdf, "--charset", "ansi", "--field-delimiter", "59"}).status, 0);
+    const CliResult sorted = RunCli(
+            {"sort", sdf, m_dir + "/Sortiert.ovd", "--key", "0:desc", "--charset", "ansi", "--field-delimiter", "59"});
+    EXPECT_EQ(sorted.status, 0);
+    const CliResult dump = RunCli({"dump", m_dir + "/Sortiert.ovd"});
+    EXPECT_TRUE(dump.out.contains(QStringLiteral("\"1.\""))) << dump.out.toStdString();
+    EXPECT_TRUE(dump.out.contains(QStringLiteral("1.000,00"))) << dump.out.toStdString();
+
+    // The exports write their files and leave nothing else behind.
+    ASSERT_EQ(RunCli({"convert", m_db, m_dir + "/Adressen.htm"}).status, 0);
+    ASSERT_EQ(RunCli({"convert", m_db, m_dir + "/Adressen.txt"}).status, 0);
+    QFile merge(m_dir + "/Adressen.txt");
+    ASSERT_TRUE(merge.open(QIODevice::ReadOnly));
+    EXPECT_EQ(merge.readLine(), QByteArray("Name;Ort;Betrag;Datum\r\n"));
+    EXPECT_FALSE(QFile::exists(m_dir + "/Adressen.dbo.tmp"));
+}
