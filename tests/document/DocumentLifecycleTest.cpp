@@ -74,11 +74,13 @@ TEST_F(LifecycleTest, SaveModifiedAsksAndFollowsTheAnswer)
 
 TEST_F(LifecycleTest, FormatsAreChosenByTheLastThreeCharacters)
 {
+    // A damaged dBASE file is refused as unreadable and leaves nothing behind.
     WriteAll(path("X.DBF"), "dBASE");
     COrvelDoc dbase;
+    AddField(dbase, "alt");
     EXPECT_FALSE(dbase.Open(path("X.DBF")));
-    ASSERT_EQ(scripted.messageIds(), std::vector<int>{61700});
-    EXPECT_TRUE(scripted.messages()[0].text.contains(QStringLiteral("dBASE")));
+    EXPECT_EQ(scripted.messageIds(), std::vector<int>{304});
+    EXPECT_EQ(dbase.GetTable().GetFieldCount(), 0);
 
     scripted.clear();
     WriteAll(path("x.dbase"), "kein Datenbankformat");
@@ -86,11 +88,23 @@ TEST_F(LifecycleTest, FormatsAreChosenByTheLastThreeCharacters)
     EXPECT_FALSE(other.Open(path("x.dbase")));
     EXPECT_EQ(scripted.messageIds(), std::vector<int>{61700});
 
+    // Save As under a dBASE name makes that file the document's file, which
+    // then opens through the dBASE reader.
     scripted.clear();
     COrvelDoc doc;
-    EXPECT_FALSE(doc.Save(path("x.sdf"), 4, true));
-    EXPECT_EQ(scripted.messageIds(), std::vector<int>{61701});
-    EXPECT_FALSE(QFile::exists(path("x.sdf")));
+    AddField(doc, "Name");
+    AddRecord(doc, {"M\xFCller"});
+    doc.SetModifiedFlag();
+    scripted.queueFileName(path("Kunden.Dbf"));
+    ASSERT_TRUE(doc.DoSave());
+    EXPECT_EQ(doc.GetPathName(), path("Kunden.Dbf"));
+    EXPECT_FALSE(doc.IsModified());
+    EXPECT_FALSE(QFile::exists(path("Kunden.dbo")));
+    COrvelDoc reopened;
+    ASSERT_TRUE(reopened.Open(path("Kunden.Dbf")));
+    EXPECT_EQ(reopened.GetFileFormatName(), QStringLiteral("dbf"));
+    EXPECT_EQ(reopened.GetTable().GetFieldName(0), "NAME");
+    EXPECT_EQ(reopened.GetTable().GetRecord(0)->GetRawValue(0), "M\xFCller");
 }
 
 TEST_F(LifecycleTest, ExportsLeaveTheDocumentsFileAndFlags)
