@@ -66,7 +66,7 @@ def main():
             other["dBASE export"] = ("ogr2ogr (dBASE to dBASE)",
                                      ["ogr2ogr", "-overwrite", "-f", "ESRI Shapefile", out("ogr.dbf"), dbf])
         other["SDF import"] = ("python3 csv module", [sys.executable, "-c",
-                               "import csv,sys\nwith open(sys.argv[1], encoding='cp1252', newline='') as f:"
+                               "import csv,sys\nwith open(sys.argv[1], encoding='latin-1', newline='') as f:"
                                " rows = list(csv.reader(f))", sdf])
         if shutil.which("sqlite3"):
             db = out("daten.sqlite")
