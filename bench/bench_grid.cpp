@@ -32,7 +32,9 @@ void EnsureApplication()
     static int argc = 1;
     static char name[] = "orvel-bench";
     static char *argv[] = {name, nullptr};
-    static QApplication app(argc, argv);
+    // Never destroyed: at exit, after main, Qt's own globals may already be
+    // gone, and tearing the application down then crashes.
+    new QApplication(argc, argv);
 }
 
 void QuietServices()

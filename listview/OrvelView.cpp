@@ -1,90 +1,44 @@
 #include "listview/OrvelView.h"
 
+#include "app/ui/MenuBuilder.h"
 #include "document/OrvelDoc.h"
+#include "listview/FormViewPlaceholder.h"
 #include "listview/MainFrame.h"
-#include "platform/Codepage.h"
-#include "table/DataRecord.h"
-#include "table/FieldType.h"
+#include "listview/RecordCommands.h"
+#include "table/DataTable.h"
 
-#include <QAbstractTableModel>
+#include <QContextMenuEvent>
 #include <QCoreApplication>
-#include <QHeaderView>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
 #include <QResizeEvent>
-#include <QTableView>
+#include <QScopeGuard>
 #include <QVBoxLayout>
 
 namespace orvel {
 
 namespace {
 
-// The table as a read-only model for the stand-in body. Rows are fetched
-// by the view as they become visible, so large tables cost nothing up front.
-class TablePreviewModel : public QAbstractTableModel
-{
-public:
-    explicit TablePreviewModel(COrvelDoc &doc, QObject *parent)
-        : QAbstractTableModel(parent)
-        , m_doc(doc)
-    {}
+constexpr int ID_VIEW_LIST_FORM = 32802;
+constexpr int ID_VIEW_FORM_DESIGN = 32858;
+constexpr int ID_RECORD_FIRST = 32786;
+constexpr int ID_RECORD_PREV = 32787;
+constexpr int ID_RECORD_NEXT = 32788;
+constexpr int ID_RECORD_LAST = 32789;
+constexpr int ID_LINE_UP = 32792;
+constexpr int ID_LINE_DOWN = 32793;
+constexpr int ID_MOVE_UP = 32897;
+constexpr int ID_MOVE_DOWN = 32898;
+constexpr int ID_PAGE_UP = 32798;
+constexpr int ID_PAGE_DOWN = 32799;
+constexpr int ID_CELL_EDIT = 32801;
+constexpr int ID_NEXT_FIELD = 32882;
+constexpr int ID_PREV_FIELD = 32883;
+constexpr int ID_CANCEL_ACTION = 32768;
 
-    int rowCount(const QModelIndex &parent) const override
-    {
-        const CDataTable &table = m_doc.GetTable();
-        return parent.isValid() || table.GetFieldCount() == 0 ? 0 : table.GetRecordCount();
-    }
-    int columnCount(const QModelIndex &parent) const override
-    {
-        return parent.isValid() ? 0 : m_doc.GetTable().GetFieldCount();
-    }
-    QVariant data(const QModelIndex &index, int role) const override
-    {
-        const CDataTable &table = m_doc.GetTable();
-        const CDataRecord *record = table.GetRecord(index.row());
-        if (!record)
-            return {};
-        const int type = table.GetFieldType(index.column());
-        if (role == Qt::TextAlignmentRole)
-            return QVariant::fromValue(type == FT_NUMERIC ? Qt::AlignRight | Qt::AlignVCenter
-                                                          : Qt::AlignLeft | Qt::AlignVCenter);
-        if (role != Qt::DisplayRole)
-            return {};
-        AnsiString buffer;
-        const AnsiView value = record->GetDisplayValue(index.column(), buffer);
-        if (IsMediaType(type) && !value.empty())
-            return mediaText(type);
-        return AnsiToQString(value);
-    }
-    QVariant headerData(int section, Qt::Orientation orientation, int role) const override
-    {
-        if (role != Qt::DisplayRole)
-            return {};
-        if (orientation == Qt::Vertical)
-            return section + 1;
-        return AnsiToQString(m_doc.GetTable().GetFieldName(section));
-    }
-    void reset()
-    {
-        beginResetModel();
-        endResetModel();
-    }
-
-private:
-    static QString mediaText(int type)
-    {
-        switch (type) {
-        case FT_PICTURE:
-            return QStringLiteral("[Grafik]");
-        case FT_MEMO:
-            return QStringLiteral("[Memo]");
-        case FT_OLE:
-            return QStringLiteral("[OLE]");
-        default:
-            return QStringLiteral("[Verknüpfung]");
-        }
-    }
-
-    COrvelDoc &m_doc;
-};
+// The list view's pop-up in the "Context" menu resource.
+constexpr int kListContextMenu = 0;
 
 } // namespace
 
@@ -93,14 +47,26 @@ COrvelView::COrvelView(COrvelDoc &doc, CMainFrame *frame, QWidget *parent)
     , m_doc(doc)
     , m_frame(frame)
 {
-    // Until the form view exists every view shows the list, whatever the
-    // "StandardView" setting says (the setting keeps its value).
+    // Until the form view can show records, every view starts as a list,
+    // whatever the "StandardView" setting says (the setting keeps its
+    // value): a form without objects would hide the data.
     m_listMode = 1;
     m_layout = new QVBoxLayout(this);
     m_layout->setContentsMargins(0, 0, 0, 0);
     m_layout->setSpacing(0);
     setFocusPolicy(Qt::StrongFocus);
+    createBody();
     m_hintHandle = m_doc.AddHintListener([this](int hint, std::intptr_t value) { OnUpdate(hint, value); });
+    // The child window tells when it becomes the active one; the focus frame
+    // shows only in the active view.
+    if (auto *child = qobject_cast<QMdiSubWindow *>(parent)) {
+        connect(child, &QMdiSubWindow::windowStateChanged, this, [this](Qt::WindowStates before, Qt::WindowStates now) {
+            const bool active = now.testFlag(Qt::WindowActive);
+            if (active != before.testFlag(Qt::WindowActive))
+                SetActive(active);
+        });
+    }
+    registerCommands();
 }
 
 COrvelView::~COrvelView()
@@ -110,54 +76,102 @@ COrvelView::~COrvelView()
         m_frame->UnregisterView(this);
 }
 
+CDataTable &COrvelView::GetTable() const
+{
+    return m_doc.GetTable();
+}
+
+// ---- body: grid or form ----
+
+void COrvelView::createBody()
+{
+    const bool hadFocus = m_body && m_body->hasFocus();
+    QWidget *old = m_body;
+    m_grid = nullptr;
+    m_formView = nullptr;
+    if (m_listMode) {
+        m_grid = new CListGrid(*this, m_doc, this);
+        m_body = m_grid;
+    } else {
+        m_formView = new FormViewPlaceholder(m_doc, this);
+        m_formView->SetDesignMode(m_designMode);
+        m_body = m_formView;
+    }
+    m_layout->addWidget(m_body);
+    setFocusProxy(m_body);
+    delete old;
+    if (hadFocus)
+        m_body->setFocus();
+}
+
+void COrvelView::initialiseBody()
+{
+    if (m_grid) {
+        m_grid->Initialise();
+        m_grid->SetActive(m_active);
+    } else if (m_formView) {
+        m_formView->Initialise();
+        if (m_active)
+            UpdateStatusText();
+    }
+}
+
 void COrvelView::OnInitialUpdate()
 {
-    if (!m_body)
-        SetBody(createPlaceholderBody());
     const CDataTable &table = m_doc.GetTable();
-    m_currentRecord = table.GetRecordCount() > 0 ? 0 : -1;
-    m_currentField = table.GetFieldCount() > 0 ? 0 : -1;
-    refreshPlaceholder(kHintInitialUpdate, 0);
+    const bool cells = table.GetRecordCount() > 0 && table.GetFieldCount() > 0;
+    m_currentRecord = cells ? 0 : -1;
+    m_currentField = cells ? 0 : -1;
+    initialiseBody();
     if (m_frame && !m_initialised)
         m_frame->RegisterView(this);
     m_initialised = true;
+    emit currentCellChanged(m_currentRecord, m_currentField);
 }
 
-void COrvelView::OnUpdate(int hint, std::intptr_t value)
+void COrvelView::ToggleListMode()
 {
-    switch (hint) {
-    case kHintFields:
-        m_currentField = m_doc.GetTable().GetFieldCount() > 0 ? 0 : -1;
-        if (m_currentField < 0)
-            m_currentRecord = -1;
-        break;
-    case kHintReplaced:
-        m_currentRecord = m_doc.GetTable().GetRecordCount() > 0 ? 0 : -1;
-        m_currentField = m_doc.GetTable().GetFieldCount() > 0 ? 0 : -1;
-        break;
-    case kHintInitialUpdate:
-        OnInitialUpdate();
+    if (m_designMode)
         return;
-    case kHintClosing:
-        m_designMode = false;
-        break;
-    default:
-        break;
-    }
-    refreshPlaceholder(hint, value);
-}
-
-void COrvelView::RelayoutAfterOptions()
-{
-    QResizeEvent resize(size(), size());
-    QCoreApplication::sendEvent(this, &resize);
-    if (m_body) {
-        QResizeEvent bodyResize(m_body->size(), m_body->size());
-        QCoreApplication::sendEvent(m_body, &bodyResize);
-        m_body->update();
-    }
+    // The grid commits its edit and draws no focus frame while it goes.
+    if (m_grid)
+        m_grid->SetActive(false);
+    m_listMode = m_listMode ? 0 : 1;
+    createBody();
+    if (m_initialised)
+        initialiseBody();
     update();
 }
+
+void COrvelView::ToggleDesignMode()
+{
+    if (!m_designMode && m_listMode) {
+        // Forms are designed in form mode: switch first.
+        if (m_grid)
+            m_grid->SetActive(false);
+        m_listMode = 0;
+        createBody();
+        if (m_initialised)
+            initialiseBody();
+    }
+    m_designMode = !m_designMode;
+    if (m_formView)
+        m_formView->SetDesignMode(m_designMode);
+    if (m_frame && m_active)
+        m_frame->SetDesignMenu(m_designMode);
+    update();
+}
+
+void COrvelView::SetActive(bool active)
+{
+    m_active = active;
+    if (m_grid)
+        m_grid->SetActive(active);
+    else if (active)
+        UpdateStatusText();
+}
+
+// ---- current cell and hints ----
 
 void COrvelView::SetCurrentCell(int record, int field)
 {
@@ -168,55 +182,182 @@ void COrvelView::SetCurrentCell(int record, int field)
     emit currentCellChanged(record, field);
 }
 
-void COrvelView::SetBody(QWidget *body)
+void COrvelView::clampCurrentCell()
 {
-    if (m_body == body)
-        return;
-    delete m_body;
-    m_body = body;
-    if (m_body) {
-        m_layout->addWidget(m_body);
-        setFocusProxy(m_body);
-    }
+    const CDataTable &table = m_doc.GetTable();
+    const int records = table.GetRecordCount();
+    const int fields = table.GetFieldCount();
+    int record = m_currentRecord;
+    int field = m_currentField;
+    // Another view may have removed the records this one stood on, or added
+    // the first ones.
+    if (records == 0 || fields == 0)
+        record = -1;
+    else
+        record = std::clamp(record, 0, records - 1);
+    if (fields == 0)
+        field = -1;
+    else
+        field = std::clamp(field, 0, fields - 1);
+    SetCurrentCell(record, field);
 }
 
-QWidget *COrvelView::createPlaceholderBody()
+void COrvelView::OnUpdate(int hint, std::intptr_t value)
 {
-    auto *table = new QTableView(this);
-    table->setModel(new TablePreviewModel(m_doc, table));
-    table->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    table->setSelectionMode(QAbstractItemView::SingleSelection);
-    table->setWordWrap(false);
-    table->verticalHeader()->setDefaultSectionSize(table->fontMetrics().height() + 6);
-    table->horizontalHeader()->setDefaultSectionSize(120);
-    connect(table, &QTableView::clicked, this,
-            [this](const QModelIndex &index) { SetCurrentCell(index.row(), index.column()); });
-    return table;
-}
-
-void COrvelView::refreshPlaceholder(int hint, std::intptr_t value)
-{
-    auto *table = qobject_cast<QTableView *>(m_body);
-    auto *model = table ? dynamic_cast<TablePreviewModel *>(table->model()) : nullptr;
-    if (!model)
+    if (m_muted)
         return;
+    CDataTable &table = m_doc.GetTable();
     switch (hint) {
-    case kHintRecord: {
-        const int record = int(value >> 16);
-        const int field = int(value & 0xFFFF);
-        const QModelIndex index = model->index(record, field);
-        if (index.isValid())
-            emit model->dataChanged(index, index);
+    case kHintFields:
+        // Records without fields hold nothing that could be shown or saved.
+        if (table.GetFieldCount() == 0 && table.GetRecordCount() > 0)
+            table.RemoveAllRecords();
+        SetCurrentCell(m_currentRecord, 0);
         break;
-    }
-    case kHintCommitEdit:
-    case kHintBackground:
+    case kHintReplaced:
+        SetCurrentCell(0, 0);
+        break;
+    case kHintInitialUpdate:
+        OnInitialUpdate();
+        return;
     case kHintClosing:
+        m_designMode = false;
         break;
     default:
-        model->reset();
         break;
     }
+    clampCurrentCell();
+    if (m_grid)
+        m_grid->OnUpdate(hint, value);
+    else if (m_formView && hint != kHintListLayout)
+        m_formView->OnUpdate(hint, value);
+    if (m_formView && m_active && hint != kHintCommitEdit)
+        UpdateStatusText();
+}
+
+void COrvelView::UpdateOtherViews(int hint, std::intptr_t value)
+{
+    m_muted = true;
+    const auto unmute = qScopeGuard([this] { m_muted = false; });
+    m_doc.UpdateAllViews(hint, value);
+}
+
+void COrvelView::appendIfNeeded()
+{
+    int current = m_currentRecord;
+    if (!AppendIfNeeded(m_doc.GetTable(), current))
+        return;
+    SetCurrentCell(current, 0);
+    m_doc.SetModifiedFlag();
+    m_doc.UpdateAllViews(kHintShowCurrent);
+}
+
+void COrvelView::showStatusText(const QString &text)
+{
+    if (m_frame && m_active)
+        m_frame->SetMessageText(text);
+}
+
+void COrvelView::UpdateStatusText()
+{
+    const QString text = RecordStatusText(m_doc.GetTable(), m_currentRecord);
+    if (!text.isEmpty())
+        showStatusText(text);
+}
+
+void COrvelView::RelayoutAfterOptions()
+{
+    QResizeEvent resize(size(), size());
+    QCoreApplication::sendEvent(this, &resize);
+    // The grid font may have changed: measure and lay out again.
+    if (m_grid)
+        m_grid->Initialise();
+    else if (m_formView)
+        m_formView->Initialise();
+    update();
+}
+
+// ---- commands ----
+
+void COrvelView::moveInForm(int record)
+{
+    const CDataTable &table = m_doc.GetTable();
+    if (record < 0 || record >= table.GetRecordCount())
+        return;
+    CommitEdit();
+    SetCurrentCell(record, std::max(0, m_currentField));
+    OnUpdate(kHintShowCurrent, 0);
+}
+
+void COrvelView::registerCommands()
+{
+    m_commandMap.On(
+            ID_VIEW_LIST_FORM, [this] { ToggleListMode(); },
+            [this](CCmdUI &ui) {
+                ui.Enable(!m_designMode);
+                ui.SetText(m_listMode ? QStringLiteral("&Formularansicht") : QStringLiteral("&Listenansicht"));
+            });
+    m_commandMap.On(
+            ID_VIEW_FORM_DESIGN, [this] { ToggleDesignMode(); },
+            [this](CCmdUI &ui) {
+                ui.Enable(true);
+                ui.SetCheck(m_designMode);
+            });
+    registerNavigation();
+    RegisterRecordCommands(*this, m_commandMap);
+}
+
+void COrvelView::registerNavigation()
+{
+    const auto backwards = [this](CCmdUI &ui) { ui.Enable(m_currentRecord > 0 && !m_designMode); };
+    const auto forwards = [this](CCmdUI &ui) {
+        ui.Enable(m_currentRecord >= 0 && m_currentRecord < m_doc.GetTable().GetRecordCount() - 1 && !m_designMode);
+    };
+    m_commandMap.On(
+            ID_RECORD_FIRST, [this] { m_grid ? m_grid->First() : moveInForm(0); }, backwards);
+    m_commandMap.On(
+            ID_RECORD_PREV, [this] { m_grid ? m_grid->LineUp() : moveInForm(m_currentRecord - 1); }, backwards);
+    m_commandMap.On(
+            ID_RECORD_NEXT, [this] { m_grid ? m_grid->LineDown() : moveInForm(m_currentRecord + 1); }, forwards);
+    m_commandMap.On(
+            ID_RECORD_LAST, [this] { m_grid ? m_grid->Last() : moveInForm(m_doc.GetTable().GetRecordCount() - 1); },
+            forwards);
+
+    // The keys of the list. In the form they belong to the window that has
+    // the focus, so the commands stay enabled but do nothing there.
+    const auto inList = [this](void (CListGrid::*step)()) {
+        return [this, step] {
+            if (m_grid)
+                (m_grid->*step)();
+        };
+    };
+    m_commandMap.On(ID_LINE_DOWN, inList(&CListGrid::LineDown));
+    m_commandMap.On(ID_LINE_UP, inList(&CListGrid::LineUp));
+    m_commandMap.On(ID_MOVE_DOWN, inList(&CListGrid::LineDown));
+    m_commandMap.On(ID_MOVE_UP, inList(&CListGrid::LineUp));
+    m_commandMap.On(ID_PAGE_DOWN, inList(&CListGrid::PageDown));
+    m_commandMap.On(ID_PAGE_UP, inList(&CListGrid::PageUp));
+    m_commandMap.On(ID_CELL_EDIT, inList(&CListGrid::Enter));
+    for (int formOnly : {ID_NEXT_FIELD, ID_PREV_FIELD, ID_CANCEL_ACTION})
+        m_commandMap.On(formOnly, [] {});
+}
+
+void COrvelView::contextMenuEvent(QContextMenuEvent *event)
+{
+    event->accept();
+    if (!m_frame)
+        return;
+    if (auto *child = qobject_cast<QMdiSubWindow *>(parentWidget()); child && m_frame->GetMdiArea())
+        m_frame->GetMdiArea()->setActiveSubWindow(child);
+    // The form chooses its own menus once it has objects to offer them for.
+    if (!m_listMode || !m_frame->GetMenuBuilder())
+        return;
+    QMenu *menu = m_frame->GetMenuBuilder()->BuildContextMenu(u"Context", kListContextMenu, m_frame);
+    if (!menu)
+        return;
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    menu->setObjectName(QStringLiteral("ListView"));
+    menu->popup(event->globalPos());
 }
 
 } // namespace orvel

@@ -1,23 +1,30 @@
 #pragma once
 
 #include "app/ui/CommandRouter.h"
+#include "listview/ListGrid.h"
 #include "listview/MainFrame.h"
 
 #include <QPointer>
+#include <QString>
 #include <QWidget>
 
 #include <cstdint>
+#include <functional>
 
+class QContextMenuEvent;
 class QVBoxLayout;
 
 namespace orvel {
 
+class CDataTable;
 class COrvelDoc;
+class FormViewPlaceholder;
 
 // The view of one open database inside its child window. It keeps the
-// current cell, follows the document's update hints and is the first link
-// of the command chain. The widget that shows the table is its body.
-class COrvelView : public QWidget, public CCmdTarget
+// current cell, shows the table as a list (the grid) or as a form, follows
+// the document's update hints and is the first link of the command chain:
+// navigation and every record command start here.
+class COrvelView : public QWidget, public CCmdTarget, public ListGridHost
 {
     Q_OBJECT
 public:
@@ -34,14 +41,21 @@ public:
     static constexpr int kHintBackground = 20;
     static constexpr int kHintClosing = 32;
 
+    // Where the record clipboard keeps the objects of copied media values
+    // (the application's temporary file). Asked at each copy and paste,
+    // since the application makes the file after the first window opens.
+    using PathSource = std::function<QString()>;
+
     COrvelView(COrvelDoc &doc, CMainFrame *frame, QWidget *parent = nullptr);
     ~COrvelView() override;
 
     COrvelDoc &GetDocument() const { return m_doc; }
+    CDataTable &GetTable() const;
     CMainFrame *GetMainFrame() const { return m_frame; }
 
-    // Once the view sits in its window: registers with the main frame and
-    // shows the table.
+    // Once the view sits in its window: binds the table, sets the current
+    // cell, initialises the grid (or the form) and registers with the main
+    // frame.
     virtual void OnInitialUpdate();
     // A notification of the document (or of the view to itself).
     virtual void OnUpdate(int hint, std::intptr_t value);
@@ -57,29 +71,74 @@ public:
     int GetCurrentField() const { return m_currentField; }
     void SetCurrentCell(int record, int field);
 
-    // The widget that shows the table; the list grid takes its place.
+    // The widget that shows the table: the grid in list mode, the form
+    // otherwise.
     QWidget *GetBody() const { return m_body; }
-    // Replaces the body (the old one is deleted).
-    void SetBody(QWidget *body);
+    // Null in form mode.
+    CListGrid *GetGrid() const { return m_grid; }
+    FormViewPlaceholder *GetFormView() const { return m_formView; }
+
+    // "&Listenansicht" / "&Formularansicht" (F9) and "Formular&design" (F6).
+    void ToggleListMode();
+    void ToggleDesignMode();
+
+    // The child frame made this view the active one, or another one.
+    void SetActive(bool active);
+    bool IsActive() const { return m_active; }
+
+    // Ends an open in-place edit (hint 7 to this view only).
+    void CommitEdit() { OnUpdate(kHintCommitEdit, 0); }
+    // Sends a hint to every other view of the document, not to this one.
+    void UpdateOtherViews(int hint, std::intptr_t value = 0);
+    // Pane 0 of the main frame's status bar for the current record, in
+    // whichever mode the view is.
+    void UpdateStatusText();
+
+    void SetClipboardObjectFileSource(PathSource source) { m_clipboardFile = std::move(source); }
+    QString ClipboardObjectFile() const { return m_clipboardFile ? m_clipboardFile() : QString(); }
+
+    // --- ListGridHost ---
+    int currentRecord() const override { return m_currentRecord; }
+    int currentField() const override { return m_currentField; }
+    void setCurrentCell(int record, int field) override { SetCurrentCell(record, field); }
+    void appendIfNeeded() override;
+    void notifyOtherViews(int hint, std::intptr_t value) override { UpdateOtherViews(hint, value); }
+    void showStatusText(const QString &text) override;
 
 signals:
     void currentCellChanged(int record, int field);
 
 protected:
-    // The stand-in body until the list grid arrives: the table, read only.
-    QWidget *createPlaceholderBody();
-    void refreshPlaceholder(int hint, std::intptr_t value);
+    void contextMenuEvent(QContextMenuEvent *event) override;
+
+private:
+    void registerCommands();
+    void registerNavigation();
+    // Replaces the body by a new grid (list mode) or form (form mode).
+    void createBody();
+    void initialiseBody();
+    // Keeps the current cell inside the table after another view (or the
+    // document) removed records or fields.
+    void clampCurrentCell();
+    // Form mode: the record moves that the form view will own later.
+    void moveInForm(int record);
 
     COrvelDoc &m_doc;
     QPointer<CMainFrame> m_frame;
     QVBoxLayout *m_layout = nullptr;
     QWidget *m_body = nullptr;
+    CListGrid *m_grid = nullptr;
+    FormViewPlaceholder *m_formView = nullptr;
+    PathSource m_clipboardFile;
     int m_listMode = 1;
     bool m_designMode = false;
     bool m_initialised = false;
+    bool m_active = true;
     int m_currentRecord = -1;
     int m_currentField = -1;
     int m_hintHandle = 0;
+    // Set while this view broadcasts a hint meant for the other views only.
+    bool m_muted = false;
 };
 
 } // namespace orvel

@@ -1,9 +1,13 @@
 #include "app/ui/DocTemplate.h"
 
 #include "app/ui/MailSender.h"
+#include "app/ui/OrvelApp.h"
 #include "document/OrvelDoc.h"
+#include "listview/DuplicatesDialog.h"
 #include "listview/MainFrame.h"
 #include "listview/OrvelView.h"
+#include "listview/SortDialog.h"
+#include "table/SortKeys.h"
 
 #include <QColorDialog>
 #include <QFileInfo>
@@ -20,6 +24,8 @@ constexpr int ID_FILE_SAVE_AS = 57604;
 constexpr int ID_FILE_SEND_MAIL = 57612;
 constexpr int ID_WINDOW_NEW = 57648;
 constexpr int ID_BACKGROUND_COLOR = 32981;
+constexpr int ID_DATABASE_SORT = 32775;
+constexpr int ID_MARK_DUPLICATES = 32913;
 
 std::optional<COLORREF> chooseWithDialog(COLORREF current, QWidget *parent)
 {
@@ -46,6 +52,8 @@ struct COrvelDocTemplate::Entry
     std::unique_ptr<COrvelDoc> doc;
     CCmdTarget commands;
     int hintHandle = 0;
+    // The keys the sort dialog shows next time.
+    SortKeys sortKeys;
 };
 
 COrvelDocTemplate::COrvelDocTemplate(CMainFrame &frame, MailSender &mail)
@@ -144,6 +152,11 @@ CDChildWnd *COrvelDocTemplate::CreateNewWindow(COrvelDoc &doc)
 {
     auto *child = new CDChildWnd(doc, &m_frame, this);
     m_frame.AddChild(child);
+    // The application makes its temporary file only after the first window.
+    child->GetView()->SetClipboardObjectFileSource([] {
+        const COrvelApp *app = COrvelApp::instance();
+        return app ? app->GetTempFilePath() : QString();
+    });
     child->GetView()->OnInitialUpdate();
     updateTitles(doc);
     return child;
@@ -177,6 +190,27 @@ void COrvelDocTemplate::registerCommands(Entry &entry)
         doc->EndProgress();
     });
     map.On(ID_WINDOW_NEW, [this, doc] { CreateNewWindow(*doc); });
+    // Sorting and the duplicate search reorder the records: any open edit
+    // of a view is ended first.
+    const auto sortable = [this, doc](CCmdUI &ui) {
+        const CDChildWnd *child = m_frame.GetActiveChild();
+        const bool design = child && child->GetView() && child->GetView()->IsDesignMode();
+        ui.Enable(doc->GetTable().GetRecordCount() >= 2 && !design);
+    };
+    map.On(
+            ID_DATABASE_SORT,
+            [this, doc, &entry] {
+                doc->UpdateAllViews(COrvelDoc::kHintCommitEdit);
+                RunSortDialog(&m_frame, *doc, entry.sortKeys);
+            },
+            sortable);
+    map.On(
+            ID_MARK_DUPLICATES,
+            [this, doc] {
+                doc->UpdateAllViews(COrvelDoc::kHintCommitEdit);
+                RunDuplicatesDialog(&m_frame, *doc);
+            },
+            sortable);
     map.On(ID_BACKGROUND_COLOR, [this, doc] {
         if (const auto color = m_chooseColor(doc->GetBackgroundColor(), &m_frame))
             doc->SetBackgroundColor(*color);

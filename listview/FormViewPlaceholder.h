@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QString>
+#include <QWidget>
+
+#include <cstdint>
+
+namespace orvel {
+
+class CDataTable;
+class COrvelDoc;
+
+// The form side of a view until the form view arrives: the form's
+// background, without objects, in form and in design mode. It lets the
+// view's mode switches, record moves and status text work end to end.
+class FormViewPlaceholder : public QWidget
+{
+    Q_OBJECT
+public:
+    FormViewPlaceholder(COrvelDoc &doc, QWidget *parent = nullptr);
+
+    // Each switch into form mode and each change of the design mode.
+    void Initialise();
+    void SetDesignMode(bool design);
+    bool IsDesignMode() const { return m_design; }
+    // A document hint passed on by the view.
+    void OnUpdate(int hint, std::intptr_t value);
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+
+private:
+    COrvelDoc &m_doc;
+    bool m_design = false;
+};
+
+// "Datensatz 3 von 12, Letzte Änderung: 24.12.1996 - 18:30": the record
+// part of the status bar for a record index, empty when there is no such
+// record.
+QString RecordStatusText(const CDataTable &table, int record);
+
+} // namespace orvel
