@@ -293,12 +293,7 @@ void Writer::writeRecords()
     std::size_t block = 0;
     AnsiString converted;
     for (int i = 0; i < count; ++i) {
-        // After a sort the records lie all over the heap: start loading the
-        // ones a little ahead.
-        if (i + int(kPrefetchRecords) < count)
-            table.GetRecord(i + int(kPrefetchRecords))->PrefetchRecord();
-        if (i + int(kPrefetchValues) < count)
-            table.GetRecord(i + int(kPrefetchValues))->PrefetchValues();
+        table.PrefetchAhead(i);
         const CDataRecord &record = *table.GetRecord(i);
         m_out.putU32(record.GetModificationTime());
         m_out.putU16(uint16_t(record.GetRowHeight()));

@@ -85,10 +85,7 @@ int ExportHtml(const CDataTable &table, QIODevice &out, const QString &title, Pr
         const LocaleInfo &locale = CurrentLocale();
         AnsiString display;
         for (int i = 0; i < count; ++i) {
-            if (i + int(kPrefetchRecords) < count)
-                table.GetRecord(i + int(kPrefetchRecords))->PrefetchRecord();
-            if (i + int(kPrefetchValues) < count)
-                table.GetRecord(i + int(kPrefetchValues))->PrefetchValues();
+            table.PrefetchAhead(i);
             const CDataRecord &record = *table.GetRecord(i);
             buffer.append(" <TR>\n  ");
             for (const ExportedField &field : fields) {

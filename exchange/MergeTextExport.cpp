@@ -81,10 +81,7 @@ int ExportMergeText(const CDataTable &table, QIODevice &out, ProgressBox *progre
         const LocaleInfo &locale = CurrentLocale();
         AnsiString display;
         for (int i = 0; i < count; ++i) {
-            if (i + int(kPrefetchRecords) < count)
-                table.GetRecord(i + int(kPrefetchRecords))->PrefetchRecord();
-            if (i + int(kPrefetchValues) < count)
-                table.GetRecord(i + int(kPrefetchValues))->PrefetchValues();
+            table.PrefetchAhead(i);
             const CDataRecord &record = *table.GetRecord(i);
             first = true;
             for (const ExportedField &field : fields) {

@@ -66,10 +66,7 @@ int ExportSdf(const CDataTable &table, QIODevice &out, ExchangeCharSet charSet, 
         ExportBuffer buffer(out);
         AnsiString display;
         for (int i = 0; i < count; ++i) {
-            if (i + int(kPrefetchRecords) < count)
-                table.GetRecord(i + int(kPrefetchRecords))->PrefetchRecord();
-            if (i + int(kPrefetchValues) < count)
-                table.GetRecord(i + int(kPrefetchValues))->PrefetchValues();
+            table.PrefetchAhead(i);
             const CDataRecord &record = *table.GetRecord(i);
             bool first = true;
             for (const ExportedField &field : fields) {

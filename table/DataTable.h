@@ -123,6 +123,16 @@ public:
     // each were removed in turn from the first.
     int RemoveMarkedRecords();
     void RemoveAllRecords();
+    // For scans in table order: starts loading the records (and their
+    // values) the scan reaches a little after `index`. After a sort they lie
+    // all over the heap.
+    void PrefetchAhead(int index) const
+    {
+        if (const CDataRecord *ahead = GetRecord(index + int(kPrefetchRecords)))
+            ahead->PrefetchRecord();
+        if (const CDataRecord *ahead = GetRecord(index + int(kPrefetchValues)))
+            ahead->PrefetchValues();
+    }
 
     void MarkAllRecords();
     void UnmarkAllRecords();

@@ -100,10 +100,7 @@ DuplicateGroups findGroups(const CDataTable &table, const std::vector<int> &posi
     buffer.reserve(256);
     std::uint32_t run = 0;
     for (int i = 0; i < n; ++i) {
-        if (i + int(kPrefetchRecords) < n)
-            table.GetRecord(i + int(kPrefetchRecords))->PrefetchRecord();
-        if (i + int(kPrefetchValues) < n)
-            table.GetRecord(i + int(kPrefetchValues))->PrefetchValues();
+        table.PrefetchAhead(i);
         const CDataRecord &record = *table.GetRecord(i);
         const AnsiView value = displayValue(record, first, loc, buffer);
         if (i == 0 || value != runValue) {
