@@ -5,13 +5,15 @@
 #include "form/DrawEdit.h"
 #include "platform/Codepage.h"
 #include "platform/Services.h"
-#include "table/Search.h"
 #include "table/FieldType.h"
+#include "table/Search.h"
 #include "table/TableLimits.h"
 
+#include <algorithm>
 #include <array>
 #include <new>
 #include <optional>
+#include <vector>
 
 namespace orvel {
 
@@ -69,22 +71,24 @@ int insertRecords(COrvelDoc &target, const COrvelDoc &source, const FieldMap &ma
     const CDataTable &from = source.GetTable();
     const int total = from.GetRecordCount();
     const int before = to.GetRecordCount();
-    int index = currentRecord >= 0 && currentRecord < before ? currentRecord : -1;
+    const int index = currentRecord >= 0 && currentRecord < before ? currentRecord : before;
+    const int room = kMaxRecords - before;
 
     std::unique_ptr<ProgressBox> progress = services().beginProgress(kCaptionInsertingDatabase, 0, total);
     std::optional<CObjectCopier> copier;
     bool failed = false;
-    int done = 0;
-    // Last to first, each before the same index: the block keeps the
-    // source's order and ends up before the old current record.
-    for (int r = total - 1; r >= 0 && !failed; --r, ++done) {
+    // Last to first, as the records would go in one by one before the same
+    // index; they are collected and go in as one block, in the source's
+    // order, before the old current record.
+    std::vector<std::unique_ptr<CDataRecord>> block;
+    for (int r = total - 1, done = 0; r >= 0 && !failed; --r, ++done) {
         if (done % 100 == 0) {
             if (progress)
                 progress->setPos(done);
             if (EscapePressedAndConfirmed())
                 break;
         }
-        if (to.GetRecordCount() >= kMaxRecords)
+        if (static_cast<int>(block.size()) >= room)
             break;
         const CDataRecord *src = from.GetRecord(r);
         std::unique_ptr<CDataRecord> record = to.CreateRecord(false);
@@ -108,13 +112,11 @@ int insertRecords(COrvelDoc &target, const COrvelDoc &source, const FieldMap &ma
                 record->SetRawValue(value, t);
             }
         }
-        if (failed)
-            break;
-        if (index < 0)
-            index = to.AddRecord(std::move(record));
-        else
-            to.InsertRecord(index, std::move(record));
+        if (!failed)
+            block.push_back(std::move(record));
     }
+    std::reverse(block.begin(), block.end());
+    to.InsertRecords(index, block);
     if (copier && !copier->Finish(false))
         failed = true;
     progress.reset();

@@ -9,6 +9,7 @@
 
 #include <QFile>
 
+#include <algorithm>
 #include <array>
 #include <optional>
 
@@ -152,9 +153,19 @@ int InsertRecordsFromStream(COrvelDoc &doc, const QByteArray &stream, int insert
     }
 
     const int total = reader.RecordCount();
+    // A stream without fields carries nothing to insert, whatever count it
+    // announces.
+    if (fields.empty() && total > 0) {
+        MessageBoxById(kMsgReadError, MsgIcon::Exclamation);
+        return -1;
+    }
     std::unique_ptr<ProgressBox> progress = services().beginProgress(kCaptionInsertingRecords, 0, total);
     std::unique_ptr<CObjectCopier> copier;
-    int inserted = 0;
+    // The records are collected first and go in as one block: each stream
+    // record lands before the one read before it, so the block is the
+    // stream reversed (a copy writes its records last to first).
+    std::vector<std::unique_ptr<CDataRecord>> block;
+    const int room = kMaxRecords - table.GetRecordCount();
     bool stop = false;
     for (int r = 0; r < total && !stop; ++r) {
         if (r % kProgressStep == 0) {
@@ -163,22 +174,12 @@ int InsertRecordsFromStream(COrvelDoc &doc, const QByteArray &stream, int insert
             if (EscapePressedAndConfirmed())
                 break;
         }
-        if (table.GetRecordCount() >= kMaxRecords) {
+        if (static_cast<int>(block.size()) >= room) {
             MessageBoxById(kMsgTooManyRecords, MsgIcon::Exclamation);
             break;
         }
-        std::unique_ptr<CDataRecord> record = table.CreateRecord();
-        CDataRecord *rec = record.get();
-        int index = -1;
-        if (insertIndex < 0 || insertIndex > table.GetRecordCount()) {
-            index = table.AddRecord(std::move(record));
-            insertIndex = index;
-        } else {
-            index = table.InsertRecord(insertIndex, std::move(record));
-        }
-        if (index < 0)
-            break;
-        ++inserted;
+        block.push_back(table.CreateRecord());
+        CDataRecord *rec = block.back().get();
         for (std::size_t i = 0; i < fields.size(); ++i) {
             AnsiView value;
             if (!reader.ReadValue(value)) {
@@ -207,6 +208,8 @@ int InsertRecordsFromStream(COrvelDoc &doc, const QByteArray &stream, int insert
             rec->SetRawValue(value, k);
         }
     }
+    std::reverse(block.begin(), block.end());
+    const int inserted = table.InsertRecords(insertIndex, block);
     if (copier && !copier->Finish(false) && !stop)
         MessageBoxById(kMsgObjectsNotWritten, MsgIcon::Exclamation);
     progress.reset();

@@ -5,6 +5,7 @@
 #include "table/Sorter.h"
 
 #include <algorithm>
+#include <iterator>
 
 namespace orvel {
 
@@ -300,6 +301,25 @@ int CDataTable::InsertRecord(int index, std::unique_ptr<CDataRecord> record)
     adopt(*record);
     m_records.insert(m_records.begin() + index, std::move(record));
     return index;
+}
+
+int CDataTable::InsertRecords(int index, std::vector<std::unique_ptr<CDataRecord>> &records)
+{
+    if (index < 0 || index > GetRecordCount())
+        index = GetRecordCount();
+    const auto room = static_cast<std::size_t>(kMaxRecords - GetRecordCount());
+    const std::size_t taken = std::min(room, records.size());
+    for (std::size_t i = 0; i < taken; ++i) {
+        if (!records[i] || records[i]->GetOwner())
+            return 0;
+    }
+    for (std::size_t i = 0; i < taken; ++i)
+        adopt(*records[i]);
+    const auto first = records.begin();
+    const auto last = first + static_cast<std::ptrdiff_t>(taken);
+    m_records.insert(m_records.begin() + index, std::make_move_iterator(first), std::make_move_iterator(last));
+    records.erase(first, last);
+    return static_cast<int>(taken);
 }
 
 bool CDataTable::RemoveRecord(int index)

@@ -118,6 +118,12 @@ public:
     // table holds 30000 records already (the record is then discarded).
     int AddRecord(std::unique_ptr<CDataRecord> record);
     int InsertRecord(int index, std::unique_ptr<CDataRecord> record);
+    // Takes a block of records in before `index` (the record count or -1
+    // appends), in their order, as far as the record limit allows; the ones
+    // that do not fit stay in `records`. One move of the array for the
+    // whole block, where inserting one by one would move it for each record.
+    // Returns how many were taken.
+    int InsertRecords(int index, std::vector<std::unique_ptr<CDataRecord>> &records);
     bool RemoveRecord(int index);
     // Removes every marked record; returns how many. Indexes close up as if
     // each were removed in turn from the first.

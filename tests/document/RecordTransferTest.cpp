@@ -161,6 +161,32 @@ TEST_F(RecordTransferTest, DamagedStreamsNeverReadBeyondTheirBytes)
     PutU32(huge, 4, 0x40000000);
     EXPECT_EQ(InsertRecordsFromStream(target, huge, -1, clipboardFile), -1);
     EXPECT_TRUE(scripted.sawMessage(304));
+
+    // Records without fields are refused, not inserted by the thousand.
+    QByteArray noFields(8, '\0');
+    PutU32(noFields, 0, 65537);
+    const int before = target.GetTable().GetRecordCount();
+    EXPECT_EQ(InsertRecordsFromStream(target, noFields, 0, clipboardFile), -1);
+    EXPECT_EQ(target.GetTable().GetRecordCount(), before);
+}
+
+TEST_F(RecordTransferTest, APasteFillsTheTableUpToItsLimit)
+{
+    // One text field "name", 30001 records, pasted before the first record.
+    recordstream::Writer writer;
+    writer.WriteHeader(30001, {recordstream::StreamField{"name", FT_TEXT, 0}});
+    for (int i = 0; i < 30001; ++i)
+        writer.WriteValue(i == 0 ? "letzter" : "x");
+    COrvelDoc target;
+    AddField(target, "Name");
+    target.CreateDefaultForm();
+    AddRecord(target, {"alt"});
+    EXPECT_EQ(InsertRecordsFromStream(target, writer.Bytes(), 0, clipboardFile), 29999);
+    EXPECT_TRUE(scripted.sawMessage(345));
+    EXPECT_EQ(target.GetTable().GetRecordCount(), 30000);
+    // The stream's first record (written last by a copy) ends up last.
+    EXPECT_EQ(target.GetTable().GetRecord(29998)->GetRawValue(0), "letzter");
+    EXPECT_EQ(target.GetTable().GetRecord(29999)->GetRawValue(0), "alt");
 }
 
 TEST_F(RecordTransferTest, InsertFromDatabaseKeepsTheSourceOrderBeforeTheCurrentRecord)
