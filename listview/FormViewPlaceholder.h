@@ -34,9 +34,4 @@ private:
     bool m_design = false;
 };
 
-// "Datensatz 3 von 12, Letzte Änderung: 24.12.1996 - 18:30": the record
-// part of the status bar for a record index, empty when there is no such
-// record.
-QString RecordStatusText(const CDataTable &table, int record);
-
 } // namespace orvel

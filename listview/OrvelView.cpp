@@ -5,6 +5,7 @@
 #include "listview/FormViewPlaceholder.h"
 #include "listview/MainFrame.h"
 #include "listview/RecordCommands.h"
+#include "listview/RecordStatusText.h"
 #include "table/DataTable.h"
 
 #include <QContextMenuEvent>
