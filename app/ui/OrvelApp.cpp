@@ -22,6 +22,7 @@
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QSocketNotifier>
+#include <QWidget>
 
 #include <csignal>
 
@@ -48,6 +49,9 @@ COrvelApp *g_app = nullptr;
 // SIGTERM and SIGINT end the event loop, so that the settings are written
 // and the temporary files and the socket are removed as on a normal exit.
 int g_signalPipe[2] = {-1, -1};
+// A signal that came before the event loop ran (a message box during
+// start-up): the loop must not start at all.
+bool g_terminationRequested = false;
 
 void onTerminationSignal(int)
 {
@@ -63,6 +67,13 @@ void installTerminationHandler(QObject *owner)
     QObject::connect(notifier, &QSocketNotifier::activated, owner, [] {
         char byte = 0;
         while (::read(g_signalPipe[0], &byte, 1) > 0) {
+        }
+        g_terminationRequested = true;
+        // A message box or dialog has its own loop, which quitting the
+        // application's loop does not end.
+        while (QWidget *modal = QApplication::activeModalWidget()) {
+            if (!modal->close())
+                break;
         }
         QCoreApplication::quit();
     });
@@ -243,7 +254,7 @@ bool COrvelApp::InitInstance()
 
 int COrvelApp::Run()
 {
-    const int code = QCoreApplication::exec();
+    const int code = g_terminationRequested ? 0 : QCoreApplication::exec();
     ExitInstance();
     return code;
 }
