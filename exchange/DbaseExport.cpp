@@ -44,17 +44,6 @@ struct Column
     bool cut = false;       // a value was longer than the width
 };
 
-const std::array<unsigned char, 256> &ansiToOemTable()
-{
-    static const std::array<unsigned char, 256> table = [] {
-        std::array<unsigned char, 256> map{};
-        for (int c = 0; c < 256; ++c)
-            map[static_cast<std::size_t>(c)] = AnsiCharToOem(static_cast<unsigned char>(c));
-        return map;
-    }();
-    return table;
-}
-
 char typeLetter(int type)
 {
     return type == FT_NUMERIC ? kTypeNumeric : type == FT_DATE ? kTypeDate : kTypeText;
@@ -132,7 +121,7 @@ bool writeRecords(const CDataTable &table, QIODevice &out, const std::vector<Col
     const std::size_t perBatch = std::max<std::size_t>(1, kBatchBytes / recordLength);
     // One byte more for the end marker behind the last record.
     std::vector<char> batch(std::min(perBatch, static_cast<std::size_t>(count)) * recordLength + 1);
-    const auto &ansiToOem = ansiToOemTable();
+    const auto &ansiToOem = AnsiToOemMap();
     std::size_t used = 0;
 
     for (int r = 0; r < count; ++r) {

@@ -152,17 +152,6 @@ bool readDbase2Layout(const unsigned char *head, qint64 headSize, qint64 fileSiz
     return true;
 }
 
-const std::array<unsigned char, 256> &oemToAnsiTable()
-{
-    static const std::array<unsigned char, 256> table = [] {
-        std::array<unsigned char, 256> map{};
-        for (int c = 0; c < 256; ++c)
-            map[static_cast<std::size_t>(c)] = OemCharToAnsi(static_cast<unsigned char>(c));
-        return map;
-    }();
-    return table;
-}
-
 // Where a field's value lies in a record and how it is read.
 struct FieldSlice
 {
@@ -204,7 +193,7 @@ void readRecords(CDataTable &table, const unsigned char *data, int first, int co
         offset += field.length;
     }
 
-    const auto &oemToAnsi = oemToAnsiTable();
+    const auto &oemToAnsi = OemToAnsiMap();
     // Converted values of one record; their views live until the record has
     // taken them.
     AnsiString converted(dos ? static_cast<std::size_t>(layout.recordSize) : 0, '\0');

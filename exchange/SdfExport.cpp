@@ -17,19 +17,6 @@ namespace {
 
 constexpr int kCaptionWritingSdf = 410;
 
-using ByteMap = std::array<unsigned char, 256>;
-
-const ByteMap &ansiToOemMap()
-{
-    static const ByteMap map = [] {
-        ByteMap m{};
-        for (std::size_t c = 0; c < m.size(); ++c)
-            m[c] = AnsiCharToOem(static_cast<unsigned char>(c));
-        return m;
-    }();
-    return map;
-}
-
 // Appends the value between data delimiters, converted to DOS when asked,
 // with every data delimiter inside doubled. The doubling looks at the bytes
 // as written, which is what a reader compares with its delimiter.
@@ -60,7 +47,7 @@ int ExportSdf(const CDataTable &table, QIODevice &out, ExchangeCharSet charSet, 
         const ExportedFields fields(table);
         const char fieldDelimiter = table.GetSdfFieldDelimiter();
         const char dataDelimiter = table.GetSdfDataDelimiter();
-        const ByteMap *toOem = charSet == ExchangeCharSet::Dos ? &ansiToOemMap() : nullptr;
+        const ByteMap *toOem = charSet == ExchangeCharSet::Dos ? &AnsiToOemMap() : nullptr;
         const LocaleInfo &locale = CurrentLocale();
 
         ExportBuffer buffer(out);

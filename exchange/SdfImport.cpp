@@ -42,8 +42,6 @@ constexpr unsigned char kCr = '\r';
 constexpr unsigned char kTab = '\t';
 constexpr unsigned char kBlank = ' ';
 
-using ByteMap = std::array<unsigned char, 256>;
-
 // The four bytes that end a run of plain value bytes (some may be equal).
 class StopBytes
 {
@@ -85,17 +83,6 @@ private:
 #endif
 };
 
-const ByteMap &oemToAnsiMap()
-{
-    static const ByteMap map = [] {
-        ByteMap m{};
-        for (std::size_t c = 0; c < m.size(); ++c)
-            m[c] = OemCharToAnsi(static_cast<unsigned char>(c));
-        return m;
-    }();
-    return map;
-}
-
 bool hasNonBlank(const unsigned char *begin, const unsigned char *end)
 {
     return std::any_of(begin, end, [](unsigned char c) { return c != kBlank; });
@@ -121,7 +108,7 @@ public:
         , m_end(data + size)
         , m_field(static_cast<unsigned char>(table.GetSdfFieldDelimiter()))
         , m_data(static_cast<unsigned char>(table.GetSdfDataDelimiter()))
-        , m_map(charSet == ExchangeCharSet::Dos ? &oemToAnsiMap() : nullptr)
+        , m_map(charSet == ExchangeCharSet::Dos ? &OemToAnsiMap() : nullptr)
         , m_progress(progress)
         , m_now(static_cast<std::uint32_t>(Clock::NowUtcSeconds()))
         , m_stopUnquoted(m_field, kLf, kCr, kTab)

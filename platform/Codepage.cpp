@@ -151,6 +151,28 @@ unsigned char AnsiCharToOem(unsigned char c)
     return c < 0x80 ? c : kAnsiToOem[c - 0x80];
 }
 
+const ByteMap &OemToAnsiMap()
+{
+    static const ByteMap map = [] {
+        ByteMap m{};
+        for (std::size_t c = 0; c < m.size(); ++c)
+            m[c] = OemCharToAnsi(static_cast<unsigned char>(c));
+        return m;
+    }();
+    return map;
+}
+
+const ByteMap &AnsiToOemMap()
+{
+    static const ByteMap map = [] {
+        ByteMap m{};
+        for (std::size_t c = 0; c < m.size(); ++c)
+            m[c] = AnsiCharToOem(static_cast<unsigned char>(c));
+        return m;
+    }();
+    return map;
+}
+
 void OemToCharInPlace(AnsiString &text)
 {
     for (char &c : text)

@@ -34,6 +34,11 @@ AnsiString OemToCharA(AnsiView oem);
 AnsiString CharToOemA(AnsiView ansi);
 void OemToCharInPlace(AnsiString &text);
 void CharToOemInPlace(AnsiString &text);
+// The same conversions as whole-byte maps, for loops over many values
+// (importers and exporters index them directly).
+using ByteMap = std::array<unsigned char, 256>;
+const ByteMap &OemToAnsiMap();
+const ByteMap &AnsiToOemMap();
 
 // Case maps on Windows-1252 bytes: a-z, the accented letters 0xE0-0xFE except
 // the division sign, and the four letters in the 0x80 block. Lengths never
