@@ -60,10 +60,9 @@ void appendCellText(ExportBuffer &out, AnsiView text)
 int ExportHtml(const CDataTable &table, QIODevice &out, const QString &title, ProgressBox *progress)
 {
     try {
-        const int count = table.GetRecordCount();
         if (progress) {
             progress->setCaption(kCaptionWritingHtml);
-            progress->setRange(0, count);
+            progress->setRange(0, table.GetRecordCount());
         }
         const ExportedFields fields(table);
         const AnsiString ansiTitle = QStringToAnsi(title);
@@ -84,22 +83,17 @@ int ExportHtml(const CDataTable &table, QIODevice &out, const QString &title, Pr
 
         const LocaleInfo &locale = CurrentLocale();
         AnsiString display;
-        for (int i = 0; i < count; ++i) {
-            table.PrefetchAhead(i);
-            const CDataRecord &record = *table.GetRecord(i);
+        const bool written = WriteRecords(table, buffer, progress, [&](const CDataRecord &record) {
             buffer.append(" <TR>\n  ");
             for (const ExportedField &field : fields) {
                 buffer.append("<TD>");
-                appendCellText(buffer, FormatDisplayValue(field.type, field.format, record.GetRawValueAt(field.column),
-                                                          locale, display));
+                appendCellText(buffer, field.displayValue(record, locale, display));
                 buffer.append("</TD>");
             }
             buffer.append("\n </TR>\n");
-            if (!buffer.flushIfFull())
-                return 0;
-            if (progress && i % kExportProgressStep == 0)
-                progress->setPos(i);
-        }
+        });
+        if (!written)
+            return 0;
 
         buffer.append("</TABLE>\n\n</BODY>\n</HTML>");
         return buffer.flush() ? 1 : 0;

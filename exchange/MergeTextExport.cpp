@@ -61,10 +61,9 @@ AnsiString GetMergeFieldName(const CDataTable &table, int pos)
 int ExportMergeText(const CDataTable &table, QIODevice &out, ProgressBox *progress)
 {
     try {
-        const int count = table.GetRecordCount();
         if (progress) {
             progress->setCaption(kCaptionWritingMerge);
-            progress->setRange(0, count);
+            progress->setRange(0, table.GetRecordCount());
         }
         const ExportedFields fields(table);
 
@@ -80,23 +79,18 @@ int ExportMergeText(const CDataTable &table, QIODevice &out, ProgressBox *progre
 
         const LocaleInfo &locale = CurrentLocale();
         AnsiString display;
-        for (int i = 0; i < count; ++i) {
-            table.PrefetchAhead(i);
-            const CDataRecord &record = *table.GetRecord(i);
-            first = true;
+        const bool written = WriteRecords(table, buffer, progress, [&](const CDataRecord &record) {
+            bool firstValue = true;
             for (const ExportedField &field : fields) {
-                if (!first)
+                if (!firstValue)
                     buffer.append(kSeparator);
-                first = false;
-                buffer.append(FormatDisplayValue(field.type, field.format, record.GetRawValueAt(field.column), locale,
-                                                 display));
+                firstValue = false;
+                buffer.append(field.displayValue(record, locale, display));
             }
             buffer.append(kLineEnd);
-            if (!buffer.flushIfFull())
-                return 0;
-            if (progress && i % kExportProgressStep == 0)
-                progress->setPos(i);
-        }
+        });
+        if (!written)
+            return 0;
         return buffer.flush() ? 1 : 0;
     } catch (const std::bad_alloc &) {
         return 0;

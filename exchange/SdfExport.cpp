@@ -39,10 +39,9 @@ void appendEnclosed(ExportBuffer &out, AnsiView value, char delimiter, const Byt
 int ExportSdf(const CDataTable &table, QIODevice &out, ExchangeCharSet charSet, ProgressBox *progress)
 {
     try {
-        const int count = table.GetRecordCount();
         if (progress) {
             progress->setCaption(kCaptionWritingSdf);
-            progress->setRange(0, count);
+            progress->setRange(0, table.GetRecordCount());
         }
         const ExportedFields fields(table);
         const char fieldDelimiter = table.GetSdfFieldDelimiter();
@@ -52,24 +51,18 @@ int ExportSdf(const CDataTable &table, QIODevice &out, ExchangeCharSet charSet, 
 
         ExportBuffer buffer(out);
         AnsiString display;
-        for (int i = 0; i < count; ++i) {
-            table.PrefetchAhead(i);
-            const CDataRecord &record = *table.GetRecord(i);
+        const bool written = WriteRecords(table, buffer, progress, [&](const CDataRecord &record) {
             bool first = true;
             for (const ExportedField &field : fields) {
                 if (!first)
                     buffer.append(fieldDelimiter);
                 first = false;
-                const AnsiView value = FormatDisplayValue(field.type, field.format, record.GetRawValueAt(field.column),
-                                                          locale, display);
-                appendEnclosed(buffer, value, dataDelimiter, toOem);
+                appendEnclosed(buffer, field.displayValue(record, locale, display), dataDelimiter, toOem);
             }
             buffer.append("\r\n");
-            if (!buffer.flushIfFull())
-                return 0;
-            if (progress && i % kExportProgressStep == 0)
-                progress->setPos(i);
-        }
+        });
+        if (!written)
+            return 0;
         return buffer.flush() ? 1 : 0;
     } catch (const std::bad_alloc &) {
         return 0;
