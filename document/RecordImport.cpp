@@ -65,6 +65,47 @@ FieldMap mapFieldsByName(const COrvelDoc &source, const COrvelDoc &target)
     return map;
 }
 
+// Every field to the field at the same position (a copy of the table).
+FieldMap identityMap(const COrvelDoc &source)
+{
+    FieldMap map;
+    map.target.fill(-1);
+    for (int k = 0; k < source.GetTable().GetFieldCount() && k < kMaxFields; ++k) {
+        map.target[static_cast<std::size_t>(k)] = k;
+        map.carriesObject[static_cast<std::size_t>(k)] = FieldCarriesObject(source, k);
+        map.any = true;
+    }
+    return map;
+}
+
+// A copy of `src` for the table `to`: its row height and time, and each
+// mapped value, objects copied through `copier` into the target's store.
+// Nothing when an object could not be copied; `failed` then names it.
+std::unique_ptr<CDataRecord> copyRecord(CDataTable &to, const CDataRecord &src, const FieldMap &map,
+                                        CObjectCopier &copier, AnsiView &failed)
+{
+    std::unique_ptr<CDataRecord> record = to.CreateRecord(false);
+    record->SetRowHeight(src.GetRowHeight());
+    record->SetModificationTime(src.GetModificationTime());
+    for (int s = 0; s < src.GetTable().GetFieldCount() && s < kMaxFields; ++s) {
+        const int t = map.target[static_cast<std::size_t>(s)];
+        if (t < 0)
+            continue;
+        const AnsiView value = src.GetRawValue(s);
+        if (!map.carriesObject[static_cast<std::size_t>(s)] || value.empty()) {
+            record->SetRawValue(value, t);
+            continue;
+        }
+        const std::optional<AnsiString> reference = copier.CopyObject(value);
+        if (!reference) {
+            failed = value;
+            return nullptr;
+        }
+        record->SetRawValue(*reference, t);
+    }
+    return record;
+}
+
 int insertRecords(COrvelDoc &target, const COrvelDoc &source, const FieldMap &map, int currentRecord)
 {
     CDataTable &to = target.GetTable();
@@ -75,13 +116,13 @@ int insertRecords(COrvelDoc &target, const COrvelDoc &source, const FieldMap &ma
     const int room = kMaxRecords - before;
 
     std::unique_ptr<ProgressBox> progress = services().beginProgress(kCaptionInsertingDatabase, 0, total);
-    std::optional<CObjectCopier> copier;
+    CObjectCopier copier(source.GetWorkingStorePath(), target.GetWorkingStorePath(), CObjectCopier::Append);
     bool failed = false;
     // Last to first, as the records would go in one by one before the same
     // index; they are collected and go in as one block, in the source's
     // order, before the old current record.
     std::vector<std::unique_ptr<CDataRecord>> block;
-    for (int r = total - 1, done = 0; r >= 0 && !failed; --r, ++done) {
+    for (int r = total - 1, done = 0; r >= 0; --r, ++done) {
         if (done % 100 == 0) {
             if (progress)
                 progress->setPos(done);
@@ -90,34 +131,17 @@ int insertRecords(COrvelDoc &target, const COrvelDoc &source, const FieldMap &ma
         }
         if (static_cast<int>(block.size()) >= room)
             break;
-        const CDataRecord *src = from.GetRecord(r);
-        std::unique_ptr<CDataRecord> record = to.CreateRecord(false);
-        record->SetRowHeight(src->GetRowHeight());
-        record->SetModificationTime(src->GetModificationTime());
-        for (int s = 0; s < from.GetFieldCount() && s < kMaxFields; ++s) {
-            const int t = map.target[static_cast<std::size_t>(s)];
-            if (t < 0)
-                continue;
-            const AnsiView value = src->GetRawValue(s);
-            if (map.carriesObject[static_cast<std::size_t>(s)] && !value.empty()) {
-                if (!copier)
-                    copier.emplace(source.GetWorkingStorePath(), target.GetWorkingStorePath(), CObjectCopier::Append);
-                const std::optional<AnsiString> reference = copier->CopyObject(value);
-                if (!reference) {
-                    failed = true;
-                    break;
-                }
-                record->SetRawValue(*reference, t);
-            } else {
-                record->SetRawValue(value, t);
-            }
+        AnsiView notCopied;
+        std::unique_ptr<CDataRecord> record = copyRecord(to, *from.GetRecord(r), map, copier, notCopied);
+        if (!record) {
+            failed = true;
+            break;
         }
-        if (!failed)
-            block.push_back(std::move(record));
+        block.push_back(std::move(record));
     }
     std::reverse(block.begin(), block.end());
     to.InsertRecords(index, block);
-    if (copier && !copier->Finish(false))
+    if (!copier.Finish(false))
         failed = true;
     progress.reset();
     if (failed)
@@ -189,10 +213,10 @@ int CopyMatches(const COrvelDoc &source, const SearchSpec &spec, int link, COrve
     }
 
     std::unique_ptr<ProgressBox> progress = services().beginProgress(kCaptionCopyingRecords, 0, total);
-    std::optional<CObjectCopier> copier;
+    CObjectCopier copier(source.GetWorkingStorePath(), target.GetWorkingStorePath(), CObjectCopier::Append);
+    const FieldMap map = identityMap(source);
     int copied = 0;
-    bool stop = false;
-    for (int i = first; i < total && !stop; ++i) {
+    for (int i = first; i < total; ++i) {
         if (copied % 50 == 0) {
             if (progress)
                 progress->setPos(i);
@@ -201,33 +225,17 @@ int CopyMatches(const COrvelDoc &source, const SearchSpec &spec, int link, COrve
         }
         if (!RecordMeetsSpec(from, spec, link, i))
             continue;
-        const CDataRecord *src = from.GetRecord(i);
-        std::unique_ptr<CDataRecord> record = to.CreateRecord(false);
-        record->SetRowHeight(src->GetRowHeight());
-        record->SetModificationTime(src->GetModificationTime());
-        for (int k = 0; k < from.GetFieldCount(); ++k) {
-            const AnsiView value = src->GetRawValue(k);
-            if (value.empty() || !FieldCarriesObject(source, k)) {
-                record->SetRawValue(value, k);
-                continue;
-            }
-            if (!copier)
-                copier.emplace(source.GetWorkingStorePath(), target.GetWorkingStorePath(), CObjectCopier::Append);
-            const std::optional<AnsiString> reference = copier->CopyObject(value);
-            if (!reference) {
-                MessageBoxById(kMsgCopyFailed, MsgIcon::Exclamation, MsgButtons::Ok, {AnsiToQString(value)});
-                stop = true;
-                break;
-            }
-            record->SetRawValue(*reference, k);
-        }
-        if (stop)
+        AnsiView notCopied;
+        std::unique_ptr<CDataRecord> record = copyRecord(to, *from.GetRecord(i), map, copier, notCopied);
+        if (!record) {
+            MessageBoxById(kMsgCopyFailed, MsgIcon::Exclamation, MsgButtons::Ok, {AnsiToQString(notCopied)});
             break;
+        }
         if (to.AddRecord(std::move(record)) < 0)
             break;
         ++copied;
     }
-    if (copier && !copier->Finish(false))
+    if (!copier.Finish(false))
         MessageBoxById(kMsgObjectsNotWritten, MsgIcon::Exclamation);
     progress.reset();
 

@@ -160,7 +160,7 @@ int InsertRecordsFromStream(COrvelDoc &doc, const QByteArray &stream, int insert
         return -1;
     }
     std::unique_ptr<ProgressBox> progress = services().beginProgress(kCaptionInsertingRecords, 0, total);
-    std::unique_ptr<CObjectCopier> copier;
+    CObjectCopier copier(clipboardObjectFile, doc.GetWorkingStorePath(), CObjectCopier::Append);
     // The records are collected first and go in as one block: each stream
     // record lands before the one read before it, so the block is the
     // stream reversed (a copy writes its records last to first).
@@ -191,10 +191,7 @@ int InsertRecordsFromStream(COrvelDoc &doc, const QByteArray &stream, int insert
             if (k < 0)
                 continue;
             if (carries[i] && !value.empty()) {
-                if (!copier)
-                    copier = std::make_unique<CObjectCopier>(clipboardObjectFile, doc.GetWorkingStorePath(),
-                                                             CObjectCopier::Append);
-                const std::optional<AnsiString> reference = copier->CopyObject(value);
+                const std::optional<AnsiString> reference = copier.CopyObject(value);
                 if (!reference) {
                     MessageBoxById(kMsgCopyFailed, MsgIcon::Exclamation, MsgButtons::Ok, {AnsiToQString(value)});
                     stop = true;
@@ -210,7 +207,7 @@ int InsertRecordsFromStream(COrvelDoc &doc, const QByteArray &stream, int insert
     }
     std::reverse(block.begin(), block.end());
     const int inserted = table.InsertRecords(insertIndex, block);
-    if (copier && !copier->Finish(false) && !stop)
+    if (!copier.Finish(false) && !stop)
         MessageBoxById(kMsgObjectsNotWritten, MsgIcon::Exclamation);
     progress.reset();
 
