@@ -1,4 +1,5 @@
 #include "DbaseTestSupport.h"
+#include "TextExportTestSupport.h"
 
 #include "exchange/DbaseFieldName.h"
 #include "platform/Clock.h"
@@ -29,31 +30,6 @@ QByteArray DescriptorName(const QByteArray &file, int k)
     const QByteArray name = file.mid(32 + 32 * k, 11);
     return name.left(name.indexOf('\0'));
 }
-
-// Writes nothing after the first `capacity` bytes.
-class FullDevice : public QIODevice
-{
-public:
-    explicit FullDevice(qint64 capacity)
-        : m_capacity(capacity)
-    {
-        open(QIODevice::WriteOnly | QIODevice::Unbuffered);
-    }
-
-protected:
-    qint64 readData(char *, qint64) override { return -1; }
-    qint64 writeData(const char *, qint64 length) override
-    {
-        if (m_written + length > m_capacity)
-            return -1;
-        m_written += length;
-        return length;
-    }
-
-private:
-    qint64 m_capacity;
-    qint64 m_written = 0;
-};
 
 class DbaseExport : public testing::Test
 {
@@ -179,7 +155,7 @@ TEST_F(DbaseExport, AWriteErrorFailsTheExport)
     for (int i = 0; i < 50000 / 8; ++i)
         AddRow(table, {"Eintrag"});
     for (const qint64 capacity : {qint64(0), qint64(100), qint64(40000)}) {
-        FullDevice device(capacity);
+        CappedDevice device(capacity);
         EXPECT_EQ(ExportDbase(table, device, ExchangeCharSet::Ansi, nullptr), 0) << capacity;
     }
 }
