@@ -27,6 +27,14 @@ DocumentOptions DocumentOptions::FromSettings()
     return options;
 }
 
+void DocumentOptions::WriteExchangeSettings() const
+{
+    Registry::WriteProfileInt(kSdfOptions, kFieldDelimiter, sdfFieldDelimiter);
+    Registry::WriteProfileInt(kSdfOptions, kDataDelimiter, sdfDataDelimiter);
+    Registry::WriteProfileInt(kSdfOptions, kCharSet, sdfCharSet);
+    Registry::WriteProfileInt(kDbfOptions, kCharSet, dbfCharSet);
+}
+
 void DocumentOptions::EnsureSdfDelimiterSettings()
 {
     const DocumentOptions defaults;

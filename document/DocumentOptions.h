@@ -20,6 +20,9 @@ struct DocumentOptions
     int dbfCharSet = 0;
 
     static DocumentOptions FromSettings();
+    // Writes the exchange formats' delimiters and character sets (the
+    // application keeps them while it runs and writes them at its end).
+    void WriteExchangeSettings() const;
     // Writes the SDF delimiters into the settings where they are missing
     // (they are kept there with their defaults once an SDF file was used).
     static void EnsureSdfDelimiterSettings();

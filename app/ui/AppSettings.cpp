@@ -1,5 +1,6 @@
 #include "app/ui/AppSettings.h"
 
+#include "document/DocumentOptions.h"
 #include "platform/Registry.h"
 
 #include <QGuiApplication>
@@ -10,8 +11,6 @@ namespace orvel {
 namespace {
 
 const QString kSettings = QStringLiteral("Settings");
-const QString kSdf = QStringLiteral("SDF-Options");
-const QString kDbf = QStringLiteral("DBF-Options");
 const QString kGridFont = QStringLiteral("GridFont");
 const QString kFormFont = QStringLiteral("FormFont");
 
@@ -35,10 +34,12 @@ void AppSettings::Load(int largeIconsDefault)
     showTitle = Registry::GetProfileInt(kSettings, QStringLiteral("ShowTitle"), defaults.showTitle);
     startWindow = Registry::GetProfileInt(kSettings, QStringLiteral("StartWindow"), defaults.startWindow);
     standardView = Registry::GetProfileInt(kSettings, QStringLiteral("StandardView"), defaults.standardView);
-    sdfFieldDelimiter = Registry::GetProfileInt(kSdf, QStringLiteral("Field Delimiter"), defaults.sdfFieldDelimiter);
-    sdfDataDelimiter = Registry::GetProfileInt(kSdf, QStringLiteral("Data Delimiter"), defaults.sdfDataDelimiter);
-    sdfCharSet = Registry::GetProfileInt(kSdf, QStringLiteral("CharSet"), defaults.sdfCharSet);
-    dbfCharSet = Registry::GetProfileInt(kDbf, QStringLiteral("CharSet"), defaults.dbfCharSet);
+    // The documents read the exchange settings the same way when they need them.
+    const DocumentOptions exchange = DocumentOptions::FromSettings();
+    sdfFieldDelimiter = exchange.sdfFieldDelimiter;
+    sdfDataDelimiter = exchange.sdfDataDelimiter;
+    sdfCharSet = exchange.sdfCharSet;
+    dbfCharSet = exchange.dbfCharSet;
     gridFont = ReadFont(kGridFont);
     formFont = ReadFont(kFormFont);
 }
@@ -53,10 +54,12 @@ void AppSettings::Save() const
     Registry::WriteProfileInt(kSettings, QStringLiteral("ShowTitle"), showTitle);
     Registry::WriteProfileInt(kSettings, QStringLiteral("StartWindow"), startWindow);
     Registry::WriteProfileInt(kSettings, QStringLiteral("StandardView"), standardView);
-    Registry::WriteProfileInt(kSdf, QStringLiteral("Field Delimiter"), sdfFieldDelimiter);
-    Registry::WriteProfileInt(kSdf, QStringLiteral("Data Delimiter"), sdfDataDelimiter);
-    Registry::WriteProfileInt(kSdf, QStringLiteral("CharSet"), sdfCharSet);
-    Registry::WriteProfileInt(kDbf, QStringLiteral("CharSet"), dbfCharSet);
+    DocumentOptions exchange;
+    exchange.sdfFieldDelimiter = sdfFieldDelimiter;
+    exchange.sdfDataDelimiter = sdfDataDelimiter;
+    exchange.sdfCharSet = sdfCharSet;
+    exchange.dbfCharSet = dbfCharSet;
+    exchange.WriteExchangeSettings();
     WriteFont(kGridFont, gridFont);
     WriteFont(kFormFont, formFont);
     Registry::Flush();
