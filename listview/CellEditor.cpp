@@ -42,6 +42,18 @@ bool IsNavigationKey(const QKeyEvent *event)
     }
 }
 
+// The keys both edit variants leave to the grid: Enter ends the edit, the
+// record moves go to the grid. True when the key was taken.
+bool PassKeyToGrid(QKeyEvent *event, const CellEditor::Callbacks &callbacks)
+{
+    if (IsFinishKey(event)) {
+        if (callbacks.finished)
+            callbacks.finished();
+        return true;
+    }
+    return IsNavigationKey(event) && callbacks.navigate && callbacks.navigate(event);
+}
+
 // The cell's colours: the window colours of the grid, whatever the desktop
 // theme says.
 QPalette EditorPalette(QPalette palette)
@@ -119,12 +131,7 @@ public:
 protected:
     void keyPressEvent(QKeyEvent *event) override
     {
-        if (IsFinishKey(event)) {
-            if (m_callbacks.finished)
-                m_callbacks.finished();
-            return;
-        }
-        if (IsNavigationKey(event) && m_callbacks.navigate && m_callbacks.navigate(event))
+        if (PassKeyToGrid(event, m_callbacks))
             return;
         QLineEdit::keyPressEvent(event);
     }
@@ -202,12 +209,7 @@ public:
 protected:
     void keyPressEvent(QKeyEvent *event) override
     {
-        if (IsFinishKey(event)) {
-            if (m_callbacks.finished)
-                m_callbacks.finished();
-            return;
-        }
-        if (IsNavigationKey(event) && m_callbacks.navigate && m_callbacks.navigate(event))
+        if (PassKeyToGrid(event, m_callbacks))
             return;
         if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
             // Ctrl+Enter breaks the line (plain Enter ends the edit).
