@@ -68,16 +68,16 @@ private:
 
 // A window that slides over the file: the records are read through it, so
 // the file is never held whole (a 16 MB file would cost as much again in
-// memory, and fresh pages cost more than the copy).
+// memory, and fresh pages cost more than the copy). A record's values are
+// views into the window, so the record being read is pinned: a refill keeps
+// its bytes, and the views are made only once the whole record is in.
 class FileWindow
 {
 public:
-    static constexpr std::size_t kCapacity = 256 * 1024;
-
-    explicit FileWindow(QIODevice &device)
+    FileWindow(QIODevice &device, std::size_t chunk)
         : m_device(device)
         , m_size(device.size() > 0 ? std::size_t(device.size()) : 0)
-        , m_buffer(std::make_unique<uint8_t[]>(kCapacity))
+        , m_chunk(std::max<std::size_t>(chunk, 1))
     {}
 
     std::size_t size() const { return m_size; }
@@ -98,8 +98,8 @@ public:
         return true;
     }
 
-    // The next n bytes (n at most the capacity), or null when the file ends
-    // before them or cannot be read.
+    // The next n bytes, or null when the file ends before them or cannot be
+    // read. The pointer holds until the next call of need().
     const uint8_t *need(std::size_t n)
     {
         if (m_end - m_cur < n && !fill(n))
@@ -107,6 +107,18 @@ public:
         return m_buffer.get() + m_cur;
     }
     void advance(std::size_t n) { m_cur += n; }
+
+    // From here on, refills keep the bytes from the current position until
+    // unpin(); sincePin() counts the bytes read since, pinned() is where the
+    // pinned bytes start now.
+    void pin()
+    {
+        m_pin = m_cur;
+        m_pinned = true;
+    }
+    void unpin() { m_pinned = false; }
+    std::size_t sincePin() const { return m_cur - m_pin; }
+    const uint8_t *pinned() const { return m_buffer.get() + m_pin; }
 
     // Bytes [offset, offset + n) whole, into memory of their own.
     bool readRange(std::size_t offset, std::size_t n, QByteArray &out)
@@ -120,18 +132,39 @@ public:
 private:
     bool fill(std::size_t n)
     {
-        if (n > kCapacity)
-            return false;
-        std::memmove(m_buffer.get(), m_buffer.get() + m_cur, m_end - m_cur);
-        m_start += m_cur;
-        m_end -= m_cur;
-        m_cur = 0;
+        // Everything before the kept position goes; the rest moves to the
+        // front.
+        const std::size_t keep = m_pinned ? m_pin : m_cur;
+        std::memmove(m_buffer.get(), m_buffer.get() + keep, m_end - keep);
+        m_start += keep;
+        m_end -= keep;
+        m_cur -= keep;
+        m_pin -= m_pinned ? keep : m_pin;
+
         const std::size_t left = m_size - (m_start + m_end);
-        const std::size_t want = std::min(kCapacity - m_end, left);
+        const std::size_t missing = n - (m_end - m_cur);
+        if (missing > left)
+            return false;
+        const std::size_t want = std::min(std::max(m_chunk, missing), left);
+        reserve(m_end + want);
         if (!m_device.seek(qint64(m_start + m_end)))
             return false;
         m_end += readFully(m_buffer.get() + m_end, want);
-        return m_end >= n;
+        return m_end - m_cur >= n;
+    }
+
+    // Grows the buffer to hold `n` bytes, keeping what it holds. The window
+    // grows beyond its chunk only for a pinned record larger than the chunk.
+    void reserve(std::size_t n)
+    {
+        if (n <= m_capacity)
+            return;
+        const std::size_t capacity = std::max(n, m_chunk);
+        auto buffer = std::make_unique_for_overwrite<uint8_t[]>(capacity);
+        if (m_end > 0)
+            std::memcpy(buffer.get(), m_buffer.get(), m_end);
+        m_buffer = std::move(buffer);
+        m_capacity = capacity;
     }
 
     std::size_t readFully(uint8_t *data, std::size_t n)
@@ -148,17 +181,22 @@ private:
 
     QIODevice &m_device;
     std::size_t m_size;
+    std::size_t m_chunk;
     std::unique_ptr<uint8_t[]> m_buffer;
+    std::size_t m_capacity = 0;
     std::size_t m_start = 0; // file offset of the buffer's first byte
     std::size_t m_cur = 0;
     std::size_t m_end = 0;
+    std::size_t m_pin = 0;
+    bool m_pinned = false;
 };
 
 class Reader
 {
 public:
-    Reader(QIODevice &file, const FormFileContext &context, DatabaseContents into, ProgressBox *progress)
-        : m_in(file)
+    Reader(QIODevice &file, const FormFileContext &context, DatabaseContents into, ProgressBox *progress,
+           std::size_t window)
+        : m_in(file, window)
         , m_context(context)
         , m_into(into)
         , m_progress(progress)
@@ -317,6 +355,8 @@ bool Reader::readRecords()
         std::size_t block = 0;
         AnsiString absolute[kMaxFields];
         AnsiView values[kMaxFields];
+        std::size_t offsets[kMaxFields];
+        uint16_t lengths[kMaxFields];
         for (uint32_t i = 0; i < count; ++i) {
             const uint8_t *prefix = m_in.need(kRecordPrefixSize);
             if (!prefix)
@@ -325,17 +365,27 @@ bool Reader::readRecords()
             const uint16_t height = getU16(prefix + 4);
             m_in.advance(kRecordPrefixSize);
 
-            auto record = table.CreateRecord(false);
+            // The values are located first and looked at once the whole
+            // record is in the window: a refill moves the bytes.
+            m_in.pin();
             for (int k = 0; k < fields; ++k) {
                 const uint8_t *p = m_in.need(2);
                 if (!p)
                     return false;
                 const uint16_t length = getU16(p);
                 m_in.advance(2);
-                if (length > kMaxValueLength || !(p = m_in.need(length)))
+                if (length > kMaxValueLength || !m_in.need(length))
                     return false;
-                AnsiView value(reinterpret_cast<const char *>(p), length);
+                offsets[k] = m_in.sincePin();
+                lengths[k] = length;
                 m_in.advance(length);
+            }
+            const uint8_t *base = m_in.pinned();
+            m_in.unpin();
+
+            auto record = table.CreateRecord(false);
+            for (int k = 0; k < fields; ++k) {
+                AnsiView value(reinterpret_cast<const char *>(base + offsets[k]), lengths[k]);
                 if (absolutePaths[k] && !value.empty()) {
                     absolute[k] = MakeAbsolutePath(value, folder);
                     value = absolute[k];
@@ -371,10 +421,10 @@ bool Reader::readRecords()
 } // namespace
 
 DatabaseReadResult ReadDatabaseFile(QIODevice &file, const FormFileContext &formContext, DatabaseContents into,
-                                    ProgressBox *progress)
+                                    ProgressBox *progress, std::size_t window)
 {
     try {
-        Reader reader(file, formContext, into, progress);
+        Reader reader(file, formContext, into, progress, window);
         return reader.run();
     } catch (const std::bad_alloc &) {
         return DatabaseReadResult();

@@ -2,6 +2,7 @@
 
 #include "document/DatabaseFormat.h"
 
+#include <cstddef>
 #include <cstdint>
 
 class QIODevice;
@@ -53,7 +54,11 @@ struct DatabaseReadResult
 // "Relative Pfade" option for the form's pictures. On failure the contents
 // are left half filled: the caller empties them. Out of memory shows
 // message 316.
+//
+// `window` is how much of the file one read takes; any size reads the same
+// records (a record larger than it widens the window while it is read).
+inline constexpr std::size_t kDatabaseReadWindow = 256 * 1024;
 DatabaseReadResult ReadDatabaseFile(QIODevice &file, const FormFileContext &formContext, DatabaseContents into,
-                                    ProgressBox *progress);
+                                    ProgressBox *progress, std::size_t window = kDatabaseReadWindow);
 
 } // namespace orvel

@@ -14,6 +14,7 @@
 #include <QFileInfo>
 #include <QIODevice>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <memory>
@@ -31,11 +32,10 @@ using namespace dbfile;
 class BufferedOutput
 {
 public:
-    static constexpr std::size_t kCapacity = 256 * 1024;
-
-    explicit BufferedOutput(QIODevice &device)
+    BufferedOutput(QIODevice &device, std::size_t capacity)
         : m_device(device)
-        , m_buffer(std::make_unique<char[]>(kCapacity))
+        , m_capacity(std::max<std::size_t>(capacity, 1))
+        , m_buffer(std::make_unique_for_overwrite<char[]>(m_capacity))
         , m_base(device.pos())
     {}
 
@@ -46,9 +46,9 @@ public:
 
     void put(const void *data, std::size_t size)
     {
-        if (size > kCapacity - m_used) {
+        if (size > m_capacity - m_used) {
             flush();
-            if (size > kCapacity) {
+            if (size > m_capacity) {
                 writeThrough(static_cast<const char *>(data), size);
                 return;
             }
@@ -69,7 +69,12 @@ public:
     // A value, name or default value: u16 length and the bytes.
     void putCounted(AnsiView text)
     {
-        if (kCapacity - m_used < 2 + text.size())
+        if (m_capacity < 2 + text.size()) {
+            putU16(uint16_t(text.size()));
+            put(text.data(), text.size());
+            return;
+        }
+        if (m_capacity - m_used < 2 + text.size())
             flush();
         char *p = m_buffer.get() + m_used;
         p[0] = char(text.size() & 0xFF);
@@ -110,6 +115,7 @@ private:
     }
 
     QIODevice &m_device;
+    std::size_t m_capacity;
     std::unique_ptr<char[]> m_buffer;
     std::size_t m_used = 0;
     qint64 m_base = 0;
@@ -120,14 +126,15 @@ class Writer
 {
 public:
     Writer(QIODevice &out, const DatabaseWriteSource &source, const DatabaseWriteTarget &target, bool reorganize,
-           ProgressBox *progress, DatabaseWriteResult &result)
+           ProgressBox *progress, DatabaseWriteResult &result, const DatabaseWriteBuffers &buffers)
         : m_device(out)
-        , m_out(out)
+        , m_out(out, buffers.output)
         , m_source(source)
         , m_target(target)
         , m_reorganize(reorganize)
         , m_progress(progress)
         , m_result(result)
+        , m_buffers(buffers)
     {}
 
     bool run()
@@ -156,6 +163,7 @@ private:
     bool m_reorganize;
     ProgressBox *m_progress;
     DatabaseWriteResult &m_result;
+    const DatabaseWriteBuffers &m_buffers;
     DatabaseHeader m_header;
     qint64 m_start = 0;
 };
@@ -274,7 +282,8 @@ void Writer::writeRecords()
 
     std::optional<CObjectCopier> copier;
     if (m_reorganize) {
-        copier.emplace(m_source.workingStore.path(), m_target.objectFilePath, CObjectCopier::Replace);
+        copier.emplace(m_source.workingStore.path(), m_target.objectFilePath, CObjectCopier::Replace,
+                       m_buffers.objects);
     } else {
         caption(dbfile::kCaptionCopyingObjects);
         // A copy that failed half way is no better than the object file the
@@ -338,11 +347,12 @@ void Writer::writeRecords()
 } // namespace
 
 bool WriteDatabaseFile(QIODevice &out, const DatabaseWriteSource &source, const DatabaseWriteTarget &target,
-                       bool reorganize, ProgressBox *progress, DatabaseWriteResult &result)
+                       bool reorganize, ProgressBox *progress, DatabaseWriteResult &result,
+                       const DatabaseWriteBuffers &buffers)
 {
     result = DatabaseWriteResult();
     try {
-        Writer writer(out, source, target, reorganize, progress, result);
+        Writer writer(out, source, target, reorganize, progress, result, buffers);
         return writer.run();
     } catch (const std::bad_alloc &) {
         MessageBoxById(kMsgOutOfMemory, MsgIcon::Exclamation);

@@ -4,6 +4,8 @@
 
 #include <QString>
 
+#include <cstddef>
+
 class QIODevice;
 
 namespace orvel {
@@ -61,6 +63,15 @@ struct DatabaseWriteResult
     int writeError = 0;
 };
 
+// How much the writer collects before it writes: the records, and the objects
+// that Save As copies. Any sizes write the same bytes; tests use small odd
+// ones so that every value meets a buffer's edge.
+struct DatabaseWriteBuffers
+{
+    std::size_t output = 256 * 1024;
+    std::size_t objects = 256 * 1024;
+};
+
 // Writes the database file into `out`, an empty, seekable device, through a
 // buffer. `reorganize` (Save As) copies every referenced object of memo, OLE
 // and embedded picture fields into a new object file, one value at a time in
@@ -69,6 +80,7 @@ struct DatabaseWriteResult
 // became of the object file. Shows the progress captions 414, 430 and 415 on
 // `progress` (which may be null).
 bool WriteDatabaseFile(QIODevice &out, const DatabaseWriteSource &source, const DatabaseWriteTarget &target,
-                       bool reorganize, ProgressBox *progress, DatabaseWriteResult &result);
+                       bool reorganize, ProgressBox *progress, DatabaseWriteResult &result,
+                       const DatabaseWriteBuffers &buffers = {});
 
 } // namespace orvel

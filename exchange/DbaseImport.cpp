@@ -31,10 +31,6 @@ constexpr int kProgressStep = 300;
 // The header length is a 16-bit number, so this holds every header.
 constexpr qint64 kMaxHeaderBytes = 0x10000;
 constexpr int kDbase2Decimals = 2;
-// Records are read in stretches of about this size into one buffer: fresh
-// memory for a whole 27 MB file costs more in clearing its pages than the
-// reading itself.
-constexpr qint64 kChunkBytes = qint64(1) << 20;
 
 // A stretch of the file in memory. A buffer's bytes are used where they lie;
 // a file is read into a buffer that the next stretch reuses. (Not mapped: a
@@ -231,7 +227,8 @@ void readRecords(CDataTable &table, const unsigned char *data, int first, int co
 
 } // namespace
 
-int ImportDbase(CDataTable &table, QIODevice &file, ExchangeCharSet charSet, ProgressBox *progress)
+int ImportDbase(CDataTable &table, QIODevice &file, ExchangeCharSet charSet, ProgressBox *progress,
+                std::size_t chunkBytes)
 {
     const bool dos = charSet == ExchangeCharSet::Dos;
     const qint64 fileSize = file.size();
@@ -271,7 +268,10 @@ int ImportDbase(CDataTable &table, QIODevice &file, ExchangeCharSet charSet, Pro
 
         // One time for all: every record is stamped with the moment of the import.
         const auto now = static_cast<std::uint32_t>(Clock::NowUtcSeconds());
-        const qint64 perChunk = std::max<qint64>(1, kChunkBytes / layout.recordSize);
+        // Records are read in stretches into one buffer: fresh memory for a
+        // whole 27 MB file costs more in clearing its pages than the reading
+        // itself.
+        const qint64 perChunk = std::max<qint64>(1, static_cast<qint64>(chunkBytes) / layout.recordSize);
         FileBytes chunk;
         qint64 count = 0;
         while (count < toRead) {

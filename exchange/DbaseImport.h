@@ -2,6 +2,8 @@
 
 #include "exchange/ExchangeCharSet.h"
 
+#include <cstddef>
+
 class QIODevice;
 
 namespace orvel {
@@ -19,6 +21,11 @@ class ProgressBox;
 // file was read; 0 when it is not a version this reader knows or its header
 // is damaged, with the table left empty. The progress box, when given, shows
 // caption 417 and the records read.
-int ImportDbase(CDataTable &table, QIODevice &file, ExchangeCharSet charSet, ProgressBox *progress);
+//
+// The records are read in stretches of about `chunkBytes` (at least one
+// record each); any size reads the same records.
+inline constexpr std::size_t kDbaseReadChunk = std::size_t(1) << 20;
+int ImportDbase(CDataTable &table, QIODevice &file, ExchangeCharSet charSet, ProgressBox *progress,
+                std::size_t chunkBytes = kDbaseReadChunk);
 
 } // namespace orvel

@@ -99,9 +99,10 @@ public:
     // Reads `data`, then (when `file` is given) the rest of the file in
     // pieces; `total` is the length of it all, for the progress window.
     SdfReader(CDataTable &table, const unsigned char *data, std::size_t size, QIODevice *file, std::size_t total,
-              ExchangeCharSet charSet, ProgressBox *progress)
+              std::size_t piece, ExchangeCharSet charSet, ProgressBox *progress)
         : m_table(table)
         , m_file(file)
+        , m_piece(std::max<std::size_t>(piece, 1))
         , m_total(total)
         , m_chunk(data)
         , m_p(data)
@@ -143,6 +144,7 @@ private:
 
     CDataTable &m_table;
     QIODevice *const m_file;
+    const std::size_t m_piece;
     const std::size_t m_total;
     std::unique_ptr<unsigned char[]> m_buffer; // for the pieces of the file
     std::size_t m_base = 0;                    // file position of m_chunk
@@ -219,14 +221,14 @@ bool SdfReader::refill()
         return false;
     // A piece that stays in the cache while it is parsed: reading the file
     // like this costs less than mapping it, whose page faults would take
-    // longer than the parsing.
-    constexpr std::size_t kPiece = 256 * 1024;
+    // longer than the parsing. Nothing may point into the old piece after
+    // this: its bytes are overwritten.
     if (!m_buffer)
-        m_buffer = std::make_unique_for_overwrite<unsigned char[]>(kPiece);
+        m_buffer = std::make_unique_for_overwrite<unsigned char[]>(m_piece);
     m_base = position();
     // A file is read as long as it was when it was opened: one that another
     // program keeps writing to must not keep the import going.
-    std::size_t want = kPiece;
+    std::size_t want = m_piece;
     if (!m_file->isSequential())
         want = std::min(want, m_total > m_base ? m_total - m_base : 0);
     if (want == 0)
@@ -313,20 +315,22 @@ SdfReader::Ending SdfReader::readQuoted(char *slot, std::size_t &length)
         copyRun(m_stopQuoted, slot, length);
         if (m_p == m_end)
             return Ending::Record; // copyRun found the end of the file
-        const unsigned char *at = m_p++;
-        if (*at == m_data) {
+        // A copy: looking for the byte after it may read the next piece over
+        // this one.
+        const unsigned char c = *m_p++;
+        if (c == m_data) {
             // A doubled delimiter stands for itself; a single one closes.
             if (more() && *m_p == m_data) {
                 ++m_p;
-                append(slot, length, at, 1);
+                append(slot, length, &m_data, 1);
                 continue;
             }
             return skipAfterQuote();
         }
         // A quoted value does not reach past its line.
-        if (*at == kLf)
+        if (c == kLf)
             return Ending::Record;
-        if (*at == kCr)
+        if (c == kCr)
             continue;
         appendTab(slot, length);
     }
@@ -492,12 +496,12 @@ void SdfReader::updateProgress()
 }
 
 int readSdf(CDataTable &table, const char *data, std::size_t size, QIODevice *file, std::size_t total,
-            ExchangeCharSet charSet, ProgressBox *progress)
+            std::size_t piece, ExchangeCharSet charSet, ProgressBox *progress)
 {
     static const char nothing = 0;
     const auto *bytes = reinterpret_cast<const unsigned char *>(data ? data : &nothing);
     try {
-        auto reader = std::make_unique<SdfReader>(table, bytes, data ? size : 0, file, total, charSet, progress);
+        auto reader = std::make_unique<SdfReader>(table, bytes, data ? size : 0, file, total, piece, charSet, progress);
         reader->run();
         if (reader->readFailed())
             return 0;
@@ -513,17 +517,19 @@ int readSdf(CDataTable &table, const char *data, std::size_t size, QIODevice *fi
 int ImportSdfBytes(CDataTable &table, const char *data, std::size_t size, ExchangeCharSet charSet,
                    ProgressBox *progress)
 {
-    return readSdf(table, data, size, nullptr, data ? size : 0, charSet, progress);
+    return readSdf(table, data, size, nullptr, data ? size : 0, kSdfReadPiece, charSet, progress);
 }
 
-int ImportSdf(CDataTable &table, const QString &path, ExchangeCharSet charSet, ProgressBox *progress)
+int ImportSdf(CDataTable &table, const QString &path, ExchangeCharSet charSet, ProgressBox *progress,
+              std::size_t pieceBytes)
 {
     // Unbuffered: the reader takes the file in pieces of its own.
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
         return 0;
     const qint64 size = file.size();
-    return readSdf(table, nullptr, 0, &file, size > 0 ? static_cast<std::size_t>(size) : 0, charSet, progress);
+    return readSdf(table, nullptr, 0, &file, size > 0 ? static_cast<std::size_t>(size) : 0, pieceBytes, charSet,
+                   progress);
 }
 
 } // namespace orvel

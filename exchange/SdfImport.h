@@ -16,7 +16,11 @@ class ProgressBox;
 // into an empty table: text fields "1.", "2.", ... as many as the first
 // record has values. Returns 0 when the file could not be opened, 1 otherwise.
 // What had to be left out is reported once afterwards (523).
-int ImportSdf(CDataTable &table, const QString &path, ExchangeCharSet charSet, ProgressBox *progress);
+//
+// The file is read in pieces of `pieceBytes`; any size reads the same records.
+inline constexpr std::size_t kSdfReadPiece = 256 * 1024;
+int ImportSdf(CDataTable &table, const QString &path, ExchangeCharSet charSet, ProgressBox *progress,
+              std::size_t pieceBytes = kSdfReadPiece);
 
 // The same over bytes in memory.
 int ImportSdfBytes(CDataTable &table, const char *data, std::size_t size, ExchangeCharSet charSet,

@@ -21,8 +21,12 @@ using namespace objectio;
 // objects; the target grows strictly by appending, so one write does too.
 struct CObjectCopier::Impl
 {
-    static constexpr std::size_t kBufferSize = 256 * 1024;
+    explicit Impl(std::size_t size)
+        : bufferSize(std::max<std::size_t>(size, 1))
+        , window(std::make_unique_for_overwrite<char[]>(bufferSize))
+    {}
 
+    std::size_t bufferSize;
     QString targetPath;
     Mode mode = Replace;
     UniqueFd source;
@@ -34,7 +38,7 @@ struct CObjectCopier::Impl
     bool finished = false;
     int copied = 0;
 
-    std::unique_ptr<char[]> window = std::make_unique_for_overwrite<char[]>(kBufferSize);
+    std::unique_ptr<char[]> window;
     std::uint64_t windowStart = 0;
     std::size_t windowLength = 0;
 
@@ -80,9 +84,9 @@ struct CObjectCopier::Impl
     bool append(const char *data, std::size_t size)
     {
         while (size > 0) {
-            if (pending.size() == kBufferSize && !flush())
+            if (pending.size() == bufferSize && !flush())
                 return false;
-            const std::size_t chunk = std::min(size, kBufferSize - pending.size());
+            const std::size_t chunk = std::min(size, bufferSize - pending.size());
             pending.insert(pending.end(), data, data + chunk);
             data += chunk;
             size -= chunk;
@@ -100,7 +104,7 @@ struct CObjectCopier::Impl
             if (offset >= sourceLength)
                 return 0;
             const std::size_t size =
-                    static_cast<std::size_t>(std::min<std::uint64_t>(kBufferSize, sourceLength - offset));
+                    static_cast<std::size_t>(std::min<std::uint64_t>(bufferSize, sourceLength - offset));
             if (!ReadAt(source.get(), window.get(), size, offset))
                 return 0;
             windowStart = offset;
@@ -130,6 +134,9 @@ struct CObjectCopier::Impl
     // holds no half object.
     void rollback(std::uint64_t start)
     {
+        // When source and target are one file, the window may hold the
+        // bytes being taken back.
+        windowLength = 0;
         if (start >= flushedEnd) {
             pending.resize(static_cast<std::size_t>(start - flushedEnd));
             return;
@@ -142,14 +149,15 @@ struct CObjectCopier::Impl
     }
 };
 
-CObjectCopier::CObjectCopier(const QString &sourceObjectFile, const QString &targetObjectFile, Mode mode)
-    : d(std::make_unique<Impl>())
+CObjectCopier::CObjectCopier(const QString &sourceObjectFile, const QString &targetObjectFile, Mode mode,
+                             std::size_t bufferSize)
+    : d(std::make_unique<Impl>(bufferSize))
 {
     d->targetPath = targetObjectFile;
     d->mode = mode;
     d->source = OpenFile(sourceObjectFile, O_RDONLY);
     d->sourceLength = FileLength(d->source.get()).value_or(0);
-    d->pending.reserve(Impl::kBufferSize);
+    d->pending.reserve(d->bufferSize);
     // Truncating the file we are to read from would destroy every object in
     // it: refuse that outright.
     if (mode == Replace && SameFile(sourceObjectFile, targetObjectFile))

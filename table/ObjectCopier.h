@@ -4,6 +4,7 @@
 
 #include <QString>
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -40,7 +41,11 @@ public:
         Append,
     };
 
-    CObjectCopier(const QString &sourceObjectFile, const QString &targetObjectFile, Mode mode);
+    // `bufferSize` is the size of each of the two buffers; any size copies
+    // the same bytes.
+    static constexpr std::size_t kDefaultBufferSize = 256 * 1024;
+    CObjectCopier(const QString &sourceObjectFile, const QString &targetObjectFile, Mode mode,
+                  std::size_t bufferSize = kDefaultBufferSize);
     // Writes what is still buffered (without flushing to disk); call
     // Finish() to learn whether that worked.
     ~CObjectCopier();
