@@ -27,6 +27,8 @@ using dbfile::ReadOutcome;
 
 constexpr int kMsgReadError = 304;
 constexpr int kMsgSaveFilter = 309;
+constexpr int kDefaultExtension = 320;
+constexpr int kMsgReplaceFile = 542;
 constexpr int kMsgTargetInUse = 525;
 constexpr int kMsgReadOnlyFile = 530;
 constexpr int kMsgObjectFileUnreadable = 533;
@@ -447,12 +449,20 @@ bool COrvelDoc::DoSave(const QString &path, bool replace)
     const QString proposed = ProposeSaveName(m_path, m_title);
     int filterIndex = SaveFilterIndex();
     QString chosen = services().getSaveFileName(QStringLiteral("Speichern unter"), proposed,
-                                                LoadQString(kMsgSaveFilter), &filterIndex);
+                                                LoadQString(kMsgSaveFilter), &filterIndex,
+                                                LoadQString(kDefaultExtension));
     if (chosen.isEmpty())
         return false;
-    // The dialog's default extension.
-    if (QFileInfo(chosen).suffix().isEmpty())
-        chosen += QStringLiteral(".ovd");
+    // The dialog gives the name its extension before it asks about an
+    // existing file. A dialog that did not must not let the completed name
+    // replace a file without the question.
+    if (QFileInfo(chosen).suffix().isEmpty()) {
+        chosen += QLatin1Char('.') + LoadQString(kDefaultExtension);
+        if (QFileInfo::exists(chosen)
+            && MessageBoxById(kMsgReplaceFile, MsgIcon::Exclamation, MsgButtons::YesNo, {nativePath(chosen)})
+                       != MsgResult::Yes)
+            return false;
+    }
     SaveFilterIndex() = filterIndex;
 
     ProgressScope progress(*this, dbfile::kCaptionSavingForm);

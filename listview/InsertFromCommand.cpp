@@ -31,7 +31,8 @@ int RunInsertFromCommand(COrvelDoc &doc, int currentRecord, int *filterIndex)
 {
     int index = filterIndex ? *filterIndex : 1;
     const QString chosen =
-            services().getOpenFileName(LoadQString(kCaptionInsertFrom), LoadQString(kFilterDatabases), &index);
+            services().getOpenFileName(LoadQString(kCaptionInsertFrom), LoadQString(kFilterDatabases), &index,
+                                       LoadQString(kDefaultExtension));
     if (chosen.isEmpty())
         return 0;
     if (filterIndex)

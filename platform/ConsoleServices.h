@@ -27,8 +27,11 @@ public:
     void beginWaitCursor() override {}
     void endWaitCursor() override {}
     bool pollEscape() override { return false; }
-    QString getOpenFileName(const QString &, const QString &, int *) override { return QString(); }
-    QString getSaveFileName(const QString &, const QString &, const QString &, int *) override { return QString(); }
+    QString getOpenFileName(const QString &, const QString &, int *, const QString &) override { return QString(); }
+    QString getSaveFileName(const QString &, const QString &, const QString &, int *, const QString &) override
+    {
+        return QString();
+    }
 
 private:
     std::map<int, MsgResult> m_answers;

@@ -85,7 +85,7 @@ bool ScriptedServices::pollEscape()
     return false;
 }
 
-QString ScriptedServices::getOpenFileName(const QString &, const QString &, int *)
+QString ScriptedServices::getOpenFileName(const QString &, const QString &, int *, const QString &)
 {
     if (m_fileNames.empty())
         return QString();
@@ -95,9 +95,9 @@ QString ScriptedServices::getOpenFileName(const QString &, const QString &, int 
 }
 
 QString ScriptedServices::getSaveFileName(const QString &title, const QString &, const QString &filter,
-                                          int *filterIndex)
+                                          int *filterIndex, const QString &defaultSuffix)
 {
-    return getOpenFileName(title, filter, filterIndex);
+    return getOpenFileName(title, filter, filterIndex, defaultSuffix);
 }
 
 } // namespace orvel

@@ -41,9 +41,10 @@ public:
     void beginWaitCursor() override { ++m_waitDepth; }
     void endWaitCursor() override { --m_waitDepth; }
     bool pollEscape() override;
-    QString getOpenFileName(const QString &title, const QString &filter, int *filterIndex) override;
+    QString getOpenFileName(const QString &title, const QString &filter, int *filterIndex,
+                            const QString &defaultSuffix) override;
     QString getSaveFileName(const QString &title, const QString &proposedName, const QString &filter,
-                            int *filterIndex) override;
+                            int *filterIndex, const QString &defaultSuffix) override;
 
 private:
     friend class ScriptedProgress;

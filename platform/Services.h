@@ -60,10 +60,14 @@ public:
     // Escape was pressed since the last poll.
     virtual bool pollEscape() = 0;
     // File dialogs. The filter is the "|"-separated pattern list of the
-    // string table; filterIndex is 1-based, read and updated. Empty = cancelled.
-    virtual QString getOpenFileName(const QString &title, const QString &filter, int *filterIndex) = 0;
+    // string table; filterIndex is 1-based, read and updated. A name typed
+    // without an extension gets `defaultSuffix` before the dialog checks it
+    // (exists, or may be replaced), so the question is about the file that
+    // will really be used. Empty = cancelled.
+    virtual QString getOpenFileName(const QString &title, const QString &filter, int *filterIndex,
+                                    const QString &defaultSuffix = QString()) = 0;
     virtual QString getSaveFileName(const QString &title, const QString &proposedName, const QString &filter,
-                                    int *filterIndex) = 0;
+                                    int *filterIndex, const QString &defaultSuffix = QString()) = 0;
 };
 
 // The installed services; a console implementation until one is installed.

@@ -41,6 +41,7 @@ constexpr int ID_FILE_MRU_LAST = 57619;
 constexpr int ID_APP_EXIT = 57665;
 constexpr int kMaxRecentFiles = 4;
 constexpr int kOpenFilter = 303;
+constexpr int kDefaultExtension = 320;
 
 const QString kRecentSection = QStringLiteral("Recent File List");
 
@@ -329,7 +330,8 @@ void COrvelApp::OnFileNew()
 void COrvelApp::OnFileOpen()
 {
     int filterIndex = m_frame->GetFilterIndex(CMainFrame::kFilterOpen);
-    const QString path = services().getOpenFileName(QStringLiteral("Öffnen"), LoadQString(kOpenFilter), &filterIndex);
+    const QString path = services().getOpenFileName(QStringLiteral("Öffnen"), LoadQString(kOpenFilter), &filterIndex,
+                                                    LoadQString(kDefaultExtension));
     m_frame->SetFilterIndex(CMainFrame::kFilterOpen, filterIndex);
     if (path.isEmpty())
         return;

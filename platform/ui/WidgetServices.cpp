@@ -196,12 +196,14 @@ QStringList WidgetServices::ToNameFilters(const QString &filter)
     return result;
 }
 
-QString WidgetServices::getOpenFileName(const QString &title, const QString &filter, int *filterIndex)
+QString WidgetServices::getOpenFileName(const QString &title, const QString &filter, int *filterIndex,
+                                        const QString &defaultSuffix)
 {
     const QStringList filters = ToNameFilters(filter);
     QFileDialog dialog(m_parent, title);
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setDefaultSuffix(defaultSuffix);
     dialog.setNameFilters(filters);
     if (filterIndex && *filterIndex >= 1 && *filterIndex <= filters.size())
         dialog.selectNameFilter(filters.at(*filterIndex - 1));
@@ -213,12 +215,15 @@ QString WidgetServices::getOpenFileName(const QString &title, const QString &fil
 }
 
 QString WidgetServices::getSaveFileName(const QString &title, const QString &proposedName, const QString &filter,
-                                        int *filterIndex)
+                                        int *filterIndex, const QString &defaultSuffix)
 {
     const QStringList filters = ToNameFilters(filter);
     QFileDialog dialog(m_parent, title);
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
+    // The overwrite question of the dialog is asked about the name with its
+    // suffix, which is the file that will be written.
+    dialog.setDefaultSuffix(defaultSuffix);
     dialog.setNameFilters(filters);
     dialog.selectFile(proposedName);
     if (filterIndex && *filterIndex >= 1 && *filterIndex <= filters.size())

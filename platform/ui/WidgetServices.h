@@ -26,9 +26,10 @@ public:
     void beginWaitCursor() override;
     void endWaitCursor() override;
     bool pollEscape() override;
-    QString getOpenFileName(const QString &title, const QString &filter, int *filterIndex) override;
+    QString getOpenFileName(const QString &title, const QString &filter, int *filterIndex,
+                            const QString &defaultSuffix) override;
     QString getSaveFileName(const QString &title, const QString &proposedName, const QString &filter,
-                            int *filterIndex) override;
+                            int *filterIndex, const QString &defaultSuffix) override;
 
     // "Orvel-Dateien (*.ovd)|*.ovd|...||" as Qt's name filters.
     static QStringList ToNameFilters(const QString &filter);

@@ -72,6 +72,30 @@ TEST_F(LifecycleTest, SaveModifiedAsksAndFollowsTheAnswer)
     EXPECT_EQ(doc.GetProgress(), nullptr);
 }
 
+// A dialog that hands back the name without its extension (the desktop's
+// own dialog may) never lets the completed name replace a file unasked.
+TEST_F(LifecycleTest, ACompletedNameReplacesAnExistingFileOnlyWhenTheUserSaysSo)
+{
+    WriteAll(path("Liste.ovd"), "alt");
+    COrvelDoc doc;
+    AddField(doc, "Name");
+    AddRecord(doc, {"Anna"});
+
+    scripted.queueFileName(path("Liste"));
+    scripted.queueAnswer(MsgResult::No);
+    EXPECT_FALSE(doc.OnFileSaveAs());
+    ASSERT_EQ(scripted.messageIds(), std::vector<int>{542});
+    EXPECT_TRUE(scripted.messages()[0].text.contains(QStringLiteral("Liste.ovd")));
+    EXPECT_EQ(ReadAll(path("Liste.ovd")), QByteArray("alt"));
+    EXPECT_TRUE(doc.GetPathName().isEmpty());
+
+    scripted.queueFileName(path("Liste"));
+    scripted.queueAnswer(MsgResult::Yes);
+    EXPECT_TRUE(doc.OnFileSaveAs());
+    EXPECT_EQ(doc.GetPathName(), path("Liste.ovd"));
+    EXPECT_NE(ReadAll(path("Liste.ovd")), QByteArray("alt"));
+}
+
 TEST_F(LifecycleTest, FormatsAreChosenByTheLastThreeCharacters)
 {
     // A damaged dBASE file is refused as unreadable and leaves nothing behind.

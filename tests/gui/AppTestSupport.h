@@ -21,14 +21,17 @@ public:
     std::vector<int> offeredFilterIndices;
     int chosenFilterIndex = 0; // 0: leave the index as offered
 
-    QString getSaveFileName(const QString &title, const QString &proposed, const QString &filter,
-                            int *filterIndex) override
+    QStringList defaultSuffixes;
+
+    QString getSaveFileName(const QString &title, const QString &proposed, const QString &filter, int *filterIndex,
+                            const QString &defaultSuffix) override
     {
         proposedNames << proposed;
+        defaultSuffixes << defaultSuffix;
         offeredFilterIndices.push_back(filterIndex ? *filterIndex : 0);
         if (filterIndex && chosenFilterIndex > 0)
             *filterIndex = chosenFilterIndex;
-        return ScriptedServices::getSaveFileName(title, proposed, filter, filterIndex);
+        return ScriptedServices::getSaveFileName(title, proposed, filter, filterIndex, defaultSuffix);
     }
 };
 

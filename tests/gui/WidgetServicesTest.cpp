@@ -1,15 +1,20 @@
 #include "platform/ui/WidgetServices.h"
 
 #include "support/QtPrinters.h"
+#include "support/TestEnvironment.h"
 
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QFile>
+#include <QFileDialog>
+#include <QLineEdit>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QTest>
 #include <QTimer>
 
 using namespace orvel;
@@ -82,4 +87,56 @@ TEST(WidgetServices, FileFiltersBecomeQtNameFilters)
                            QStringLiteral("Alle Dateien (*.*)")}));
     EXPECT_EQ(WidgetServices::ToNameFilters(QStringLiteral("Bilder|*.bmp;*.pcx||")),
               (QStringList{QStringLiteral("Bilder (*.bmp *.pcx)")}));
+}
+
+// A name typed without its extension is checked with it: the dialog asks
+// before "Liste" would replace an existing "Liste.ovd", and returns the
+// completed name.
+TEST(WidgetServices, SaveDialogAsksAboutTheNameWithItsDefaultExtension)
+{
+    const QString dir = test::MakeScratchDir();
+    QFile existing(dir + QStringLiteral("/Liste.ovd"));
+    ASSERT_TRUE(existing.open(QIODevice::WriteOnly));
+    existing.close();
+
+    WidgetServices widgets;
+    QStringList questions;
+    auto typeName = [&](QMessageBox::StandardButton answer) {
+        QTimer::singleShot(0, [&questions, answer] {
+            auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
+            ASSERT_NE(dialog, nullptr);
+            auto *edit = dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
+            ASSERT_NE(edit, nullptr);
+            edit->setText(QStringLiteral("Liste"));
+            QTimer::singleShot(0, [&questions, answer] {
+                auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+                if (!box)
+                    return;
+                questions << box->text();
+                box->button(answer)->click();
+            });
+            // After a "No" the dialog stays open; it is cancelled then.
+            QTimer::singleShot(50, [] {
+                if (auto *open = qobject_cast<QFileDialog *>(QApplication::activeModalWidget()))
+                    open->reject();
+            });
+            QTest::keyClick(edit, Qt::Key_Return);
+        });
+    };
+
+    int index = 1;
+    typeName(QMessageBox::No);
+    EXPECT_TRUE(widgets
+                        .getSaveFileName(QStringLiteral("Speichern unter"), dir + QStringLiteral("/Neu.ovd"),
+                                         QStringLiteral("Orvel-Dateien (*.ovd)|*.ovd||"), &index,
+                                         QStringLiteral("ovd"))
+                        .isEmpty());
+    ASSERT_EQ(questions.size(), 1);
+    EXPECT_TRUE(questions.first().contains(QStringLiteral("Liste.ovd")));
+
+    typeName(QMessageBox::Yes);
+    EXPECT_EQ(widgets.getSaveFileName(QStringLiteral("Speichern unter"), dir + QStringLiteral("/Neu.ovd"),
+                                      QStringLiteral("Orvel-Dateien (*.ovd)|*.ovd||"), &index, QStringLiteral("ovd")),
+              dir + QStringLiteral("/Liste.ovd"));
+    EXPECT_EQ(questions.size(), 2);
 }
