@@ -435,7 +435,7 @@ bool COrvelDoc::saveTo(const QString &path, int format, bool reorganize, bool ta
         if (lock.acquire(QFileInfo(path).absoluteFilePath()))
             m_lock = std::move(lock);
     }
-    UpdateAllViews(kHintFieldsChanged);
+    UpdateAllViews(kHintSaved);
     return true;
 }
 
@@ -448,9 +448,9 @@ bool COrvelDoc::DoSave(const QString &path, bool replace)
 
     const QString proposed = ProposeSaveName(m_path, m_title);
     int filterIndex = SaveFilterIndex();
-    QString chosen = services().getSaveFileName(QStringLiteral("Speichern unter"), proposed,
-                                                LoadQString(kMsgSaveFilter), &filterIndex,
-                                                LoadQString(kDefaultExtension));
+    QString chosen =
+            services().getSaveFileName(QStringLiteral("Speichern unter"), proposed, LoadQString(kMsgSaveFilter),
+                                       &filterIndex, LoadQString(kDefaultExtension));
     if (chosen.isEmpty())
         return false;
     // The dialog gives the name its extension before it asks about an

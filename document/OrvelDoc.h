@@ -30,10 +30,12 @@ class COrvelDoc
 {
 public:
     // Update hints this class sends (views define the rest).
-    static constexpr int kHintFieldsChanged = 4; // after a successful save
-    static constexpr int kHintCommitEdit = 7;    // just before a save
-    static constexpr int kHintBackground = 20;   // the form's background colour changed
-    static constexpr int kHintClosing = 32;      // the document closes
+    // After a successful save: a repaint (a dBASE save renames fields). The
+    // views keep their current cell, so typing goes on where it was.
+    static constexpr int kHintSaved = 0;
+    static constexpr int kHintCommitEdit = 7;  // just before a save
+    static constexpr int kHintBackground = 20; // the form's background colour changed
+    static constexpr int kHintClosing = 32;    // the document closes
 
     // Called with the hint and its value (0 when it has none).
     using HintListener = std::function<void(int hint, std::intptr_t value)>;

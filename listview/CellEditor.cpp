@@ -37,18 +37,26 @@ bool IsNavigationKey(const QKeyEvent *event)
     case Qt::Key_Home:
     case Qt::Key_End:
         return event->modifiers() & Qt::ControlModifier;
+    case Qt::Key_Tab:
+    case Qt::Key_Backtab:
+        return !(event->modifiers() & (Qt::ControlModifier | Qt::AltModifier));
     default:
         return false;
     }
 }
 
-// The keys both edit variants leave to the grid: Enter ends the edit, the
-// record moves go to the grid. True when the key was taken.
+// The keys both edit variants leave to the grid: Enter ends the edit,
+// Escape cancels it, the moves go to the grid. True when the key was taken.
 bool PassKeyToGrid(QKeyEvent *event, const CellEditor::Callbacks &callbacks)
 {
     if (IsFinishKey(event)) {
         if (callbacks.finished)
             callbacks.finished();
+        return true;
+    }
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        if (callbacks.cancelled)
+            callbacks.cancelled();
         return true;
     }
     return IsNavigationKey(event) && callbacks.navigate && callbacks.navigate(event);
@@ -135,6 +143,8 @@ protected:
             return;
         QLineEdit::keyPressEvent(event);
     }
+    // Tab moves the grid's current cell, not the focus.
+    bool focusNextPrevChild(bool) override { return false; }
 
 private:
     Style m_style;

@@ -36,9 +36,11 @@ public:
         std::function<void()> changed;
         // Enter: the edit ends.
         std::function<void()> finished;
-        // Keys that move the current record (Up, Down, Page Up, Page Down,
-        // Ctrl+Home, Ctrl+End) belong to the grid even while editing; true
-        // when the grid took the key.
+        // Escape: the edit ends and the value it started from comes back.
+        std::function<void()> cancelled;
+        // Keys that move the current cell (Up, Down, Page Up, Page Down,
+        // Ctrl+Home, Ctrl+End, Tab, Shift+Tab) belong to the grid even while
+        // editing; true when the grid took the key.
         std::function<bool(QKeyEvent *)> navigate;
     };
 

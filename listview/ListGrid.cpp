@@ -1,5 +1,6 @@
 #include "listview/ListGrid.h"
 #include "listview/RecordStatusText.h"
+#include "platform/ui/CommandKeys.h"
 
 #include "document/OrvelDoc.h"
 #include "listview/CellEditor.h"
@@ -39,6 +40,10 @@ using namespace grid;
 namespace {
 
 constexpr int kWheelNotch = 120;
+constexpr int kMsgNoValidDate = 540;   // "Kein gültiges Datum"
+constexpr int kMsgNoValidNumber = 541; // "Keine gültige Zahl"
+// What a number or date shows when its value cannot be read.
+constexpr AnsiView kUnreadableValue = "##";
 
 // The four one-pixel strips of a rectangle's border.
 QRegion BorderRegion(const QRect &rect)
@@ -517,11 +522,11 @@ void CListGrid::repaintRow(int row)
 
 void CListGrid::updateStatusText()
 {
-    const int record = m_host.currentRecord();
-    const CDataRecord *entry = table().GetRecord(record);
-    if (!m_active || !entry)
+    if (!m_active)
         return;
-    m_statusText = RecordStatusText(table(), record);
+    // Without a record the line is the idle text, never another window's
+    // record.
+    m_statusText = RecordStatusText(table(), m_host.currentRecord());
     m_host.showStatusText(m_statusText);
 }
 
@@ -768,6 +773,41 @@ void CListGrid::Left()
     afterMove();
 }
 
+void CListGrid::NextField()
+{
+    Commit();
+    const int fields = table().GetFieldCount();
+    if (fields == 0)
+        return;
+    const int record = m_host.currentRecord();
+    const int field = m_host.currentField();
+    if (record >= 0 && field + 1 < fields) {
+        setCurrent(record, field + 1);
+    } else if (record + 1 < table().GetRecordCount()) {
+        setCurrent(record + 1, 0);
+    } else {
+        // On the last field of the last record Tab goes on as Down does:
+        // a new record unless this one is still blank.
+        m_host.appendIfNeeded();
+    }
+    afterMove();
+}
+
+void CListGrid::PreviousField()
+{
+    Commit();
+    const int fields = table().GetFieldCount();
+    const int record = m_host.currentRecord();
+    const int field = m_host.currentField();
+    if (fields == 0 || record < 0)
+        return;
+    if (field > 0)
+        setCurrent(record, field - 1);
+    else if (record > 0)
+        setCurrent(record - 1, fields - 1);
+    afterMove();
+}
+
 void CListGrid::Right()
 {
     Commit();
@@ -1007,6 +1047,8 @@ void CListGrid::keyPressEvent(QKeyEvent *event)
 
 bool CListGrid::handleKey(QKeyEvent *event)
 {
+    if (IsDisabledCommandKey(this, event))
+        return true;
     const bool control = event->modifiers() & Qt::ControlModifier;
     switch (event->key()) {
     case Qt::Key_Down:
@@ -1036,6 +1078,15 @@ bool CListGrid::handleKey(QKeyEvent *event)
     case Qt::Key_Return:
     case Qt::Key_Enter:
         Enter();
+        return true;
+    case Qt::Key_Tab:
+    case Qt::Key_Backtab:
+        if (event->modifiers() & (Qt::ControlModifier | Qt::AltModifier))
+            return false;
+        if (event->key() == Qt::Key_Backtab || (event->modifiers() & Qt::ShiftModifier))
+            PreviousField();
+        else
+            NextField();
         return true;
     case Qt::Key_Plus:
         if (event->modifiers() & Qt::KeypadModifier) {
@@ -1096,11 +1147,14 @@ void CListGrid::startEdit(QKeyEvent *typed, const QString &composed)
     CellEditor::Callbacks callbacks;
     callbacks.changed = [this] { onEditChanged(); };
     callbacks.finished = [this] { closeEdit(); };
+    callbacks.cancelled = [this] { cancelEdit(); };
     callbacks.navigate = [this](QKeyEvent *event) { return handleKey(event); };
     m_editor = CellEditor::Create(CellEditor::StyleFor(type, entry->GetRowHeight()), viewport(), m_font,
                                   std::move(callbacks));
     m_editRecord = record;
     m_editField = field;
+    m_editOrigin = {AnsiString(entry->GetRawValue(field)), entry->GetModificationTime(), m_document.IsModified(),
+                    table().IsModified()};
     m_editor->setText(ShowsDisplayValue(type) ? AnsiView(entry->GetDisplayValue(field, m_displayBuffer))
                                               : entry->GetRawValue(field));
     QWidget *widget = m_editor->widget();
@@ -1150,6 +1204,7 @@ void CListGrid::closeEdit()
     CellEditor *editor = m_editor.release();
     QWidget *widget = editor->widget();
     const int row = m_editRecord;
+    const int field = m_editField;
     m_editRecord = m_editField = -1;
     if (widget->hasFocus())
         setFocus();
@@ -1158,6 +1213,40 @@ void CListGrid::closeEdit()
     repaintRow(row);
     refreshFocusFrame();
     updateStatusText();
+    reportUnreadableValue(row, field);
+}
+
+void CListGrid::cancelEdit()
+{
+    if (!m_editor)
+        return;
+    CDataRecord *entry = table().GetRecord(m_editRecord);
+    if (entry && m_editField >= 0 && m_editField < table().GetFieldCount()) {
+        const bool changed = entry->GetRawValue(m_editField) != AnsiView(m_editOrigin.value);
+        entry->SetRawValue(m_editOrigin.value, m_editField);
+        entry->SetModificationTime(m_editOrigin.time);
+        m_document.SetModifiedFlag(m_editOrigin.documentModified);
+        table().SetModified(m_editOrigin.tableModified);
+        if (changed)
+            m_host.notifyOtherViews(kHintRecordChanged, (std::intptr_t(m_editRecord) << 16) | m_editField);
+    }
+    // Nothing to report: the value is the one it was.
+    m_editField = -1;
+    closeEdit();
+}
+
+void CListGrid::reportUnreadableValue(int record, int field)
+{
+    const CDataRecord *entry = table().GetRecord(record);
+    if (!entry || field < 0 || field >= table().GetFieldCount() || !m_active)
+        return;
+    const int type = table().GetFieldType(field);
+    if (type != FT_DATE && type != FT_NUMERIC)
+        return;
+    const AnsiView shown = entry->GetDisplayValue(field, m_displayBuffer);
+    if (shown != kUnreadableValue)
+        return;
+    m_host.showStatusText(LoadQString(type == FT_DATE ? kMsgNoValidDate : kMsgNoValidNumber));
 }
 
 // ---- painting ----

@@ -127,6 +127,10 @@ public:
     void End();
     void Left();
     void Right();
+    // Tab and Shift+Tab: the next or previous field; past the last field the
+    // first one of the next record, as Down goes there.
+    void NextField();
+    void PreviousField();
     // "Markierung": inverts the current record's mark.
     void ToggleMarkOfCurrent();
 
@@ -154,6 +158,8 @@ protected:
     void wheelEvent(QWheelEvent *event) override;
     // Scrolling is by rows and columns, done by the grid itself.
     void scrollContentsBy(int dx, int dy) override;
+    // Tab belongs to the grid's cells, not to the focus chain.
+    bool focusNextPrevChild(bool) override { return false; }
 
 private:
     enum class Sizing { None, Column, Row };
@@ -190,6 +196,12 @@ private:
     void startEdit(QKeyEvent *typed, const QString &composed = QString());
     void onEditChanged();
     void closeEdit();
+    // Escape: the value, the record's time and the modified flags go back
+    // to what they were when the edit opened.
+    void cancelEdit();
+    // After an edit of a number or date: a value that cannot be read is kept
+    // as typed (or "##"), and the status bar says so.
+    void reportUnreadableValue(int record, int field);
 
     // Painting.
     void paintFrame(QPainter &painter, const grid::GridGeometry &g, const QRect &dirty);
@@ -222,6 +234,15 @@ private:
     std::unique_ptr<CellEditor> m_editor;
     int m_editRecord = -1;
     int m_editField = -1;
+    // What Escape puts back: the stored value, the record's time and the
+    // modified flags as they were when the edit opened.
+    struct EditOrigin
+    {
+        AnsiString value;
+        std::uint32_t time = 0;
+        bool documentModified = false;
+        bool tableModified = false;
+    } m_editOrigin;
 
     Sizing m_sizing = Sizing::None;
     QPoint m_dragStart;

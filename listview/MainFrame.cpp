@@ -21,10 +21,12 @@
 #include <QMimeData>
 #include <QScreen>
 #include <QStatusBar>
+#include <QStyle>
 #include <QToolBar>
 #include <QToolButton>
 #include <QUrl>
 
+#include <algorithm>
 #include <charconv>
 #include <cstdint>
 
@@ -329,12 +331,23 @@ void CMainFrame::AddChild(CDChildWnd *child)
 {
     // While a child is maximised the MDI area shows its title in the
     // frame's caption ("Orvel 97 - [Liste.ovd]").
-    const bool noneActive = m_mdiArea->activeSubWindow() == nullptr;
+    QMdiSubWindow *active = m_mdiArea->activeSubWindow();
     m_mdiArea->addSubWindow(child);
-    if (noneActive)
+    if (!active || active->isMaximized()) {
         child->showMaximized();
-    else
+    } else {
+        // Beside windows of their own size: two thirds of the area, one
+        // caption below and right of the active window, back to the corner
+        // when that would leave the area.
+        const QSize area = m_mdiArea->viewport()->size();
+        const QSize size(std::max(area.width() * 2 / 3, 200), std::max(area.height() * 2 / 3, 150));
+        const int step = child->style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, child) + 4;
+        QPoint at = active->geometry().topLeft() + QPoint(step, step);
+        if (at.x() + size.width() > area.width() || at.y() + size.height() > area.height())
+            at = QPoint(0, 0);
+        child->setGeometry(QRect(at, size));
         child->show();
+    }
     m_mdiArea->setActiveSubWindow(child);
 }
 

@@ -261,9 +261,8 @@ void COrvelView::showStatusText(const QString &text)
 
 void COrvelView::UpdateStatusText()
 {
-    const QString text = RecordStatusText(m_doc.GetTable(), m_currentRecord);
-    if (!text.isEmpty())
-        showStatusText(text);
+    // Without a record the line says nothing of another window's records.
+    showStatusText(RecordStatusText(m_doc.GetTable(), m_currentRecord));
 }
 
 void COrvelView::RelayoutAfterOptions()
@@ -339,8 +338,9 @@ void COrvelView::registerNavigation()
     m_commandMap.On(ID_PAGE_DOWN, inList(&CListGrid::PageDown));
     m_commandMap.On(ID_PAGE_UP, inList(&CListGrid::PageUp));
     m_commandMap.On(ID_CELL_EDIT, inList(&CListGrid::Enter));
-    for (int formOnly : {ID_NEXT_FIELD, ID_PREV_FIELD, ID_CANCEL_ACTION})
-        m_commandMap.On(formOnly, [] {});
+    m_commandMap.On(ID_NEXT_FIELD, inList(&CListGrid::NextField));
+    m_commandMap.On(ID_PREV_FIELD, inList(&CListGrid::PreviousField));
+    m_commandMap.On(ID_CANCEL_ACTION, [] {});
 }
 
 void COrvelView::contextMenuEvent(QContextMenuEvent *event)

@@ -117,7 +117,9 @@ COrvelDoc *COrvelDocTemplate::adopt(std::unique_ptr<COrvelDoc> doc)
     entry->doc = std::move(doc);
     COrvelDoc *raw = entry->doc.get();
     entry->hintHandle = raw->AddHintListener([this, raw](int hint, std::intptr_t) {
-        if (hint == COrvelDoc::kHintFieldsChanged)
+        // A save may have given the document a new name; the titles are
+        // cheap to set again on every repaint hint.
+        if (hint == COrvelDoc::kHintSaved)
             updateTitles(*raw);
     });
     registerCommands(*entry);
@@ -177,10 +179,14 @@ void COrvelDocTemplate::registerCommands(Entry &entry)
     COrvelDoc *doc = entry.doc.get();
     CommandMap &map = entry.commands.GetCommandMap();
     map.On(ID_FILE_CLOSE, [this, doc] { CloseDocument(*doc); });
-    map.On(ID_FILE_SAVE, [this, doc] {
-        doc->OnFileSave();
-        updateTitles(*doc);
-    });
+    // Saving a document without changes would only rewrite the same file.
+    map.On(
+            ID_FILE_SAVE,
+            [this, doc] {
+                doc->OnFileSave();
+                updateTitles(*doc);
+            },
+            [doc](CCmdUI &ui) { ui.Enable(doc->IsModified()); });
     map.On(ID_FILE_SAVE_AS, [this, doc] {
         doc->OnFileSaveAs();
         updateTitles(*doc);

@@ -207,7 +207,11 @@ QString WidgetServices::getOpenFileName(const QString &title, const QString &fil
     dialog.setNameFilters(filters);
     if (filterIndex && *filterIndex >= 1 && *filterIndex <= filters.size())
         dialog.selectNameFilter(filters.at(*filterIndex - 1));
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+    const bool accepted = dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty();
+    // What the dialog covered is painted before the work on the file starts.
+    if (m_parent)
+        m_parent->repaint();
+    if (!accepted)
         return QString();
     if (filterIndex)
         *filterIndex = int(filters.indexOf(dialog.selectedNameFilter())) + 1;
@@ -228,7 +232,11 @@ QString WidgetServices::getSaveFileName(const QString &title, const QString &pro
     dialog.selectFile(proposedName);
     if (filterIndex && *filterIndex >= 1 && *filterIndex <= filters.size())
         dialog.selectNameFilter(filters.at(*filterIndex - 1));
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+    const bool accepted = dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty();
+    // What the dialog covered is painted before the work on the file starts.
+    if (m_parent)
+        m_parent->repaint();
+    if (!accepted)
         return QString();
     if (filterIndex)
         *filterIndex = int(filters.indexOf(dialog.selectedNameFilter())) + 1;

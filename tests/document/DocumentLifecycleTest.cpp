@@ -39,7 +39,8 @@ TEST_F(LifecycleTest, SaveTellsTheViewsAndClearsTheModifiedFlag)
     EXPECT_EQ(captions, (std::vector<int>{414, 415}));
     EXPECT_EQ(scripted.progress().back().kind, ScriptedServices::ProgressEvent::End);
     doc.OnCloseDocument();
-    EXPECT_EQ(hints, (std::vector<int>{20, 7, 4, 32}));
+    // The save's hint keeps the views' current cells (0, not the field hint 4).
+    EXPECT_EQ(hints, (std::vector<int>{20, 7, 0, 32}));
     doc.RemoveHintListener(handle);
     doc.OnCloseDocument();
     EXPECT_EQ(hints.size(), 4u);

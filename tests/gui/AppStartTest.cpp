@@ -169,8 +169,12 @@ TEST_F(AppTest, CommandsAreEnabledByTheChainOfTheActiveWindow)
     EXPECT_TRUE(router().Query(59392).Checked().value_or(false));
 
     router().Execute(57600);
-    for (int id : {57602, 57603, 57604, 57612, 32981, 57648, 57650, 57651, 57649})
+    for (int id : {57602, 57604, 57612, 32981, 57648, 57650, 57651, 57649})
         EXPECT_TRUE(enabled(id)) << id;
+    // "Speichern" only once there is something to save.
+    EXPECT_FALSE(enabled(57603));
+    frame().GetActiveChild()->GetDocument().SetModifiedFlag();
+    EXPECT_TRUE(enabled(57603));
     EXPECT_TRUE(enabled(32858)); // the view's design mode
 
     // Hiding a bar unchecks its command; idle passes keep actions current.

@@ -131,6 +131,7 @@ TEST_F(FrameTest, SaveOfAWriteProtectedFileIsSaveAsAndFailuresKeepTheOldFile)
         return doc;
     });
     ASSERT_NE(app->OpenDocumentFile(file), nullptr);
+    frame().GetActiveChild()->GetDocument().SetModifiedFlag();
     router().Execute(57603);
     EXPECT_EQ(scripted.proposedNames, QStringList{file});
     EXPECT_TRUE(scripted.messages().empty());
@@ -158,6 +159,14 @@ TEST_F(FrameTest, NewChildrenAreMaximisedWhenNoneIsActiveAndDropsOpen)
     EXPECT_EQ(frame().GetChildren().size(), 2u);
     EXPECT_EQ(frame().GetActiveChild()->windowTitle(), QStringLiteral("Unbenannt1:2"));
     EXPECT_FALSE(frame().GetActiveChild()->isMaximized());
+    // Beside windows that are not maximised a new one gets a useful size,
+    // two thirds of the area, one caption step from the one before.
+    const QSize area = frame().GetMdiArea()->viewport()->size();
+    const QRect second = frame().GetActiveChild()->geometry();
+    EXPECT_EQ(second.width(), area.width() * 2 / 3);
+    EXPECT_EQ(second.height(), area.height() * 2 / 3);
+    EXPECT_GT(second.left(), first->geometry().left());
+    EXPECT_GT(second.top(), first->geometry().top());
 
     // Closing one window of two leaves the document open without a question.
     first->GetDocument().SetModifiedFlag();

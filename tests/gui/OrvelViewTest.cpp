@@ -374,3 +374,166 @@ TEST_F(ViewTest, TheListShowsUmlautsLongTextsMarksAndTallRows)
 }
 
 } // namespace
+
+namespace {
+
+// Types as a user does: the first character opens the cell's edit, the
+// rest goes to the edit that then has the focus.
+void typeInto(QWidget *grid, const QString &text)
+{
+    QWidget *focus = QApplication::focusWidget();
+    QTest::keyClicks(focus && grid->isAncestorOf(focus) ? focus : grid, text.left(1));
+    QTest::keyClicks(QApplication::focusWidget(), text.mid(1));
+}
+
+} // namespace
+
+// Keys of commands that are disabled do nothing: they never reach the grid
+// and do there what the command would (append a record, move the column).
+TEST_F(ViewTest, KeysOfDisabledCommandsDoNothing)
+{
+    COrvelView &view = openNames({"A", "B"});
+    CListGrid *grid = view.GetGrid();
+    grid->setFocus();
+    view.SetCurrentCell(1, 1);
+    router().UpdateAll();
+    ASSERT_FALSE(enabled(32788));
+    QTest::keyClick(grid, Qt::Key_PageDown, Qt::ControlModifier);
+    QTest::keyClick(grid, Qt::Key_End, Qt::ControlModifier);
+    EXPECT_EQ(view.GetTable().GetRecordCount(), 2);
+    EXPECT_EQ(view.GetCurrentRecord(), 1);
+    EXPECT_EQ(view.GetCurrentField(), 1);
+    EXPECT_FALSE(view.GetDocument().IsModified());
+
+    view.SetCurrentCell(0, 1);
+    router().UpdateAll();
+    QTest::keyClick(grid, Qt::Key_Home, Qt::ControlModifier);
+    QTest::keyClick(grid, Qt::Key_PageUp, Qt::ControlModifier);
+    EXPECT_EQ(view.GetCurrentRecord(), 0);
+    EXPECT_EQ(view.GetCurrentField(), 1);
+
+    // Enabled, the same key moves as the command does.
+    view.SetCurrentCell(1, 1);
+    router().UpdateAll();
+    QTest::keyClick(grid, Qt::Key_Home, Qt::ControlModifier);
+    EXPECT_EQ(view.GetCurrentRecord(), 0);
+    EXPECT_EQ(view.GetCurrentField(), 0);
+}
+
+// Tab walks the fields and on to the next record, with or without an open
+// edit; typed characters after it land in the next cell.
+TEST_F(ViewTest, TabAndShiftTabMoveBetweenFields)
+{
+    COrvelView &view = openNames({"A", "B"});
+    CListGrid *grid = view.GetGrid();
+    grid->setFocus();
+    QTest::keyClick(grid, Qt::Key_Tab);
+    EXPECT_EQ(view.GetCurrentField(), 1);
+    EXPECT_TRUE(grid->hasFocus());
+
+    // Typing opens the edit; Tab stores it and goes on past the last field
+    // to the next record's first field.
+    typeInto(grid, QStringLiteral("Ulm"));
+    ASSERT_TRUE(grid->IsEditing());
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    EXPECT_FALSE(grid->IsEditing());
+    EXPECT_EQ(view.GetTable().GetRecord(0)->GetRawValue(1), "Ulm");
+    EXPECT_EQ(view.GetCurrentRecord(), 1);
+    EXPECT_EQ(view.GetCurrentField(), 0);
+    typeInto(grid, QStringLiteral("C"));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab, Qt::ShiftModifier);
+    EXPECT_EQ(view.GetTable().GetRecord(1)->GetRawValue(0), "C");
+    EXPECT_EQ(view.GetCurrentRecord(), 0);
+    EXPECT_EQ(view.GetCurrentField(), 1);
+
+    // On the last field of the last record Tab appends as Down does.
+    view.SetCurrentCell(1, 1);
+    QTest::keyClick(grid, Qt::Key_Tab);
+    EXPECT_EQ(view.GetTable().GetRecordCount(), 3);
+    EXPECT_EQ(view.GetCurrentRecord(), 2);
+    EXPECT_EQ(view.GetCurrentField(), 0);
+    QTest::keyClick(grid, Qt::Key_Backtab, Qt::ShiftModifier);
+    EXPECT_EQ(view.GetCurrentRecord(), 1);
+    EXPECT_EQ(view.GetCurrentField(), 1);
+}
+
+// Escape in an open edit puts back the value, the record's time and the
+// document's modified flag.
+TEST_F(ViewTest, EscapeCancelsAnEditWhole)
+{
+    COrvelView &view = openNames({"Anna", "Bert"});
+    CListGrid *grid = view.GetGrid();
+    grid->setFocus();
+    const std::uint32_t time = view.GetTable().GetRecord(0)->GetModificationTime();
+    ASSERT_FALSE(view.GetDocument().IsModified());
+    typeInto(grid, QStringLiteral("Xaver"));
+    ASSERT_TRUE(view.GetDocument().IsModified());
+    ASSERT_EQ(view.GetTable().GetRecord(0)->GetRawValue(0), "Xaver");
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+    EXPECT_FALSE(grid->IsEditing());
+    EXPECT_EQ(view.GetTable().GetRecord(0)->GetRawValue(0), "Anna");
+    EXPECT_EQ(view.GetTable().GetRecord(0)->GetModificationTime(), time);
+    EXPECT_FALSE(view.GetDocument().IsModified());
+    EXPECT_FALSE(enabled(57603));
+
+    // A document that had changes before keeps its flag.
+    view.GetDocument().SetModifiedFlag();
+    QTest::keyClick(grid, Qt::Key_Return);
+    typeInto(grid, QStringLiteral("x"));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+    EXPECT_EQ(view.GetTable().GetRecord(0)->GetRawValue(0), "Anna");
+    EXPECT_TRUE(view.GetDocument().IsModified());
+}
+
+// A number or date that cannot be read is stored as the rules say, and the
+// status bar tells the user when the edit closes.
+TEST_F(ViewTest, UnreadableNumbersAndDatesAreNamedInTheStatusBar)
+{
+    COrvelView &view = open("typen.ovd", [](COrvelDoc &doc) {
+        AddField(doc, "Betrag", FT_NUMERIC);
+        AddField(doc, "Datum", FT_DATE);
+        AddRecord(doc, {"1", "19970301"});
+    });
+    CListGrid *grid = view.GetGrid();
+    grid->setFocus();
+    typeInto(grid, QStringLiteral("zwanzig"));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    EXPECT_EQ(frame().GetMessageText(), QStringLiteral("Keine gültige Zahl"));
+    QTest::keyClick(grid, Qt::Key_Tab);
+    typeInto(grid, QStringLiteral("32.13.97"));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    EXPECT_EQ(view.GetTable().GetRecord(0)->GetDisplayValue(1), "##");
+    EXPECT_EQ(frame().GetMessageText(), QStringLiteral("Kein gültiges Datum"));
+
+    // A readable value gives the record line as before.
+    typeInto(grid, QStringLiteral("1.3.97"));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    EXPECT_TRUE(frame().GetMessageText().startsWith(QStringLiteral("Datensatz 1 von 1")));
+}
+
+// After saving, the current cell stays where it was: typing goes on there.
+TEST_F(ViewTest, SavingKeepsTheCurrentCell)
+{
+    COrvelView &view = openNames({"A", "B"});
+    CListGrid *grid = view.GetGrid();
+    grid->setFocus();
+    view.SetCurrentCell(1, 1);
+    typeInto(grid, QStringLiteral("Ulm"));
+    router().UpdateAll(); // as the idle pass does before the next key
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_F2);
+    EXPECT_FALSE(view.GetDocument().IsModified());
+    EXPECT_EQ(view.GetCurrentRecord(), 1);
+    EXPECT_EQ(view.GetCurrentField(), 1);
+    EXPECT_EQ(view.GetTable().GetRecord(1)->GetRawValue(1), "Ulm");
+}
+
+// A new, empty database says nothing of another window's records.
+TEST_F(ViewTest, AnEmptyDatabaseShowsNoStaleRecordLine)
+{
+    openNames({"A", "B", "C"});
+    ASSERT_TRUE(frame().GetMessageText().startsWith(QStringLiteral("Datensatz 1 von 3")));
+    router().Execute(57600);
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(frame().GetMessageText().contains(QStringLiteral("Datensatz")))
+            << frame().GetMessageText().toStdString();
+}

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QSet>
+
 #include <QFile>
 
 #include <algorithm>
@@ -330,9 +332,17 @@ TEST(ProgramResources, MenusHaveTheirDesignedShape)
     const MenuEntry *main = menus.menu(u"MainMenu");
     ASSERT_NE(main, nullptr);
     EXPECT_EQ(popupTexts(*main), (std::vector<QString>{QStringLiteral("&Datei"), QStringLiteral("&Bearbeiten"),
-                                                       QStringLiteral("Daten&satz"), QStringLiteral("Daten&bank"),
+                                                       QStringLiteral("Daten&satz"), QStringLiteral("Datenban&k"),
                                                        QStringLiteral("&Ansicht"), QStringLiteral("E&xtras"),
                                                        QStringLiteral("&Fenster"), QStringLiteral("&?")}));
+    // Each menu of the bar is reached by a letter of its own.
+    QSet<QChar> mnemonics;
+    for (const QString &text : popupTexts(*main)) {
+        const qsizetype at = text.indexOf(u'&');
+        ASSERT_GE(at, 0) << text.toStdString();
+        EXPECT_FALSE(mnemonics.contains(text.at(at + 1).toLower())) << text.toStdString();
+        mnemonics.insert(text.at(at + 1).toLower());
+    }
     const MenuEntry *design = menus.menu(u"DesignMenu");
     ASSERT_NE(design, nullptr);
     EXPECT_EQ(design->popup(u"Daten&satz"), nullptr);
