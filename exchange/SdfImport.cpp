@@ -99,8 +99,9 @@ public:
     // Reads `data`, then (when `file` is given) the rest of the file in
     // pieces; `total` is the length of it all, for the progress window.
     SdfReader(CDataTable &table, const unsigned char *data, std::size_t size, QIODevice *file, std::size_t total,
-              std::size_t piece, ExchangeCharSet charSet, ProgressBox *progress)
+              std::size_t piece, int recordLimit, ExchangeCharSet charSet, ProgressBox *progress)
         : m_table(table)
+        , m_recordLimit(recordLimit)
         , m_file(file)
         , m_piece(std::max<std::size_t>(piece, 1))
         , m_total(total)
@@ -143,6 +144,7 @@ private:
     void updateProgress();
 
     CDataTable &m_table;
+    const int m_recordLimit;
     QIODevice *const m_file;
     const std::size_t m_piece;
     const std::size_t m_total;
@@ -189,7 +191,7 @@ void SdfReader::run()
         m_progress->setRange(0, progressUnits(m_total));
     }
     bool added = false;
-    while (m_table.GetRecordCount() < kMaxRecords) {
+    while (m_table.GetRecordCount() < m_recordLimit) {
         readRecord();
         // Only the end of the file ends a record before its first value. After
         // other records that is what is left of a last line of blanks or
@@ -207,7 +209,7 @@ void SdfReader::run()
     while (more()) {
         readRecord();
         if (recordHoldsData()) {
-            m_losses.Add(QStringLiteral("Datensätze nach dem %1.").arg(kMaxRecords));
+            m_losses.Add(QStringLiteral("Datensätze nach dem %1.").arg(m_recordLimit));
             break;
         }
     }
@@ -496,12 +498,13 @@ void SdfReader::updateProgress()
 }
 
 int readSdf(CDataTable &table, const char *data, std::size_t size, QIODevice *file, std::size_t total,
-            std::size_t piece, ExchangeCharSet charSet, ProgressBox *progress)
+            std::size_t piece, int recordLimit, ExchangeCharSet charSet, ProgressBox *progress)
 {
     static const char nothing = 0;
     const auto *bytes = reinterpret_cast<const unsigned char *>(data ? data : &nothing);
     try {
-        auto reader = std::make_unique<SdfReader>(table, bytes, data ? size : 0, file, total, piece, charSet, progress);
+        auto reader = std::make_unique<SdfReader>(table, bytes, data ? size : 0, file, total, piece,
+                                                  std::min(recordLimit, kMaxRecords), charSet, progress);
         reader->run();
         if (reader->readFailed())
             return 0;
@@ -515,9 +518,9 @@ int readSdf(CDataTable &table, const char *data, std::size_t size, QIODevice *fi
 } // namespace
 
 int ImportSdfBytes(CDataTable &table, const char *data, std::size_t size, ExchangeCharSet charSet,
-                   ProgressBox *progress)
+                   ProgressBox *progress, int recordLimit)
 {
-    return readSdf(table, data, size, nullptr, data ? size : 0, kSdfReadPiece, charSet, progress);
+    return readSdf(table, data, size, nullptr, data ? size : 0, kSdfReadPiece, recordLimit, charSet, progress);
 }
 
 int ImportSdf(CDataTable &table, const QString &path, ExchangeCharSet charSet, ProgressBox *progress,
@@ -528,8 +531,8 @@ int ImportSdf(CDataTable &table, const QString &path, ExchangeCharSet charSet, P
     if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
         return 0;
     const qint64 size = file.size();
-    return readSdf(table, nullptr, 0, &file, size > 0 ? static_cast<std::size_t>(size) : 0, pieceBytes, charSet,
-                   progress);
+    return readSdf(table, nullptr, 0, &file, size > 0 ? static_cast<std::size_t>(size) : 0, pieceBytes, kMaxRecords,
+                   charSet, progress);
 }
 
 } // namespace orvel

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "exchange/ExchangeCharSet.h"
+#include "table/TableLimits.h"
 
 #include <QString>
 
@@ -22,8 +23,9 @@ inline constexpr std::size_t kSdfReadPiece = 256 * 1024;
 int ImportSdf(CDataTable &table, const QString &path, ExchangeCharSet charSet, ProgressBox *progress,
               std::size_t pieceBytes = kSdfReadPiece);
 
-// The same over bytes in memory.
+// The same over bytes in memory. `recordLimit` (at most the table's limit)
+// lets tests reach what happens at a full table without 30000 records.
 int ImportSdfBytes(CDataTable &table, const char *data, std::size_t size, ExchangeCharSet charSet,
-                   ProgressBox *progress);
+                   ProgressBox *progress, int recordLimit = kMaxRecords);
 
 } // namespace orvel
