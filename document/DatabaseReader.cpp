@@ -135,7 +135,8 @@ private:
         // Everything before the kept position goes; the rest moves to the
         // front.
         const std::size_t keep = m_pinned ? m_pin : m_cur;
-        std::memmove(m_buffer.get(), m_buffer.get() + keep, m_end - keep);
+        if (m_end > keep)
+            std::memmove(m_buffer.get(), m_buffer.get() + keep, m_end - keep);
         m_start += keep;
         m_end -= keep;
         m_cur -= keep;

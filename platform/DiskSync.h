@@ -10,4 +10,15 @@ bool SyncToDisk(int fd);
 // Nanoseconds spent in SyncToDisk by this process so far.
 std::int64_t SyncNanoseconds();
 
+// For tests: while it lives, every SyncToDisk fails with EIO, as a disk that
+// cannot take the data would. Saves must then refuse and keep the old file.
+class ScopedSyncFailure
+{
+public:
+    ScopedSyncFailure();
+    ~ScopedSyncFailure();
+    ScopedSyncFailure(const ScopedSyncFailure &) = delete;
+    ScopedSyncFailure &operator=(const ScopedSyncFailure &) = delete;
+};
+
 } // namespace orvel

@@ -219,6 +219,74 @@ TEST_F(DatabaseFileTest, DamagedFilesAreRefused)
     }
 }
 
+// Each check of the reader has a case that only it refuses: the bytes are
+// all there, only the one thing is wrong.
+TEST_F(DatabaseFileTest, EachCheckRefusesItsOwnDamage)
+{
+    struct Case
+    {
+        const char *what;
+        QByteArray file;
+    };
+    std::vector<Case> cases;
+
+    // Counted texts of 256 bytes, each with its bytes present.
+    cases.push_back({"name of 256 bytes", BuildDatabase(0x0560, {{QByteArray(256, 'n')}}, {{"x"}})});
+    {
+        // The default value is the last counted text before the records.
+        QByteArray file = BuildDatabase(0x0560, {{"Name"}}, {{"x"}});
+        const quint32 first = U32At(file, kHdr + 0x3CE);
+        file.remove(first - 2, 2);
+        file.insert(first - 2, Counted(QByteArray(256, 'd')));
+        PutU32(file, kHdr + 0x3CE, first + 256);
+        cases.push_back({"default value of 256 bytes", file});
+    }
+
+    // 200 records in blocks of two: the 100th jump, right after the last
+    // record, would need a 101st block position.
+    {
+        std::vector<std::vector<QByteArray>> records(200, std::vector<QByteArray>{"ab"});
+        QByteArray file = BuildDatabase(0x0560, {{"Name"}}, records);
+        const quint32 first = U32At(file, kHdr + 0x3CE);
+        const quint32 recordSize = 6 + 2 + 2;
+        PutU16(file, kHdr + 0x3CC, 1);
+        for (quint32 block = 0; block < 100; ++block)
+            PutU32(file, kHdr + 0x3CE + 4 * qsizetype(block), first + 2 * block * recordSize);
+        cases.push_back({"a jump beyond the 100 block positions", file});
+    }
+
+    // 600 records whose second block claims to start back at the first: the
+    // records are all there, but the second block would repeat the first.
+    {
+        std::vector<std::vector<QByteArray>> records(600, std::vector<QByteArray>{"ab"});
+        QByteArray file = BuildDatabase(0x0560, {{"Name"}}, records);
+        const quint32 first = U32At(file, kHdr + 0x3CE);
+        PutU32(file, kHdr + 0x3CE + 4, first);
+        cases.push_back({"a block that starts before the one before", file});
+    }
+
+    for (const Case &c : cases) {
+        WriteAll(path("kaputt.ovd"), c.file);
+        scripted.clear();
+        COrvelDoc doc;
+        EXPECT_FALSE(doc.Open(path("kaputt.ovd"))) << c.what;
+        EXPECT_EQ(scripted.messageIds(), std::vector<int>{61700}) << c.what;
+        EXPECT_EQ(doc.GetTable().GetRecordCount(), 0) << c.what;
+    }
+
+    // The same 200 records in blocks that the positions can describe read.
+    std::vector<std::vector<QByteArray>> records(199, std::vector<QByteArray>{"ab"});
+    QByteArray fits = BuildDatabase(0x0560, {{"Name"}}, records);
+    const quint32 first = U32At(fits, kHdr + 0x3CE);
+    PutU16(fits, kHdr + 0x3CC, 1);
+    for (quint32 block = 0; block < 100; ++block)
+        PutU32(fits, kHdr + 0x3CE + 4 * qsizetype(block), first + 2 * block * 10);
+    WriteAll(path("passt.ovd"), fits);
+    COrvelDoc doc;
+    ASSERT_TRUE(doc.Open(path("passt.ovd")));
+    EXPECT_EQ(doc.GetTable().GetRecordCount(), 199);
+}
+
 TEST_F(DatabaseFileTest, RelativePicturePaths)
 {
     QDir(dir).mkpath(QStringLiteral("bilder"));

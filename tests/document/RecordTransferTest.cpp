@@ -170,6 +170,25 @@ TEST_F(RecordTransferTest, DamagedStreamsNeverReadBeyondTheirBytes)
     EXPECT_EQ(target.GetTable().GetRecordCount(), before);
 }
 
+// A field name that claims one byte more than the stream still holds: every
+// count before it is sound, only the name's length is not.
+TEST(RecordStreamReader, ANameLongerThanTheBytesLeftIsRefused)
+{
+    QByteArray stream(12, '\0');
+    PutU32(stream, 0, 0);  // records
+    PutU32(stream, 4, 1);  // fields
+    PutU32(stream, 8, 12); // the name's length
+    stream += QByteArray(11, 'n');
+    recordstream::Reader reader(stream);
+    EXPECT_FALSE(reader.ReadHeader());
+
+    // With its twelfth byte and the two integers after it, the name reads.
+    stream += 'n' + QByteArray(8, '\0');
+    recordstream::Reader whole(stream);
+    ASSERT_TRUE(whole.ReadHeader());
+    EXPECT_EQ(whole.Fields().at(0).name, AnsiString(12, 'n'));
+}
+
 TEST_F(RecordTransferTest, APasteFillsTheTableUpToItsLimit)
 {
     // One text field "name", 30001 records, pasted before the first record.

@@ -1,6 +1,7 @@
 #include "DocumentTestSupport.h"
 
 #include "form/DrawEdit.h"
+#include "platform/DiskSync.h"
 #include "table/FieldType.h"
 #include "table/ObjectStore.h"
 
@@ -132,6 +133,41 @@ TEST_F(SaveTest, FailedWritesLeaveTheOldFilesAndNoTemporaryFiles)
     EXPECT_TRUE(doc.Save(path("x.ovd")));
     EXPECT_FALSE(doc.IsModified());
     EXPECT_TRUE(FileLock::IsHeldByAnother(path("x.ovd")));
+}
+
+// The data must be on the disk before the new file takes the old one's
+// name: a flush that fails refuses the save and keeps the old files.
+TEST_F(SaveTest, AFailedFlushKeepsTheOldFiles)
+{
+    COrvelDoc doc;
+    MakeSaved(doc, "x.ovd");
+    const QByteArray oldDatabase = ReadAll(path("x.ovd"));
+    const QByteArray oldObjects = ReadAll(path("x.dbo"));
+    AddRecord(doc, {"Berta"});
+    doc.SetModifiedFlag();
+    {
+        ScopedSyncFailure failing;
+        EXPECT_FALSE(doc.Save(path("x.ovd")));
+    }
+    EXPECT_FALSE(scripted.messageIds().empty());
+    EXPECT_EQ(ReadAll(path("x.ovd")), oldDatabase);
+    EXPECT_EQ(ReadAll(path("x.dbo")), oldObjects);
+    EXPECT_EQ(entries(), (QStringList{QStringLiteral("x.dbo"), QStringLiteral("x.ovd")}));
+    EXPECT_TRUE(doc.IsModified());
+    EXPECT_TRUE(doc.Save(path("x.ovd")));
+    EXPECT_NE(ReadAll(path("x.ovd")), oldDatabase);
+
+    // Without records only the database file is written and flushed.
+    COrvelDoc empty;
+    AddField(empty, "Name");
+    ASSERT_TRUE(empty.Save(path("leer.ovd"), 1, true));
+    const QByteArray oldEmpty = ReadAll(path("leer.ovd"));
+    AddField(empty, "Ort");
+    {
+        ScopedSyncFailure failing;
+        EXPECT_FALSE(empty.Save(path("leer.ovd")));
+    }
+    EXPECT_EQ(ReadAll(path("leer.ovd")), oldEmpty);
 }
 
 TEST_F(SaveTest, FilesOfOtherDocumentsAreNotOverwritten)

@@ -101,6 +101,19 @@ TEST_F(DbaseExport, FieldNamesFollowTheDbaseRules)
     }
 }
 
+// Another field's name takes part in the check with its first 10
+// characters, as the name it would get: two long names alike in those are
+// told apart even before either has been renamed.
+TEST_F(DbaseExport, NamesAlikeInTheirFirstTenCharactersClash)
+{
+    AddField(table, "KUNDENNUMMER1");
+    AddField(table, "KUNDENNUMMER2");
+    AddField(table, "KUNDE");
+    EXPECT_EQ(GetDbaseFieldName(table, 0, ExchangeCharSet::Ansi), "F01");
+    EXPECT_EQ(GetDbaseFieldName(table, 1, ExchangeCharSet::Ansi), "F02");
+    EXPECT_EQ(GetDbaseFieldName(table, 2, ExchangeCharSet::Ansi), "KUNDE");
+}
+
 TEST_F(DbaseExport, NothingToWriteWithoutDataFields)
 {
     AddField(table, "Foto", FT_PICTURE);

@@ -234,3 +234,26 @@ TEST(DbaseImport, DamagedHeadersAreRefusedOrReadWithinTheFile)
     EXPECT_EQ(records, 2);
     EXPECT_EQ(services.messageIds(), (std::vector<int>{511, 523}));
 }
+
+// A file whose descriptors end without their terminator: the header length
+// ends them, and the records after it never read as a further field.
+TEST(DbaseImport, DescriptorsEndAtTheHeaderLengthWithoutATerminator)
+{
+    const std::vector<DbaseFieldSpec> fields = {{"NAME", 'C', 40}};
+    QByteArray bytes = DbaseFile(fields, {}, 1);
+    bytes.chop(2); // terminator and end marker
+    PutLe(bytes, 8, quint32(bytes.size()), 2);
+    // The record's first bytes are no terminator: read as a descriptor they
+    // would make a field " ORT".
+    const QByteArray record = DbaseRecord(fields, {"ORT"});
+    ASSERT_EQ(record.size(), 41);
+    bytes += record;
+    ScriptedServices services;
+    ScopedServices scope(&services);
+    CDataTable table;
+    ASSERT_EQ(ImportBytes(table, bytes), 1);
+    ASSERT_EQ(table.GetFieldCount(), 1);
+    EXPECT_EQ(table.GetFieldName(0), "NAME");
+    ASSERT_EQ(table.GetRecordCount(), 1);
+    EXPECT_EQ(table.GetRecord(0)->GetRawValue(0).substr(0, 3), "ORT");
+}

@@ -70,6 +70,16 @@ TEST(SearchMatchText, FollowsTheMatchingRule)
     EXPECT_EQ(MatchText("an", "Bananen an", SO_WHOLE_WORD, 0), 8);
     EXPECT_EQ(MatchText("M\xFC", "m\xFCller", SO_BEGINS_WITH, 0), 0);
     EXPECT_EQ(MatchText("M\xFC", "m\xFCller", SO_BEGINS_WITH | SO_MATCH_CASE, 0), -1);
+    // A value that is the text itself begins with it.
+    EXPECT_EQ(MatchText("abc", "abc", SO_BEGINS_WITH, 0), 0);
+    EXPECT_EQ(MatchText("ABC", "abc", SO_BEGINS_WITH | SO_WHOLE_WORD, 0), 0);
+    EXPECT_EQ(MatchText("abcd", "abc", SO_BEGINS_WITH, 0), -1);
+    // A whole word is looked for again from the start plus the text's length,
+    // not from after the occurrence that did not count: "a-a" inside
+    // "xa-a-a" is found at 3, and "--" in "ab---", first met at 2, is not
+    // found at 3 because the next try starts at 4.
+    EXPECT_EQ(MatchText("a-a", "xa-a-a", SO_WHOLE_WORD, 0), 3);
+    EXPECT_EQ(MatchText("--", "ab---", SO_WHOLE_WORD, 0), -1);
     EXPECT_EQ(MatchText("x", "", SO_NEGATIVE, 0), 0);
     EXPECT_EQ(MatchText("X", "axc", SO_NEGATIVE, 0), -1);
     EXPECT_EQ(MatchText("", "abc", 0, 0), -1);
