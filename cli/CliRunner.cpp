@@ -10,6 +10,7 @@
 #include "platform/DiskSync.h"
 #include "platform/Nls.h"
 #include "platform/Services.h"
+#include "resources/StringIds.h"
 #include "table/DataRecord.h"
 #include "table/DataTable.h"
 #include "table/Duplicates.h"
@@ -215,7 +216,7 @@ int RunCliCommand(const CliArguments &args, std::string &out)
                 AppendLine(out, i, record->GetDisplayValue(spec.criterion1.field, buffer));
         }
         if (found == 0)
-            MessageBoxById(kMsgNothingFound, MsgIcon::Information);
+            MessageBoxById(ids::kMsgNothingFound, MsgIcon::Information);
         timer.phase("find");
     } else if (command == QLatin1String("replace")) {
         if (!CheckPosition(table, args.criterion1.field, "--field"))
@@ -224,7 +225,7 @@ int RunCliCommand(const CliArguments &args, std::string &out)
         criterion.replacement = QStringToAnsi(args.replacement);
         if (criterion.text.empty() || criterion.text == criterion.replacement) {
             // Nothing to replace; the output is written all the same.
-            MessageBoxById(kMsgNothingFound, MsgIcon::Information);
+            MessageBoxById(ids::kMsgNothingFound, MsgIcon::Information);
         } else if (ReplaceAllCommand(table, criterion) > 0) {
             doc.SetModifiedFlag();
         }

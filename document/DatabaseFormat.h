@@ -84,15 +84,6 @@ inline constexpr std::size_t kRecordPrefixSize = 6;
 // Outcomes of reading, with the values the open operation tells apart.
 enum class ReadOutcome { Complete = 8, Failed = 9, Version1 = 10 };
 
-// Progress captions and messages (string ids).
-inline constexpr int kCaptionSavingForm = 414;
-inline constexpr int kCaptionSavingRecords = 415;
-inline constexpr int kCaptionReading = 421;
-inline constexpr int kCaptionCopyingObjects = 430;
-inline constexpr int kMsgOutOfMemory = 316;
-inline constexpr int kMsgVersion1File = 351;
-inline constexpr int kMsgNewerVersion = 506;
-
 // Progress steps.
 inline constexpr int kReadProgressStep = 200;
 inline constexpr int kWriteProgressStep = 300;

@@ -5,6 +5,7 @@
 #include "platform/Archive.h"
 #include "platform/Codepage.h"
 #include "platform/Services.h"
+#include "resources/StringIds.h"
 #include "table/DataTable.h"
 #include "table/FieldType.h"
 #include "table/PathHelpers.h"
@@ -413,7 +414,7 @@ bool Reader::readRecords()
                 m_progress->setPos(int(i));
         }
     } catch (const std::bad_alloc &) {
-        MessageBoxById(kMsgOutOfMemory, MsgIcon::Exclamation);
+        MessageBoxById(ids::kMsgOutOfMemory, MsgIcon::Exclamation);
         return false;
     }
     return true;

@@ -5,6 +5,7 @@
 #include "platform/Archive.h"
 #include "platform/Codepage.h"
 #include "platform/Services.h"
+#include "resources/StringIds.h"
 #include "table/DataTable.h"
 #include "table/FieldType.h"
 #include "table/ObjectStore.h"
@@ -240,7 +241,7 @@ void Writer::writeHeader(uint16_t version)
 
 bool Writer::writeForm()
 {
-    caption(kCaptionSavingForm);
+    caption(ids::kCaptionSavingForm);
     m_out.flush();
     if (m_out.failed())
         return false;
@@ -285,7 +286,7 @@ void Writer::writeRecords()
         copier.emplace(m_source.workingStore.path(), m_target.objectFilePath, CObjectCopier::Replace,
                        m_buffers.objects);
     } else {
-        caption(dbfile::kCaptionCopyingObjects);
+        caption(ids::kCaptionCopyingObjects);
         // A copy that failed half way is no better than the object file the
         // target has: that one stays, and the user hears of it.
         if (m_source.workingStore.CopyTo(m_target.objectFilePath, false))
@@ -294,7 +295,7 @@ void Writer::writeRecords()
             m_result.objectsFailed = true;
     }
 
-    caption(kCaptionSavingRecords);
+    caption(ids::kCaptionSavingRecords);
     if (m_progress)
         m_progress->setRange(0, count);
 
@@ -355,7 +356,7 @@ bool WriteDatabaseFile(QIODevice &out, const DatabaseWriteSource &source, const 
         Writer writer(out, source, target, reorganize, progress, result, buffers);
         return writer.run();
     } catch (const std::bad_alloc &) {
-        MessageBoxById(kMsgOutOfMemory, MsgIcon::Exclamation);
+        MessageBoxById(ids::kMsgOutOfMemory, MsgIcon::Exclamation);
         return false;
     }
 }

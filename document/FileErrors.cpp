@@ -1,6 +1,7 @@
 #include "document/FileErrors.h"
 
 #include "platform/Services.h"
+#include "resources/StringIds.h"
 
 #include <QDir>
 
@@ -8,62 +9,46 @@
 
 namespace orvel {
 
-namespace {
-
-constexpr int kMsgNotFound = 526;
-constexpr int kMsgFolderNotFound = 527;
-constexpr int kMsgAccessDenied = 528;
-constexpr int kMsgDiskFull = 529;
-constexpr int kMsgReadOnly = 530;
-constexpr int kMsgInUse = 532;
-constexpr int kMsgReadError = 533;
-constexpr int kMsgWriteError = 534;
-constexpr int kMsgPathTooLong = 537;
-constexpr int kMsgRenameFailed = 538;
-constexpr int kMsgCannotOpen = 539;
-constexpr int kMsgOpenFailed = 61700;
-constexpr int kMsgSaveFailed = 61701;
-
-} // namespace
+namespace {} // namespace
 
 int FileErrorMessageId(int error, FileOperation operation)
 {
     switch (error) {
     case 0:
-        return operation == FileOperation::Read ? kMsgOpenFailed : kMsgSaveFailed;
+        return operation == FileOperation::Read ? ids::kMsgOpenFailed : ids::kMsgSaveFailed;
     case ENOENT:
         // A file that is to be written is missing only when its folder is.
-        return operation == FileOperation::Read ? kMsgNotFound : kMsgFolderNotFound;
+        return operation == FileOperation::Read ? ids::kMsgFileNotFound : ids::kMsgFolderNotFound;
     case ENOTDIR:
-        return kMsgFolderNotFound;
+        return ids::kMsgFolderNotFound;
     case EACCES:
     case EPERM:
-        return kMsgAccessDenied;
+        return ids::kMsgAccessDenied;
     case ENOSPC:
     case EDQUOT:
     case EFBIG:
-        return kMsgDiskFull;
+        return ids::kMsgDiskFull;
     case EROFS:
-        return kMsgReadOnly;
+        return ids::kMsgReadOnlyFile;
     case EBUSY:
     case ETXTBSY:
-        return kMsgInUse;
+        return ids::kMsgFileInUse;
     case ENAMETOOLONG:
-        return kMsgPathTooLong;
+        return ids::kMsgPathTooLong;
     case EISDIR:
-        return kMsgCannotOpen;
+        return ids::kMsgCannotOpen;
     default:
         break;
     }
     switch (operation) {
     case FileOperation::Read:
-        return kMsgReadError;
+        return ids::kMsgFileReadError;
     case FileOperation::Write:
-        return kMsgWriteError;
+        return ids::kMsgFileWriteError;
     case FileOperation::Rename:
-        return kMsgRenameFailed;
+        return ids::kMsgRenameFailed;
     }
-    return kMsgWriteError;
+    return ids::kMsgFileWriteError;
 }
 
 void ReportFileError(int error, const QString &path, FileOperation operation)

@@ -5,6 +5,7 @@
 #include "document/FileErrors.h"
 #include "document/FileFormats.h"
 #include "document/SaveProposal.h"
+#include "resources/StringIds.h"
 #include "resources/StringTable.h"
 #include "table/ObjectStore.h"
 
@@ -24,17 +25,6 @@ namespace orvel {
 namespace {
 
 using dbfile::ReadOutcome;
-
-constexpr int kMsgReadError = 304;
-constexpr int kMsgSaveFilter = 309;
-constexpr int kDefaultExtension = 320;
-constexpr int kMsgReplaceFile = 542;
-constexpr int kMsgTargetInUse = 525;
-constexpr int kMsgReadOnlyFile = 530;
-constexpr int kMsgObjectFileUnreadable = 533;
-constexpr int kMsgAskToSave = 61699;
-constexpr int kMsgOpenFailed = 61700;
-constexpr int kMsgSaveFailed = 61701;
 
 std::function<void(const QString &)> &recentFileHook()
 {
@@ -234,7 +224,7 @@ void COrvelDoc::CreateDefaultForm()
 
 ReadOutcome COrvelDoc::ReadDatabase(QIODevice &file, const QString &path)
 {
-    ProgressScope progress(*this, dbfile::kCaptionReading);
+    ProgressScope progress(*this, ids::kCaptionReading);
     const FormFileContext context{path, GetOptions().relativePaths};
     const DatabaseReadResult result = ReadDatabaseFile(file, context, {m_table, m_form, m_page}, progress.box());
     if (result.outcome != ReadOutcome::Complete)
@@ -244,19 +234,19 @@ ReadOutcome COrvelDoc::ReadDatabase(QIODevice &file, const QString &path)
 
     if (!path.isEmpty()) {
         if (progress.box())
-            progress.box()->setCaption(dbfile::kCaptionCopyingObjects);
+            progress.box()->setCaption(ids::kCaptionCopyingObjects);
         const QString objectFile = ObjectFilePathFor(path);
         if (!m_store.LoadFrom(objectFile)) {
             // Going on without the objects would let the next save replace
             // the object file with an empty one.
-            MessageBoxById(kMsgObjectFileUnreadable, MsgIcon::Exclamation, MsgButtons::Ok, {nativePath(objectFile)});
+            MessageBoxById(ids::kMsgFileReadError, MsgIcon::Exclamation, MsgButtons::Ok, {nativePath(objectFile)});
             return ReadOutcome::Failed;
         }
     }
     if (result.needsDefaultForm)
         CreateDefaultForm();
     if (result.newerVersion)
-        MessageBoxById(dbfile::kMsgNewerVersion, MsgIcon::Exclamation);
+        MessageBoxById(ids::kMsgNewerVersion, MsgIcon::Exclamation);
     return ReadOutcome::Complete;
 }
 
@@ -280,21 +270,21 @@ bool COrvelDoc::Open(const QString &path, bool asCopy)
             ReportFileError(error == ENXIO ? EISDIR : error, path, FileOperation::Read);
             return false;
         }
-        ProgressScope progress(*this, dbfile::kCaptionReading);
+        ProgressScope progress(*this, ids::kCaptionReading);
         const ReadOutcome outcome = ReadDatabase(file, path);
         file.close();
         if (outcome != ReadOutcome::Complete) {
             DeleteContents();
             EndProgress();
             if (outcome == ReadOutcome::Version1)
-                MessageBoxById(dbfile::kMsgVersion1File, MsgIcon::Stop, MsgButtons::Ok, {nativePath(path)});
+                MessageBoxById(ids::kMsgVersion1File, MsgIcon::Stop, MsgButtons::Ok, {nativePath(path)});
             else
-                MessageBoxById(kMsgOpenFailed, MsgIcon::Exclamation);
+                MessageBoxById(ids::kMsgOpenFailed, MsgIcon::Exclamation);
             return false;
         }
     } else {
         if (!format->read) {
-            reportUnsupported(*format, kMsgOpenFailed);
+            reportUnsupported(*format, ids::kMsgOpenFailed);
             return false;
         }
         QFile file(path);
@@ -303,7 +293,7 @@ bool COrvelDoc::Open(const QString &path, bool asCopy)
             ReportFileError(errno, path, FileOperation::Read);
             return false;
         }
-        ProgressScope progress(*this, dbfile::kCaptionReading);
+        ProgressScope progress(*this, ids::kCaptionReading);
         if (format->usesSdfDelimiters) {
             file.close();
             applySdfDelimiters(*this, GetOptions(), m_overrides.sdfFieldDelimiter || m_overrides.sdfDataDelimiter);
@@ -311,7 +301,7 @@ bool COrvelDoc::Open(const QString &path, bool asCopy)
         if (!format->read(*this, file, path)) {
             DeleteContents();
             EndProgress();
-            MessageBoxById(kMsgReadError, MsgIcon::Exclamation);
+            MessageBoxById(ids::kMsgReadError, MsgIcon::Exclamation);
             return false;
         }
         CreateDefaultForm();
@@ -340,7 +330,7 @@ bool COrvelDoc::WriteDatabase(QIODevice &file, const DatabaseWriteTarget &target
     out = DatabaseWriteResult();
     if (!CheckWorkingStoreSpace())
         return false;
-    ProgressScope progress(*this, dbfile::kCaptionSavingForm);
+    ProgressScope progress(*this, ids::kCaptionSavingForm);
     const DatabaseWriteSource source{m_table, m_form, m_page, m_store, GetOptions().relativePaths};
     return WriteDatabaseFile(file, source, target, reorganize, progress.box(), out);
 }
@@ -362,20 +352,20 @@ bool COrvelDoc::saveTo(const QString &path, int format, bool reorganize, bool ta
     // file replaces the old one by a rename, which the lock does not hinder,
     // and a failed save leaves the document locked as before.
     if (FileLock::IsHeldByAnother(path, &m_lock)) {
-        MessageBoxById(kMsgTargetInUse, MsgIcon::Exclamation, MsgButtons::Ok, {nativePath(path)});
+        MessageBoxById(ids::kMsgFileInUseHere, MsgIcon::Exclamation, MsgButtons::Ok, {nativePath(path)});
         return false;
     }
     // The rename would replace a write-protected file without asking.
     if (QFileInfo::exists(path) && !IsFileWritable(path)) {
-        MessageBoxById(kMsgReadOnlyFile, MsgIcon::Exclamation, MsgButtons::Ok, {nativePath(path)});
+        MessageBoxById(ids::kMsgReadOnlyFile, MsgIcon::Exclamation, MsgButtons::Ok, {nativePath(path)});
         return false;
     }
     if (fileFormat && !fileFormat->write) {
-        reportUnsupported(*fileFormat, kMsgSaveFailed);
+        reportUnsupported(*fileFormat, ids::kMsgSaveFailed);
         return false;
     }
     if (!fileFormat && !CheckWorkingStoreSpace()) {
-        MessageBoxById(kMsgSaveFailed, MsgIcon::Exclamation);
+        MessageBoxById(ids::kMsgSaveFailed, MsgIcon::Exclamation);
         return false;
     }
 
@@ -417,7 +407,7 @@ bool COrvelDoc::saveTo(const QString &path, int format, bool reorganize, bool ta
         if (writeError != 0)
             ReportFileError(writeError, path, FileOperation::Write);
         else
-            MessageBoxById(kMsgSaveFailed, MsgIcon::Exclamation);
+            MessageBoxById(ids::kMsgSaveFailed, MsgIcon::Exclamation);
         return false;
     }
     if (!save.Commit(companion)) {
@@ -442,30 +432,30 @@ bool COrvelDoc::saveTo(const QString &path, int format, bool reorganize, bool ta
 bool COrvelDoc::DoSave(const QString &path, bool replace)
 {
     if (!path.isEmpty()) {
-        ProgressScope progress(*this, dbfile::kCaptionSavingForm);
+        ProgressScope progress(*this, ids::kCaptionSavingForm);
         return saveTo(path, 0, false, replace);
     }
 
     const QString proposed = ProposeSaveName(m_path, m_title);
     int filterIndex = SaveFilterIndex();
     QString chosen =
-            services().getSaveFileName(QStringLiteral("Speichern unter"), proposed, LoadQString(kMsgSaveFilter),
-                                       &filterIndex, LoadQString(kDefaultExtension));
+            services().getSaveFileName(QStringLiteral("Speichern unter"), proposed, LoadQString(ids::kFilterSave),
+                                       &filterIndex, LoadQString(ids::kDefaultExtension));
     if (chosen.isEmpty())
         return false;
     // The dialog gives the name its extension before it asks about an
     // existing file. A dialog that did not must not let the completed name
     // replace a file without the question.
     if (QFileInfo(chosen).suffix().isEmpty()) {
-        chosen += QLatin1Char('.') + LoadQString(kDefaultExtension);
+        chosen += QLatin1Char('.') + LoadQString(ids::kDefaultExtension);
         if (QFileInfo::exists(chosen)
-            && MessageBoxById(kMsgReplaceFile, MsgIcon::Exclamation, MsgButtons::YesNo, {nativePath(chosen)})
+            && MessageBoxById(ids::kMsgReplaceFile, MsgIcon::Exclamation, MsgButtons::YesNo, {nativePath(chosen)})
                        != MsgResult::Yes)
             return false;
     }
     SaveFilterIndex() = filterIndex;
 
-    ProgressScope progress(*this, dbfile::kCaptionSavingForm);
+    ProgressScope progress(*this, ids::kCaptionSavingForm);
     // A failed save removes only its own temporary files: a file that stood
     // at the chosen path before stays.
     if (!Save(chosen, filterIndex, true))
@@ -481,7 +471,7 @@ bool COrvelDoc::SaveModified()
     if (!IsModified())
         return true;
     const QString name = m_path.isEmpty() ? QStringLiteral("Unbenannt") : nativePath(m_path);
-    switch (MessageBoxById(kMsgAskToSave, MsgIcon::Question, MsgButtons::YesNoCancel, {name})) {
+    switch (MessageBoxById(ids::kMsgAskToSave, MsgIcon::Question, MsgButtons::YesNoCancel, {name})) {
     case MsgResult::Yes: {
         const bool saved = DoSave(m_path, true);
         EndProgress();

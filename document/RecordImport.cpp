@@ -5,6 +5,7 @@
 #include "form/DrawEdit.h"
 #include "platform/Codepage.h"
 #include "platform/Services.h"
+#include "resources/StringIds.h"
 #include "table/FieldType.h"
 #include "table/Search.h"
 #include "table/TableLimits.h"
@@ -18,16 +19,6 @@
 namespace orvel {
 
 namespace {
-
-constexpr int kMsgNotFound = 312;
-constexpr int kMsgOutOfMemory = 314;
-constexpr int kMsgInsertedOf = 335;
-constexpr int kMsgRecordsCopied = 340;
-constexpr int kMsgRecordCopied = 341;
-constexpr int kMsgCopyFailed = 513;
-constexpr int kMsgObjectsNotWritten = 515;
-constexpr int kCaptionInsertingDatabase = 426;
-constexpr int kCaptionCopyingRecords = 428;
 
 // Source field → target field (-1: not taken), and whether the values are
 // object references to copy between the two stores.
@@ -115,7 +106,7 @@ int insertRecords(COrvelDoc &target, const COrvelDoc &source, const FieldMap &ma
     const int index = currentRecord >= 0 && currentRecord < before ? currentRecord : before;
     const int room = kMaxRecords - before;
 
-    std::unique_ptr<ProgressBox> progress = services().beginProgress(kCaptionInsertingDatabase, 0, total);
+    std::unique_ptr<ProgressBox> progress = services().beginProgress(ids::kCaptionInsertingDatabase, 0, total);
     CObjectCopier copier(source.GetWorkingStorePath(), target.GetWorkingStorePath(), CObjectCopier::Append);
     bool failed = false;
     // Last to first, as the records would go in one by one before the same
@@ -145,7 +136,7 @@ int insertRecords(COrvelDoc &target, const COrvelDoc &source, const FieldMap &ma
         failed = true;
     progress.reset();
     if (failed)
-        MessageBoxById(kMsgObjectsNotWritten, MsgIcon::Exclamation);
+        MessageBoxById(ids::kMsgObjectsNotWritten, MsgIcon::Exclamation);
     return to.GetRecordCount() - before;
 }
 
@@ -165,10 +156,10 @@ int InsertFromDatabase(COrvelDoc &target, const QString &path, int currentRecord
         if (map.any)
             inserted = insertRecords(target, source, map, currentRecord);
     } catch (const std::bad_alloc &) {
-        MessageBoxById(kMsgOutOfMemory, MsgIcon::Stop);
+        MessageBoxById(ids::kMsgOutOfMemoryExit, MsgIcon::Stop);
         return -1;
     }
-    MessageBoxById(kMsgInsertedOf, MsgIcon::Information, MsgButtons::Ok,
+    MessageBoxById(ids::kMsgInsertedOf, MsgIcon::Information, MsgButtons::Ok,
                    {QString::number(inserted), QString::number(sourceCount)});
     if (inserted > 0) {
         target.GetTable().SetModified();
@@ -188,7 +179,7 @@ int CopyMatches(const COrvelDoc &source, const SearchSpec &spec, int link, COrve
             first = i;
     }
     if (first < 0) {
-        MessageBoxById(kMsgNotFound, MsgIcon::Information);
+        MessageBoxById(ids::kMsgNothingFound, MsgIcon::Information);
         return 0;
     }
 
@@ -212,7 +203,7 @@ int CopyMatches(const COrvelDoc &source, const SearchSpec &spec, int link, COrve
         }
     }
 
-    std::unique_ptr<ProgressBox> progress = services().beginProgress(kCaptionCopyingRecords, 0, total);
+    std::unique_ptr<ProgressBox> progress = services().beginProgress(ids::kCaptionCopyingRecords, 0, total);
     CObjectCopier copier(source.GetWorkingStorePath(), target.GetWorkingStorePath(), CObjectCopier::Append);
     const FieldMap map = identityMap(source);
     int copied = 0;
@@ -228,7 +219,7 @@ int CopyMatches(const COrvelDoc &source, const SearchSpec &spec, int link, COrve
         AnsiView notCopied;
         std::unique_ptr<CDataRecord> record = copyRecord(to, *from.GetRecord(i), map, copier, notCopied);
         if (!record) {
-            MessageBoxById(kMsgCopyFailed, MsgIcon::Exclamation, MsgButtons::Ok, {AnsiToQString(notCopied)});
+            MessageBoxById(ids::kMsgCopyFailed, MsgIcon::Exclamation, MsgButtons::Ok, {AnsiToQString(notCopied)});
             break;
         }
         if (to.AddRecord(std::move(record)) < 0)
@@ -236,15 +227,15 @@ int CopyMatches(const COrvelDoc &source, const SearchSpec &spec, int link, COrve
         ++copied;
     }
     if (!copier.Finish(false))
-        MessageBoxById(kMsgObjectsNotWritten, MsgIcon::Exclamation);
+        MessageBoxById(ids::kMsgObjectsNotWritten, MsgIcon::Exclamation);
     progress.reset();
 
     to.SetModified();
     target.SetModifiedFlag();
     if (copied == 1)
-        MessageBoxById(kMsgRecordCopied, MsgIcon::Information);
+        MessageBoxById(ids::kMsgRecordCopied, MsgIcon::Information);
     else
-        MessageBoxById(kMsgRecordsCopied, MsgIcon::Information, MsgButtons::Ok, {QString::number(copied)});
+        MessageBoxById(ids::kMsgRecordsCopied, MsgIcon::Information, MsgButtons::Ok, {QString::number(copied)});
     return copied;
 }
 

@@ -4,6 +4,7 @@
 #include "form/DrawEdit.h"
 #include "platform/Codepage.h"
 #include "platform/Services.h"
+#include "resources/StringIds.h"
 #include "table/FieldType.h"
 #include "table/TableLimits.h"
 
@@ -17,12 +18,6 @@ namespace orvel {
 
 namespace {
 
-constexpr int kMsgReadError = 304;
-constexpr int kMsgRecordsInserted = 361;
-constexpr int kMsgRecordInserted = 362;
-constexpr int kMsgCopyFailed = 513;
-constexpr int kMsgObjectsNotWritten = 515;
-constexpr int kCaptionInsertingRecords = 429;
 constexpr int kProgressStep = 100;
 
 // Empties a file if it exists: the clipboard object file stays reserved
@@ -101,7 +96,7 @@ bool WriteRecordToStream(const COrvelDoc &doc, int record, CRecordStreamOut &str
         if (stream.m_copier)
             reference = stream.m_copier->CopyObject(value);
         if (!reference) {
-            MessageBoxById(kMsgCopyFailed, MsgIcon::Exclamation, MsgButtons::Ok, {AnsiToQString(value)});
+            MessageBoxById(ids::kMsgCopyFailed, MsgIcon::Exclamation, MsgButtons::Ok, {AnsiToQString(value)});
             stream.m_writer.WriteValue(AnsiView());
             ok = false;
             continue;
@@ -121,7 +116,7 @@ int InsertRecordsFromStream(COrvelDoc &doc, const QByteArray &stream, int insert
     WaitCursor wait;
     recordstream::Reader reader(stream);
     if (!reader.ReadHeader()) {
-        MessageBoxById(kMsgReadError, MsgIcon::Exclamation);
+        MessageBoxById(ids::kMsgReadError, MsgIcon::Exclamation);
         return -1;
     }
     CDataTable &table = doc.GetTable();
@@ -156,10 +151,10 @@ int InsertRecordsFromStream(COrvelDoc &doc, const QByteArray &stream, int insert
     // A stream without fields carries nothing to insert, whatever count it
     // announces.
     if (fields.empty() && total > 0) {
-        MessageBoxById(kMsgReadError, MsgIcon::Exclamation);
+        MessageBoxById(ids::kMsgReadError, MsgIcon::Exclamation);
         return -1;
     }
-    std::unique_ptr<ProgressBox> progress = services().beginProgress(kCaptionInsertingRecords, 0, total);
+    std::unique_ptr<ProgressBox> progress = services().beginProgress(ids::kCaptionInsertingRecords, 0, total);
     CObjectCopier copier(clipboardObjectFile, doc.GetWorkingStorePath(), CObjectCopier::Append);
     // The records are collected first and go in as one block: each stream
     // record lands before the one read before it, so the block is the
@@ -175,7 +170,7 @@ int InsertRecordsFromStream(COrvelDoc &doc, const QByteArray &stream, int insert
                 break;
         }
         if (static_cast<int>(block.size()) >= room) {
-            MessageBoxById(kMsgTooManyRecords, MsgIcon::Exclamation);
+            MessageBoxById(ids::kMsgTooManyRecords, MsgIcon::Exclamation);
             break;
         }
         block.push_back(table.CreateRecord());
@@ -193,7 +188,7 @@ int InsertRecordsFromStream(COrvelDoc &doc, const QByteArray &stream, int insert
             if (carries[i] && !value.empty()) {
                 const std::optional<AnsiString> reference = copier.CopyObject(value);
                 if (!reference) {
-                    MessageBoxById(kMsgCopyFailed, MsgIcon::Exclamation, MsgButtons::Ok, {AnsiToQString(value)});
+                    MessageBoxById(ids::kMsgCopyFailed, MsgIcon::Exclamation, MsgButtons::Ok, {AnsiToQString(value)});
                     stop = true;
                     break;
                 }
@@ -208,7 +203,7 @@ int InsertRecordsFromStream(COrvelDoc &doc, const QByteArray &stream, int insert
     std::reverse(block.begin(), block.end());
     const int inserted = table.InsertRecords(insertIndex, block);
     if (!copier.Finish(false) && !stop)
-        MessageBoxById(kMsgObjectsNotWritten, MsgIcon::Exclamation);
+        MessageBoxById(ids::kMsgObjectsNotWritten, MsgIcon::Exclamation);
     progress.reset();
 
     if (inserted > 0) {
@@ -216,9 +211,9 @@ int InsertRecordsFromStream(COrvelDoc &doc, const QByteArray &stream, int insert
         doc.SetModifiedFlag();
     }
     if (inserted > 1)
-        MessageBoxById(kMsgRecordsInserted, MsgIcon::Information, MsgButtons::Ok, {QString::number(inserted)});
+        MessageBoxById(ids::kMsgRecordsInserted, MsgIcon::Information, MsgButtons::Ok, {QString::number(inserted)});
     else if (inserted == 1)
-        MessageBoxById(kMsgRecordInserted, MsgIcon::Information);
+        MessageBoxById(ids::kMsgRecordInserted, MsgIcon::Information);
     return inserted;
 }
 

@@ -5,6 +5,7 @@
 #include "platform/Clock.h"
 #include "platform/Codepage.h"
 #include "platform/Services.h"
+#include "resources/StringIds.h"
 #include "table/DataRecord.h"
 #include "table/DataTable.h"
 #include "table/FieldType.h"
@@ -25,9 +26,6 @@ namespace {
 
 using namespace dbase;
 
-constexpr int kMsgNothingToExport = 518;
-constexpr int kMsgValuesCut = 524;
-constexpr int kCaptionDbaseExport = 409;
 constexpr int kProgressStep = 300;
 // Records go out in batches of about this size: few writes, and a batch
 // that stays in the cache while it is filled and written.
@@ -171,7 +169,7 @@ int ExportDbase(CDataTable &table, QIODevice &out, ExchangeCharSet charSet, Prog
         }
     }
     if (columns.empty()) {
-        MessageBoxById(kMsgNothingToExport);
+        MessageBoxById(ids::kMsgNothingToExport);
         return 0;
     }
 
@@ -184,7 +182,7 @@ int ExportDbase(CDataTable &table, QIODevice &out, ExchangeCharSet charSet, Prog
             return writeAll(out, header.data(), header.size()) ? 1 : 0;
         }
         if (progress) {
-            progress->setCaption(kCaptionDbaseExport);
+            progress->setCaption(ids::kCaptionWritingDbase);
             progress->setRange(0, table.GetRecordCount());
         }
         if (!writeAll(out, header.data(), header.size())
@@ -200,7 +198,7 @@ int ExportDbase(CDataTable &table, QIODevice &out, ExchangeCharSet charSet, Prog
             cutFields.append(AnsiToQString(table.GetFieldName(column.pos)));
     }
     if (!cutFields.isEmpty())
-        MessageBoxById(kMsgValuesCut, MsgIcon::Exclamation, MsgButtons::Ok, {cutFields.join(QLatin1Char('\n'))});
+        MessageBoxById(ids::kMsgValuesCut, MsgIcon::Exclamation, MsgButtons::Ok, {cutFields.join(QLatin1Char('\n'))});
     return 1;
 }
 

@@ -5,6 +5,7 @@
 #include "platform/Clock.h"
 #include "platform/Codepage.h"
 #include "platform/Services.h"
+#include "resources/StringIds.h"
 #include "table/DataRecord.h"
 #include "table/DataTable.h"
 #include "table/FieldType.h"
@@ -25,8 +26,6 @@ namespace {
 
 using namespace dbase;
 
-constexpr int kMsgDbaseTooManyRecords = 511;
-constexpr int kCaptionDbaseImport = 417;
 constexpr int kProgressStep = 300;
 // The header length is a 16-bit number, so this holds every header.
 constexpr qint64 kMaxHeaderBytes = 0x10000;
@@ -258,11 +257,11 @@ int ImportDbase(CDataTable &table, QIODevice &file, ExchangeCharSet charSet, Pro
         const qint64 toRead = std::min(wanted, present);
 
         if (layout.declaredRecords > static_cast<std::uint32_t>(kMaxRecords))
-            MessageBoxById(kMsgDbaseTooManyRecords);
+            MessageBoxById(ids::kMsgDbaseTooManyRecords);
         const int fieldCount = static_cast<int>(std::min<std::size_t>(layout.descriptors.size(), kMaxFields));
         createFields(table, layout, fieldCount, dos);
         if (progress) {
-            progress->setCaption(kCaptionDbaseImport);
+            progress->setCaption(ids::kCaptionReadingDbase);
             progress->setRange(0, static_cast<int>(toRead));
         }
 

@@ -5,6 +5,7 @@
 #include "platform/Codepage.h"
 #include "platform/Nls.h"
 #include "platform/Services.h"
+#include "resources/StringIds.h"
 #include "table/DataRecord.h"
 #include "table/ValueFormat.h"
 
@@ -14,8 +15,6 @@
 namespace orvel {
 
 namespace {
-
-constexpr int kCaptionWritingHtml = 412;
 
 // A cell must not be empty, or browsers draw it without its frame.
 constexpr AnsiView kEmptyCell = "<BR>";
@@ -61,7 +60,7 @@ int ExportHtml(const CDataTable &table, QIODevice &out, const QString &title, Pr
 {
     try {
         if (progress) {
-            progress->setCaption(kCaptionWritingHtml);
+            progress->setCaption(ids::kCaptionWritingHtml);
             progress->setRange(0, table.GetRecordCount());
         }
         const ExportedFields fields(table);

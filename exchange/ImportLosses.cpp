@@ -1,12 +1,11 @@
 #include "exchange/ImportLosses.h"
 
 #include "platform/Services.h"
+#include "resources/StringIds.h"
 
 namespace orvel {
 
-namespace {
-constexpr int kMsgImportLosses = 523;
-}
+namespace {}
 
 void ImportLosses::Add(const QString &line)
 {
@@ -18,7 +17,7 @@ void ImportLosses::Report() const
 {
     if (m_lines.isEmpty())
         return;
-    MessageBoxById(kMsgImportLosses, MsgIcon::Exclamation, MsgButtons::Ok, {m_lines.join(QLatin1Char('\n'))});
+    MessageBoxById(ids::kMsgImportLosses, MsgIcon::Exclamation, MsgButtons::Ok, {m_lines.join(QLatin1Char('\n'))});
 }
 
 } // namespace orvel

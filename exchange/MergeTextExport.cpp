@@ -4,6 +4,7 @@
 #include "exchange/ExportedFields.h"
 #include "platform/Nls.h"
 #include "platform/Services.h"
+#include "resources/StringIds.h"
 #include "table/DataRecord.h"
 #include "table/ValueFormat.h"
 
@@ -13,7 +14,6 @@ namespace orvel {
 
 namespace {
 
-constexpr int kCaptionWritingMerge = 411;
 constexpr char kSeparator = ';';
 constexpr AnsiView kLineEnd = "\r\n";
 
@@ -62,7 +62,7 @@ int ExportMergeText(const CDataTable &table, QIODevice &out, ProgressBox *progre
 {
     try {
         if (progress) {
-            progress->setCaption(kCaptionWritingMerge);
+            progress->setCaption(ids::kCaptionWritingMerge);
             progress->setRange(0, table.GetRecordCount());
         }
         const ExportedFields fields(table);

@@ -5,6 +5,7 @@
 #include "platform/Codepage.h"
 #include "platform/Nls.h"
 #include "platform/Services.h"
+#include "resources/StringIds.h"
 #include "table/DataRecord.h"
 #include "table/ValueFormat.h"
 
@@ -14,8 +15,6 @@
 namespace orvel {
 
 namespace {
-
-constexpr int kCaptionWritingSdf = 410;
 
 // Appends the value between data delimiters, converted to DOS when asked,
 // with every data delimiter inside doubled. The doubling looks at the bytes
@@ -40,7 +39,7 @@ int ExportSdf(const CDataTable &table, QIODevice &out, ExchangeCharSet charSet, 
 {
     try {
         if (progress) {
-            progress->setCaption(kCaptionWritingSdf);
+            progress->setCaption(ids::kCaptionWritingSdf);
             progress->setRange(0, table.GetRecordCount());
         }
         const ExportedFields fields(table);

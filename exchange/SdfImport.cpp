@@ -4,6 +4,7 @@
 #include "platform/Clock.h"
 #include "platform/Codepage.h"
 #include "platform/Services.h"
+#include "resources/StringIds.h"
 #include "table/DataTable.h"
 #include "table/TableLimits.h"
 #include "table/ValueFormat.h"
@@ -26,7 +27,6 @@ namespace orvel {
 
 namespace {
 
-constexpr int kCaptionReadingSdf = 418;
 // A value keeps its first 254 bytes; the rest of it is dropped.
 constexpr std::size_t kMaxSdfValue = 254;
 // The progress window follows the file in steps of 10000 bytes, counted in
@@ -187,7 +187,7 @@ private:
 void SdfReader::run()
 {
     if (m_progress) {
-        m_progress->setCaption(kCaptionReadingSdf);
+        m_progress->setCaption(ids::kCaptionReadingSdf);
         m_progress->setRange(0, progressUnits(m_total));
     }
     bool added = false;

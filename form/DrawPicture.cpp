@@ -3,6 +3,7 @@
 #include "form/FormObjects.h"
 #include "platform/Codepage.h"
 #include "platform/Services.h"
+#include "resources/StringIds.h"
 #include "table/PathHelpers.h"
 
 #include <QFile>
@@ -13,9 +14,6 @@ namespace orvel {
 ORVEL_IMPLEMENT_SERIAL(CDrawPicture, CDrawObj, 0);
 
 namespace {
-
-constexpr int kFailedToLoad = 61700;
-constexpr int kFailedToSave = 61701;
 
 const FormFileContext *fileContext(const CArchive &ar)
 {
@@ -96,7 +94,7 @@ void CDrawPicture::storePicture(CArchive &ar)
     QFile source(tempPath.path());
     if (!source.open(QIODevice::ReadOnly) || uint64_t(source.size()) > 0xFFFFFFFFu) {
         ar.WriteU32(0);
-        MessageBoxById(kFailedToSave);
+        MessageBoxById(ids::kMsgSaveFailed);
         return;
     }
     const auto size = uint64_t(source.size());
@@ -104,7 +102,7 @@ void CDrawPicture::storePicture(CArchive &ar)
     // A copy that breaks off is filled up to the announced length, so the
     // rest of the form stays readable.
     if (!ar.WriteBytesFrom(source, size))
-        MessageBoxById(kFailedToSave);
+        MessageBoxById(ids::kMsgSaveFailed);
 }
 
 void CDrawPicture::loadPicture(CArchive &ar)
@@ -146,7 +144,7 @@ void CDrawPicture::loadPicture(CArchive &ar)
     }
     if (!copied) {
         // The picture is lost for this session, the rest of the form is not.
-        MessageBoxById(kFailedToLoad);
+        MessageBoxById(ids::kMsgOpenFailed);
         loadFailed = true;
         viewer.SetFileName(QString());
         return;

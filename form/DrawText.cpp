@@ -1,16 +1,13 @@
 #include "form/DrawText.h"
 
+#include "resources/StringIds.h"
 #include "resources/StringTable.h"
 
 namespace orvel {
 
 ORVEL_IMPLEMENT_SERIAL(CDrawText, CDrawObj, 0);
 
-namespace {
-
-constexpr int kDefaultTextId = 1028; // "Textobjekt"
-
-} // namespace
+namespace {} // namespace
 
 CDrawText::CDrawText()
     : CDrawText(RECT{})
@@ -18,7 +15,7 @@ CDrawText::CDrawText()
 
 CDrawText::CDrawText(const RECT &position_, const DrawColors &colors)
     : CDrawObj(position_, colors)
-    , text(LoadAnsiString(kDefaultTextId))
+    , text(LoadAnsiString(ids::kDefaultTextObject))
     , font(StockFont(DEFAULT_GUI_FONT))
     , textColor(colors.line)
 {}

@@ -3,6 +3,7 @@
 #include "ui_GoToDialog.h"
 
 #include "platform/Services.h"
+#include "resources/StringIds.h"
 #include "table/TableLimits.h"
 
 #include <QLineEdit>
@@ -83,7 +84,7 @@ void GoToDialog::accept()
 {
     const int number = parseRecordNumber(m_ui->numberSpin->cleanText());
     if (number < 1 || number > m_recordCount) {
-        MessageBoxById(kMsgRecordNumberOutOfRange, MsgIcon::Stop);
+        MessageBoxById(ids::kMsgRecordNumberOutOfRange, MsgIcon::Stop);
         m_ui->numberSpin->setFocus();
         m_ui->numberSpin->selectAll();
         return;

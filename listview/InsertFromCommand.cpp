@@ -3,6 +3,7 @@
 #include "document/OrvelDoc.h"
 #include "document/RecordImport.h"
 #include "platform/Services.h"
+#include "resources/StringIds.h"
 #include "resources/StringTable.h"
 
 #include <QFileInfo>
@@ -11,17 +12,13 @@ namespace orvel {
 
 namespace {
 
-constexpr int kCaptionInsertFrom = 327;
-constexpr int kFilterDatabases = 303;
-constexpr int kDefaultExtension = 320;
-
 // A name typed without an extension means the database file of that name
 // when there is no file of the bare name.
 QString withDefaultExtension(const QString &path)
 {
     if (path.isEmpty() || QFileInfo::exists(path) || !QFileInfo(path).suffix().isEmpty())
         return path;
-    const QString candidate = path + QLatin1Char('.') + LoadQString(kDefaultExtension);
+    const QString candidate = path + QLatin1Char('.') + LoadQString(ids::kDefaultExtension);
     return QFileInfo::exists(candidate) ? candidate : path;
 }
 
@@ -31,8 +28,8 @@ int RunInsertFromCommand(COrvelDoc &doc, int currentRecord, int *filterIndex)
 {
     int index = filterIndex ? *filterIndex : 1;
     const QString chosen =
-            services().getOpenFileName(LoadQString(kCaptionInsertFrom), LoadQString(kFilterDatabases), &index,
-                                       LoadQString(kDefaultExtension));
+            services().getOpenFileName(LoadQString(ids::kCaptionInsertFrom), LoadQString(ids::kFilterOpen), &index,
+                                       LoadQString(ids::kDefaultExtension));
     if (chosen.isEmpty())
         return 0;
     if (filterIndex)

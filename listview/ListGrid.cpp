@@ -9,6 +9,7 @@
 #include "platform/Nls.h"
 #include "platform/Registry.h"
 #include "platform/ui/FontConversion.h"
+#include "resources/StringIds.h"
 #include "resources/StringTable.h"
 #include "table/DataRecord.h"
 #include "table/DataTable.h"
@@ -40,8 +41,6 @@ using namespace grid;
 namespace {
 
 constexpr int kWheelNotch = 120;
-constexpr int kMsgNoValidDate = 540;   // "Kein gültiges Datum"
-constexpr int kMsgNoValidNumber = 541; // "Keine gültige Zahl"
 // What a number or date shows when its value cannot be read.
 constexpr AnsiView kUnreadableValue = "##";
 
@@ -1246,7 +1245,7 @@ void CListGrid::reportUnreadableValue(int record, int field)
     const AnsiView shown = entry->GetDisplayValue(field, m_displayBuffer);
     if (shown != kUnreadableValue)
         return;
-    m_host.showStatusText(LoadQString(type == FT_DATE ? kMsgNoValidDate : kMsgNoValidNumber));
+    m_host.showStatusText(LoadQString(type == FT_DATE ? ids::kMsgNoValidDate : ids::kMsgNoValidNumber));
 }
 
 // ---- painting ----

@@ -5,6 +5,8 @@
 #include "listview/DChildWnd.h"
 #include "listview/OrvelView.h"
 #include "platform/Registry.h"
+#include "resources/CommandIds.h"
+#include "resources/StringIds.h"
 #include "resources/StringTable.h"
 
 #include <QAction>
@@ -40,10 +42,6 @@ const QString kAppTitle = QStringLiteral("Orvel 97");
 // The text of the message pane while nothing else is said.
 const QString kIdleMessage = QStringLiteral("Bereit");
 
-constexpr int kStandardBarTitle = 347;
-constexpr int kNavigationBarTitle = 348;
-constexpr int kCapsLockText = 59137;
-constexpr int kNumLockText = 59138;
 // Version of the stored bar layout: a layout of another version is ignored.
 constexpr int kBarStateVersion = 1;
 
@@ -154,7 +152,7 @@ void CMainFrame::SetDesignMenu(bool design)
 void CMainFrame::fillPlaceholder(QMenu *menu, const QString &name)
 {
     if (name == u"recent-files") {
-        for (int id = 57616; id <= 57619; ++id) {
+        for (int id = ID_FILE_MRU_FILE1; id <= ID_FILE_MRU_FILE4; ++id) {
             if (QAction *action = m_router->Action(id))
                 menu->addAction(action);
         }
@@ -202,8 +200,8 @@ void CMainFrame::createStatusBar()
         bar->addPermanentWidget(pane);
         return pane;
     };
-    m_capsPane = makePane(LoadQString(kCapsLockText));
-    m_numPane = makePane(LoadQString(kNumLockText));
+    m_capsPane = makePane(LoadQString(ids::kIndicatorCaps));
+    m_numPane = makePane(LoadQString(ids::kIndicatorNum));
 }
 
 void CMainFrame::SetMessageText(const QString &text)
@@ -218,19 +216,19 @@ QString CMainFrame::GetMessageText() const
 
 void CMainFrame::SetKeyboardIndicators(bool capsLock, bool numLock)
 {
-    m_capsPane->setText(capsLock ? LoadQString(kCapsLockText) : QString());
-    m_numPane->setText(numLock ? LoadQString(kNumLockText) : QString());
+    m_capsPane->setText(capsLock ? LoadQString(ids::kIndicatorCaps) : QString());
+    m_numPane->setText(numLock ? LoadQString(ids::kIndicatorNum) : QString());
 }
 
 void CMainFrame::createToolBars()
 {
-    m_standardBar = new QToolBar(LoadQString(kStandardBarTitle), this);
+    m_standardBar = new QToolBar(LoadQString(ids::kBarStandard), this);
     m_standardBar->setObjectName(QStringLiteral("Standard"));
-    m_navigationBar = new QToolBar(LoadQString(kNavigationBarTitle), this);
+    m_navigationBar = new QToolBar(LoadQString(ids::kBarNavigation), this);
     m_navigationBar->setObjectName(QStringLiteral("Steuerung"));
     m_menus->FillToolBar(m_standardBar, u"Standard");
     m_menus->FillToolBar(m_navigationBar, u"Steuerung");
-    if (QAction *mark = m_router->Action(32805))
+    if (QAction *mark = m_router->Action(ID_RECORD_MARK))
         mark->setCheckable(true);
 
     for (QToolBar *bar : {m_standardBar, m_navigationBar}) {
@@ -274,22 +272,22 @@ void CMainFrame::registerCommands()
         return std::pair{[bar] { bar->setVisible(!bar->isVisible()); },
                          [bar](CCmdUI &ui) { ui.SetCheck(bar->isVisible()); }};
     };
-    for (const auto &[id, bar] :
-         {std::pair<int, QWidget *>{59392, m_standardBar}, std::pair<int, QWidget *>{32816, m_navigationBar},
-          std::pair<int, QWidget *>{59393, statusBar()}}) {
+    for (const auto &[id, bar] : {std::pair<int, QWidget *>{ID_VIEW_TOOLBAR, m_standardBar},
+                                  std::pair<int, QWidget *>{ID_VIEW_NAVIGATION_BAR, m_navigationBar},
+                                  std::pair<int, QWidget *>{ID_VIEW_STATUS_BAR, statusBar()}}) {
         auto [handler, update] = toggle(bar);
         m_commandMap.On(id, handler, update);
     }
     // Only a view enables the form design command.
-    m_commandMap.On(32858, {}, [](CCmdUI &ui) { ui.Enable(false); });
+    m_commandMap.On(ID_VIEW_FORM_DESIGN, {}, [](CCmdUI &ui) { ui.Enable(false); });
 
     const auto hasChildren = [this](CCmdUI &ui) { ui.Enable(!m_mdiArea->subWindowList().isEmpty()); };
     m_commandMap.On(
-            57650, [this] { m_mdiArea->cascadeSubWindows(); }, hasChildren);
+            ID_WINDOW_CASCADE, [this] { m_mdiArea->cascadeSubWindows(); }, hasChildren);
     m_commandMap.On(
-            57651, [this] { m_mdiArea->tileSubWindows(); }, hasChildren);
+            ID_WINDOW_TILE_HORZ, [this] { m_mdiArea->tileSubWindows(); }, hasChildren);
     m_commandMap.On(
-            57649, [this] { arrangeIcons(); }, hasChildren);
+            ID_WINDOW_ARRANGE, [this] { arrangeIcons(); }, hasChildren);
 }
 
 void CMainFrame::arrangeIcons()

@@ -6,6 +6,7 @@
 #include "listview/MainFrame.h"
 #include "listview/RecordCommands.h"
 #include "listview/RecordStatusText.h"
+#include "resources/CommandIds.h"
 #include "table/DataTable.h"
 
 #include <QContextMenuEvent>
@@ -20,23 +21,6 @@
 namespace orvel {
 
 namespace {
-
-constexpr int ID_VIEW_LIST_FORM = 32802;
-constexpr int ID_VIEW_FORM_DESIGN = 32858;
-constexpr int ID_RECORD_FIRST = 32786;
-constexpr int ID_RECORD_PREV = 32787;
-constexpr int ID_RECORD_NEXT = 32788;
-constexpr int ID_RECORD_LAST = 32789;
-constexpr int ID_LINE_UP = 32792;
-constexpr int ID_LINE_DOWN = 32793;
-constexpr int ID_MOVE_UP = 32897;
-constexpr int ID_MOVE_DOWN = 32898;
-constexpr int ID_PAGE_UP = 32798;
-constexpr int ID_PAGE_DOWN = 32799;
-constexpr int ID_CELL_EDIT = 32801;
-constexpr int ID_NEXT_FIELD = 32882;
-constexpr int ID_PREV_FIELD = 32883;
-constexpr int ID_CANCEL_ACTION = 32768;
 
 // The list view's pop-up in the "Context" menu resource.
 constexpr int kListContextMenu = 0;

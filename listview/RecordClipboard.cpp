@@ -5,6 +5,7 @@
 #include "document/RecordTransfer.h"
 #include "platform/Codepage.h"
 #include "platform/Services.h"
+#include "resources/StringIds.h"
 #include "table/DataTable.h"
 #include "table/TableLimits.h"
 
@@ -19,7 +20,6 @@ namespace orvel {
 
 namespace {
 
-constexpr int kCaptionCopyingRecords = 428;
 constexpr int kCopyProgressStep = 200;
 
 QString recordMimeType()
@@ -113,7 +113,7 @@ bool CopyMarkedRecords(COrvelDoc &doc, const QString &clipboardObjectFile)
     {
         CRecordStreamOut stream(doc, marked, clipboardObjectFile);
         std::unique_ptr<ProgressBox> progress =
-                services().beginProgress(kCaptionCopyingRecords, 0, table.GetRecordCount());
+                services().beginProgress(ids::kCaptionCopyingRecords, 0, table.GetRecordCount());
         // Last to first: pasting inserts each record before the one pasted
         // just before it, which restores the table's order.
         int step = 0;
@@ -166,7 +166,7 @@ int PasteRecords(COrvelDoc &doc, int insertIndex, const QString &clipboardObject
     if (table.GetFieldCount() == 0)
         return 0;
     if (table.GetRecordCount() >= kMaxRecords) {
-        MessageBoxById(kMsgTooManyRecords, MsgIcon::Exclamation);
+        MessageBoxById(ids::kMsgTooManyRecords, MsgIcon::Exclamation);
         return 0;
     }
     const QMimeData *data = QGuiApplication::clipboard()->mimeData(QClipboard::Clipboard);

@@ -10,6 +10,7 @@
 #include "listview/MainFrame.h"
 #include "listview/OrvelView.h"
 #include "listview/RecordClipboard.h"
+#include "resources/CommandIds.h"
 #include "table/DataRecord.h"
 #include "table/DataTable.h"
 #include "table/FillDown.h"
@@ -21,22 +22,6 @@
 namespace orvel {
 
 namespace {
-
-constexpr int ID_RECORD_GOTO = 32781;
-constexpr int ID_RECORD_INSERT_BEFORE = 32774;
-constexpr int ID_RECORD_INSERT_AFTER = 32876;
-constexpr int ID_RECORD_DELETE = 32772;
-constexpr int ID_MARKED_DELETE = 32773;
-constexpr int ID_RECORD_MARK = 32805;
-constexpr int ID_EDIT_SELECT_ALL = 57642;
-constexpr int ID_MARKS_CLEAR = 32777;
-constexpr int ID_EDIT_COPY = 57634;
-constexpr int ID_EDIT_CUT = 57635;
-constexpr int ID_EDIT_PASTE = 57637;
-constexpr int ID_MARKED_COPY = 32907;
-constexpr int ID_MARKED_CUT = 32906;
-constexpr int ID_FILL_DOWN = 32873;
-constexpr int ID_FILE_INSERT_FROM = 32783;
 
 // Where the view stands once records are gone: the same index, else the new
 // last record, else none.

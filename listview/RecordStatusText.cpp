@@ -1,5 +1,6 @@
 #include "listview/RecordStatusText.h"
 
+#include "resources/StringIds.h"
 #include "resources/StringTable.h"
 #include "table/DataRecord.h"
 #include "table/DataTable.h"
@@ -13,9 +14,6 @@
 namespace orvel {
 
 namespace {
-
-constexpr int kStatusRecordText = 317; // "Datensatz %u von %u, "
-constexpr int kStatusTimeText = 306;   // "Letzte Änderung: %d.%m.%Y - %H:%M"
 
 void AppendNumber(QString &out, long long value, int minDigits = 1)
 {
@@ -100,8 +98,8 @@ QString RecordStatusText(const CDataTable &table, int record)
     if (!entry)
         return QString();
     // The texts are read once; the line is made on every move of the cursor.
-    static const QString recordText = LoadQString(kStatusRecordText);
-    static const QString timeText = LoadQString(kStatusTimeText);
+    static const QString recordText = LoadQString(ids::kStatusRecord);
+    static const QString timeText = LoadQString(ids::kStatusTime);
     return FormatUnsigned(recordText, {unsigned(record) + 1, unsigned(table.GetRecordCount())})
            + FormatRecordTime(timeText, entry->GetModificationTime());
 }

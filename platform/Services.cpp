@@ -1,6 +1,7 @@
 #include "platform/Services.h"
 
 #include "platform/ConsoleServices.h"
+#include "resources/StringIds.h"
 #include "resources/StringTable.h"
 
 namespace orvel {
@@ -86,7 +87,7 @@ bool EscapePressedAndConfirmed()
 {
     if (!services().pollEscape())
         return false;
-    return MessageBoxById(510, MsgIcon::Question, MsgButtons::YesNo) == MsgResult::Yes;
+    return MessageBoxById(ids::kMsgCancelOperation, MsgIcon::Question, MsgButtons::YesNo) == MsgResult::Yes;
 }
 
 } // namespace orvel

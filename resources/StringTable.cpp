@@ -119,8 +119,12 @@ StringTable StringTable::parse(QByteArrayView utf8, QStringList *errors)
             continue;
         }
 
+        // A third column names the id for the code; it is no part of the text.
+        QByteArrayView textPart = line.sliced(tab + 1);
+        if (const qsizetype symbolTab = textPart.indexOf('\t'); symbolTab >= 0)
+            textPart = textPart.first(symbolTab);
         QStringDecoder decoder(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
-        const QString raw = decoder(line.sliced(tab + 1));
+        const QString raw = decoder(textPart);
         if (decoder.hasError()) {
             report(lineNumber, QStringLiteral("the text of %1 is not valid UTF-8").arg(id));
             continue;

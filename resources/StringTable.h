@@ -20,7 +20,9 @@ std::optional<QString> UnescapeResourceText(QStringView text, QString *error = n
 
 // The German string table: messages, captions, filters, status-bar prompts and
 // tool tips by their numeric id. The program's table is resources/strings.txt,
-// one "id<TAB>text" per line with the texts escaped as above.
+// one "id<TAB>text" per line with the texts escaped as above; a third column
+// "<TAB>symbol" names the ids the code uses (resources/StringIds.h is made
+// from it at build time).
 class StringTable
 {
 public:

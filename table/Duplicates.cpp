@@ -2,6 +2,7 @@
 
 #include "platform/Nls.h"
 #include "platform/Services.h"
+#include "resources/StringIds.h"
 #include "table/DataTable.h"
 #include "table/FieldType.h"
 #include "table/SortKeys.h"
@@ -151,7 +152,7 @@ int MarkDuplicates(CDataTable &table, const std::vector<int> &selectedFields)
 {
     if (table.GetFieldCount() == 0)
         return 0;
-    auto progress = services().beginProgress(kCaptionDuplicateSearch, 0, table.GetRecordCount());
+    auto progress = services().beginProgress(ids::kCaptionDuplicateSearch, 0, table.GetRecordCount());
 
     // Everything that allocates comes before the first mark, so that running
     // out of memory leaves the marks as they were.
@@ -168,7 +169,7 @@ int MarkDuplicates(CDataTable &table, const std::vector<int> &selectedFields)
     }
     if (!ready) {
         progress.reset();
-        MessageBoxById(kMsgSortNoMemory);
+        MessageBoxById(ids::kMsgOutOfMemory);
         return -1;
     }
 
@@ -191,11 +192,11 @@ int MarkDuplicates(CDataTable &table, const std::vector<int> &selectedFields)
 
 bool MarkDuplicatesCommand(CDataTable &table, const std::vector<int> &selectedFields)
 {
-    if (MessageBoxById(kMsgDuplicateSearchConfirm, MsgIcon::Question, MsgButtons::YesNo) != MsgResult::Yes)
+    if (MessageBoxById(ids::kMsgDuplicateSearchConfirm, MsgIcon::Question, MsgButtons::YesNo) != MsgResult::Yes)
         return false;
     bool unmarked = false;
     if (table.GetMarkedCount() > 0
-        && MessageBoxById(kMsgDuplicateUnmarkFirst, MsgIcon::Question, MsgButtons::YesNo) == MsgResult::Yes) {
+        && MessageBoxById(ids::kMsgRemoveMarksFirst, MsgIcon::Question, MsgButtons::YesNo) == MsgResult::Yes) {
         table.UnmarkAllRecords();
         unmarked = true;
     }
@@ -204,9 +205,9 @@ bool MarkDuplicatesCommand(CDataTable &table, const std::vector<int> &selectedFi
     if (marked >= 0 || unmarked)
         table.SetModified();
     if (marked == 1)
-        MessageBoxById(kMsgDuplicateMarkedOne, MsgIcon::Information);
+        MessageBoxById(ids::kMsgDuplicatesMarkedOne, MsgIcon::Information);
     else if (marked > 1)
-        MessageBoxById(kMsgDuplicateMarkedMany, MsgIcon::Information, MsgButtons::Ok, {QString::number(marked)});
+        MessageBoxById(ids::kMsgDuplicatesMarkedMany, MsgIcon::Information, MsgButtons::Ok, {QString::number(marked)});
     return marked >= 0;
 }
 

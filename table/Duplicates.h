@@ -6,13 +6,6 @@ namespace orvel {
 
 class CDataTable;
 
-// String ids of the duplicate search.
-constexpr int kMsgDuplicateSearchConfirm = 509; // the table is sorted first; begin?
-constexpr int kMsgDuplicateUnmarkFirst = 507;   // some records are still marked; unmark them?
-constexpr int kMsgDuplicateMarkedOne = 364;
-constexpr int kMsgDuplicateMarkedMany = 363; // "%u"
-constexpr int kCaptionDuplicateSearch = 425;
-
 // Marks duplicate records. The table is first sorted
 // by the field at display position 0, ascending (message 316 and -1 when
 // memory runs out; no mark changes then). Then, for each record i, every

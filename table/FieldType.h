@@ -1,5 +1,7 @@
 #pragma once
 
+#include "resources/StringIds.h"
+
 namespace orvel {
 
 // The seven field types. Codes 0-2 are data types (shown as text, exported,
@@ -17,7 +19,7 @@ enum FieldType : int {
 
 constexpr int kFieldTypeCount = 7;
 // The user-interface name of type c is string 400 + c.
-constexpr int kFieldTypeNameBase = 400;
+constexpr int kFieldTypeNameBase = ids::kFieldTypeNames;
 
 constexpr bool IsValidFieldType(int type)
 {

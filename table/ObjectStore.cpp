@@ -2,6 +2,7 @@
 
 #include "platform/Services.h"
 #include "platform/TempFile.h"
+#include "resources/StringIds.h"
 #include "table/ObjectFileIo.h"
 
 #include <fcntl.h>
@@ -170,7 +171,7 @@ AnsiString WriteObject(const QString &sourcePath, AnsiView oldReference, const Q
 
 void ReportObjectsNotWritten()
 {
-    MessageBoxById(kMsgObjectsNotWritten, MsgIcon::Exclamation);
+    MessageBoxById(ids::kMsgObjectsNotWritten, MsgIcon::Exclamation);
 }
 
 } // namespace orvel

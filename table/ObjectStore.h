@@ -40,11 +40,6 @@ inline constexpr std::uint64_t kObjectLengthSize = 4;
 // An object's length is stored in 32 bits.
 inline constexpr std::uint64_t kMaxObjectSize = 0xFFFFFFFFu;
 
-// String ids of the object store's texts.
-inline constexpr int kCaptionCopyingObjects = 430; // "Kopieren der Binärdaten..."
-inline constexpr int kMsgObjectsNotWritten = 515;  // "Die Binärdaten konnten nicht geschrieben werden. ..."
-inline constexpr int kMsgNoSpaceForObjects = 516;  // "Es ist nicht genügend Speicherplatz zum Reorganisieren ..."
-
 // True for the references that name no object: the empty text and "0".
 bool IsNoObjectReference(AnsiView reference);
 

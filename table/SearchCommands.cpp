@@ -1,6 +1,7 @@
 #include "table/SearchCommands.h"
 
 #include "platform/Services.h"
+#include "resources/StringIds.h"
 #include "table/DataTable.h"
 #include "table/Search.h"
 
@@ -12,7 +13,7 @@ namespace {
 void reportCount(int count, int oneId, int manyId)
 {
     if (count == 0)
-        MessageBoxById(kMsgNothingFound, MsgIcon::Information);
+        MessageBoxById(ids::kMsgNothingFound, MsgIcon::Information);
     else if (count == 1)
         MessageBoxById(oneId, MsgIcon::Information);
     else
@@ -26,7 +27,7 @@ bool FindNextCommand(const CDataTable &table, const SearchSpec &spec, int link, 
     int field = run.currentField;
     const int found = FindRecord(table, spec, link, current, field);
     if (found < 0 || found == run.firstHit) {
-        MessageBoxById(kMsgNothingFound, MsgIcon::Information);
+        MessageBoxById(ids::kMsgNothingFound, MsgIcon::Information);
         return false;
     }
     current = found;
@@ -59,14 +60,14 @@ int ReplaceAllCommand(CDataTable &table, const SearchCriterion &criterion)
         WaitCursor wait;
         count = ReplaceAll(table, criterion);
     }
-    reportCount(count, kMsgReplacedOne, kMsgReplacedMany);
+    reportCount(count, ids::kMsgReplacedOne, ids::kMsgReplacedMany);
     return count;
 }
 
 int MarkMatchesCommand(CDataTable &table, const SearchSpec &spec, int link)
 {
     if (table.GetMarkedCount() > 0
-        && MessageBoxById(kMsgRemoveMarksFirst, MsgIcon::Question, MsgButtons::YesNo) == MsgResult::Yes) {
+        && MessageBoxById(ids::kMsgRemoveMarksFirst, MsgIcon::Question, MsgButtons::YesNo) == MsgResult::Yes) {
         table.UnmarkAllRecords();
         table.SetModified();
     }
@@ -75,7 +76,7 @@ int MarkMatchesCommand(CDataTable &table, const SearchSpec &spec, int link)
         WaitCursor wait;
         count = MarkMatches(table, spec, link);
     }
-    reportCount(count, kMsgMarkedOne, kMsgMarkedMany);
+    reportCount(count, ids::kMsgMarkedOne, ids::kMsgMarkedMany);
     return count;
 }
 

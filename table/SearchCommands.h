@@ -6,14 +6,6 @@ namespace orvel {
 
 class CDataTable;
 
-// Messages of the search commands (string ids).
-constexpr int kMsgNothingFound = 312;
-constexpr int kMsgReplacedOne = 328;
-constexpr int kMsgReplacedMany = 325;
-constexpr int kMsgMarkedOne = 338;
-constexpr int kMsgMarkedMany = 329;
-constexpr int kMsgRemoveMarksFirst = 507;
-
 // What a view keeps of a search between its "find next" and "replace"
 // steps. A run starts when the find or replace dialog returns.
 struct SearchRun

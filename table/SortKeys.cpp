@@ -1,6 +1,7 @@
 #include "table/SortKeys.h"
 
 #include "platform/Services.h"
+#include "resources/StringIds.h"
 #include "table/DataTable.h"
 
 #include <charconv>
@@ -80,7 +81,7 @@ bool SortCommand(CDataTable &table, SortKeys &keys)
         sorted = table.Sort(keys);
     }
     if (!sorted)
-        MessageBoxById(kMsgSortNoMemory);
+        MessageBoxById(ids::kMsgOutOfMemory);
     return sorted != 0;
 }
 

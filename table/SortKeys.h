@@ -9,9 +9,6 @@ namespace orvel {
 
 class CDataTable;
 
-// String ids of the sort and the duplicate search.
-constexpr int kMsgSortNoMemory = 316;
-
 // One key of a sort: a display position (-1 = not used) and the direction.
 struct SortKey
 {

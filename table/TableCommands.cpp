@@ -1,6 +1,7 @@
 #include "table/TableCommands.h"
 
 #include "platform/Services.h"
+#include "resources/StringIds.h"
 #include "table/DataTable.h"
 #include "table/FieldType.h"
 
@@ -19,7 +20,7 @@ int currentAfterRemoval(const CDataTable &table, int current)
 bool newRecord(CDataTable &table, int &current, bool after)
 {
     if (table.GetRecordCount() >= kMaxRecords) {
-        MessageBoxById(kMsgTooManyRecords);
+        MessageBoxById(ids::kMsgTooManyRecords);
         return false;
     }
     // A record without values has nothing to show; the commands need fields.
@@ -51,7 +52,7 @@ bool CheckFieldLimit(const CDataTable &table)
 {
     if (table.GetFieldCount() < kMaxFields)
         return true;
-    MessageBoxById(kMsgTooManyFields);
+    MessageBoxById(ids::kMsgTooManyFields);
     return false;
 }
 
@@ -83,7 +84,7 @@ bool DeleteRecordCommand(CDataTable &table, int &current)
 {
     if (current < 0 || current >= table.GetRecordCount())
         return false;
-    if (MessageBoxById(kMsgConfirmDeleteRecord, MsgIcon::Question, MsgButtons::YesNoCancel) != MsgResult::Yes)
+    if (MessageBoxById(ids::kMsgConfirmDeleteRecord, MsgIcon::Question, MsgButtons::YesNoCancel) != MsgResult::Yes)
         return false;
     table.RemoveRecord(current);
     current = currentAfterRemoval(table, current);
@@ -95,7 +96,7 @@ bool DeleteMarkedRecordsCommand(CDataTable &table, int &current)
 {
     if (table.GetMarkedCount() == 0)
         return false;
-    if (MessageBoxById(kMsgConfirmDeleteRecords, MsgIcon::Question, MsgButtons::YesNoCancel) != MsgResult::Yes)
+    if (MessageBoxById(ids::kMsgConfirmDeleteRecords, MsgIcon::Question, MsgButtons::YesNoCancel) != MsgResult::Yes)
         return false;
     table.RemoveMarkedRecords();
     current = currentAfterRemoval(table, current);
@@ -106,7 +107,7 @@ bool DeleteMarkedRecordsCommand(CDataTable &table, int &current)
 bool GoToRecordCommand(const CDataTable &table, int number, int &current)
 {
     if (number < 1 || number > table.GetRecordCount()) {
-        MessageBoxById(kMsgRecordNumberOutOfRange, MsgIcon::Stop);
+        MessageBoxById(ids::kMsgRecordNumberOutOfRange, MsgIcon::Stop);
         return false;
     }
     current = number - 1;

@@ -21,11 +21,4 @@ constexpr int kMaxColumnWidth = 0xFFFF;
 constexpr int kMinRowHeight = 1;
 constexpr int kMaxRowHeight = 3;
 
-// Messages of the table commands (string ids).
-constexpr int kMsgTooManyFields = 500;
-constexpr int kMsgTooManyRecords = 345;
-constexpr int kMsgRecordNumberOutOfRange = 322;
-constexpr int kMsgConfirmDeleteRecord = 339;
-constexpr int kMsgConfirmDeleteRecords = 330;
-
 } // namespace orvel

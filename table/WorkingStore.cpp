@@ -3,6 +3,7 @@
 
 #include "platform/Services.h"
 #include "platform/TempFile.h"
+#include "resources/StringIds.h"
 #include "table/ObjectFileIo.h"
 #include "table/ObjectStore.h"
 
@@ -116,7 +117,7 @@ bool CheckWorkingStoreSpace(const QString &storePath)
     const FreeSpaceProbe &probe = CurrentProbe();
     const std::optional<std::uint64_t> available = probe ? probe(storePath) : StatvfsFreeSpace(storePath);
     if (available && *available < *length) {
-        MessageBoxById(kMsgNoSpaceForObjects, MsgIcon::Exclamation);
+        MessageBoxById(ids::kMsgNoSpaceForObjects, MsgIcon::Exclamation);
         return false;
     }
     return true;

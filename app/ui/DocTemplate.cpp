@@ -7,6 +7,7 @@
 #include "listview/MainFrame.h"
 #include "listview/OrvelView.h"
 #include "listview/SortDialog.h"
+#include "resources/CommandIds.h"
 #include "table/SortKeys.h"
 
 #include <QColorDialog>
@@ -17,15 +18,6 @@
 namespace orvel {
 
 namespace {
-
-constexpr int ID_FILE_CLOSE = 57602;
-constexpr int ID_FILE_SAVE = 57603;
-constexpr int ID_FILE_SAVE_AS = 57604;
-constexpr int ID_FILE_SEND_MAIL = 57612;
-constexpr int ID_WINDOW_NEW = 57648;
-constexpr int ID_BACKGROUND_COLOR = 32981;
-constexpr int ID_DATABASE_SORT = 32775;
-constexpr int ID_MARK_DUPLICATES = 32913;
 
 std::optional<COLORREF> chooseWithDialog(COLORREF current, QWidget *parent)
 {

@@ -3,6 +3,7 @@
 #include "document/OrvelDoc.h"
 #include "platform/Services.h"
 #include "platform/TempFile.h"
+#include "resources/StringIds.h"
 #include "resources/StringTable.h"
 #include "table/ObjectStore.h"
 
@@ -15,13 +16,7 @@
 
 namespace orvel {
 
-namespace {
-
-constexpr int kMsgNoMailSupport = 61840;
-constexpr int kMsgSendFailed = 61842;
-constexpr int kNoteText = 460;
-
-} // namespace
+namespace {} // namespace
 
 MailSender::MailSender(QObject *parent)
     : QObject(parent)
@@ -63,12 +58,12 @@ bool MailSender::Send(COrvelDoc &doc)
     const QString program =
             m_program.isEmpty() ? QStandardPaths::findExecutable(QStringLiteral("xdg-email")) : m_program;
     if (program.isEmpty() || !QFileInfo(program).isExecutable()) {
-        MessageBoxById(kMsgNoMailSupport, MsgIcon::Exclamation);
+        MessageBoxById(ids::kMsgNoMailSupport, MsgIcon::Exclamation);
         return false;
     }
     const QString folder = folderForNextMail();
     if (folder.isEmpty()) {
-        MessageBoxById(kMsgSendFailed, MsgIcon::Exclamation);
+        MessageBoxById(ids::kMsgSendFailed, MsgIcon::Exclamation);
         return false;
     }
     const QString database = QDir(folder).filePath(AttachmentName(doc));
@@ -78,7 +73,7 @@ bool MailSender::Send(COrvelDoc &doc)
         const QString objects = ObjectFilePathFor(path);
         if (!QFile::copy(path, database)
             || (QFileInfo::exists(objects) && !QFile::copy(objects, ObjectFilePathFor(database)))) {
-            MessageBoxById(kMsgSendFailed, MsgIcon::Exclamation);
+            MessageBoxById(ids::kMsgSendFailed, MsgIcon::Exclamation);
             return false;
         }
     } else {
@@ -93,7 +88,7 @@ bool MailSender::Send(COrvelDoc &doc)
     if (QFileInfo::exists(ObjectFilePathFor(database)))
         m_lastAttachments << ObjectFilePathFor(database);
 
-    QStringList arguments{QStringLiteral("--utf8"), QStringLiteral("--body"), LoadQString(kNoteText)};
+    QStringList arguments{QStringLiteral("--utf8"), QStringLiteral("--body"), LoadQString(ids::kMailNote)};
     for (const QString &file : std::as_const(m_lastAttachments))
         arguments << QStringLiteral("--attach") << file;
     m_lastArguments = arguments;
@@ -104,14 +99,14 @@ bool MailSender::Send(COrvelDoc &doc)
         if (error != QProcess::FailedToStart)
             return;
         process->deleteLater();
-        MessageBoxById(kMsgSendFailed, MsgIcon::Exclamation);
+        MessageBoxById(ids::kMsgSendFailed, MsgIcon::Exclamation);
         emit finished(false);
     });
     connect(process, &QProcess::finished, this, [this, process](int exitCode, QProcess::ExitStatus status) {
         process->deleteLater();
         const bool ok = status == QProcess::NormalExit && exitCode == 0;
         if (!ok)
-            MessageBoxById(kMsgSendFailed, MsgIcon::Exclamation);
+            MessageBoxById(ids::kMsgSendFailed, MsgIcon::Exclamation);
         emit finished(ok);
     });
     process->start(program, arguments);

@@ -1,6 +1,7 @@
 #include "app/ui/MenuBuilder.h"
 
 #include "app/ui/CommandRouter.h"
+#include "resources/CommandIds.h"
 
 #include <QAction>
 #include <QMenu>
@@ -19,12 +20,28 @@ struct IconName
 
 // The toolbar commands and their drawings in resources/icons.
 constexpr IconName kIcons[] = {
-        {57600, "file-new"},      {57601, "file-open"},     {57603, "file-save"},      {57607, "file-print"},
-        {57609, "print-preview"}, {32806, "page-setup"},    {57635, "edit-cut"},       {57634, "edit-copy"},
-        {57637, "edit-paste"},    {32772, "record-delete"}, {32774, "record-insert"},  {32778, "record-find"},
-        {32775, "database-sort"}, {32803, "record-dial"},   {32802, "view-list-form"}, {32858, "form-design"},
-        {57664, "app-about"},     {32786, "record-first"},  {32787, "record-prev"},    {32788, "record-next"},
-        {32789, "record-last"},   {32805, "record-mark"},
+        {ID_FILE_NEW, "file-new"},
+        {ID_FILE_OPEN, "file-open"},
+        {ID_FILE_SAVE, "file-save"},
+        {ID_FILE_PRINT, "file-print"},
+        {ID_FILE_PRINT_PREVIEW, "print-preview"},
+        {ID_PAGE_SETUP, "page-setup"},
+        {ID_EDIT_CUT, "edit-cut"},
+        {ID_EDIT_COPY, "edit-copy"},
+        {ID_EDIT_PASTE, "edit-paste"},
+        {ID_RECORD_DELETE, "record-delete"},
+        {ID_RECORD_INSERT_BEFORE, "record-insert"},
+        {ID_RECORD_FIND, "record-find"},
+        {ID_DATABASE_SORT, "database-sort"},
+        {ID_RECORD_DIAL, "record-dial"},
+        {ID_VIEW_LIST_FORM, "view-list-form"},
+        {ID_VIEW_FORM_DESIGN, "form-design"},
+        {ID_APP_ABOUT, "app-about"},
+        {ID_RECORD_FIRST, "record-first"},
+        {ID_RECORD_PREV, "record-prev"},
+        {ID_RECORD_NEXT, "record-next"},
+        {ID_RECORD_LAST, "record-last"},
+        {ID_RECORD_MARK, "record-mark"},
 };
 
 } // namespace

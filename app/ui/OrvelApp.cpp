@@ -12,7 +12,9 @@
 #include "platform/ui/FontConversion.h"
 #include "platform/ui/QtTranslations.h"
 #include "platform/ui/WidgetServices.h"
+#include "resources/CommandIds.h"
 #include "resources/CommandTable.h"
+#include "resources/StringIds.h"
 #include "resources/StringTable.h"
 
 #include <QApplication>
@@ -33,15 +35,7 @@ namespace orvel {
 
 namespace {
 
-constexpr int ID_FILE_NEW = 57600;
-constexpr int ID_FILE_OPEN = 57601;
-constexpr int ID_FILE_PRINT_SETUP = 57606;
-constexpr int ID_FILE_MRU_FIRST = 57616;
-constexpr int ID_FILE_MRU_LAST = 57619;
-constexpr int ID_APP_EXIT = 57665;
 constexpr int kMaxRecentFiles = 4;
-constexpr int kOpenFilter = 303;
-constexpr int kDefaultExtension = 320;
 
 const QString kRecentSection = QStringLiteral("Recent File List");
 
@@ -296,9 +290,9 @@ void COrvelApp::registerCommands()
     m_commandMap.On(ID_FILE_PRINT_SETUP, [this] { OnFilePrintSetup(); });
     m_commandMap.On(ID_APP_EXIT, [this] { OnAppExit(); });
     m_commandMap.OnRange(
-            ID_FILE_MRU_FIRST, ID_FILE_MRU_LAST, [this](int id) { openRecentFile(id - ID_FILE_MRU_FIRST); },
+            ID_FILE_MRU_FILE1, ID_FILE_MRU_FILE4, [this](int id) { openRecentFile(id - ID_FILE_MRU_FILE1); },
             [this](CCmdUI &ui) {
-                const int index = ui.GetID() - ID_FILE_MRU_FIRST;
+                const int index = ui.GetID() - ID_FILE_MRU_FILE1;
                 if (index < m_recentFiles.size()) {
                     ui.SetText(QStringLiteral("&%1 %2").arg(index + 1).arg(recentFileText(m_recentFiles.at(index))));
                     ui.SetVisible(true);
@@ -330,8 +324,8 @@ void COrvelApp::OnFileNew()
 void COrvelApp::OnFileOpen()
 {
     int filterIndex = m_frame->GetFilterIndex(CMainFrame::kFilterOpen);
-    const QString path = services().getOpenFileName(QStringLiteral("Öffnen"), LoadQString(kOpenFilter), &filterIndex,
-                                                    LoadQString(kDefaultExtension));
+    const QString path = services().getOpenFileName(QStringLiteral("Öffnen"), LoadQString(ids::kFilterOpen),
+                                                    &filterIndex, LoadQString(ids::kDefaultExtension));
     m_frame->SetFilterIndex(CMainFrame::kFilterOpen, filterIndex);
     if (path.isEmpty())
         return;

@@ -42,7 +42,7 @@ TEST(StringTable, ReadsIdsTextsAndEscapes)
     const StringTable table = StringTable::parse("\xEF\xBB\xBF"
                                                  "# comment\r\n"
                                                  "\r\n"
-                                                 "317\tDatensatz %u von %u, \r\n"
+                                                 "317\tDatensatz %u von %u, \tkStatusRecord\r\n"
                                                  "5\tA\\nB\\tC\\r\\\"D\\\" \\\\E\n"
                                                  "401\tGr\xC3\xB6\xC3\x9F"
                                                  "e \xE2\x82\xAC \xC4\x80\n"
@@ -50,7 +50,8 @@ TEST(StringTable, ReadsIdsTextsAndEscapes)
                                                  &errors);
     EXPECT_TRUE(errors.isEmpty()) << errors.join(u'\n').toStdString();
     EXPECT_EQ(table.ids(), (std::vector<int>{5, 7, 317, 401}));
-    EXPECT_EQ(table.text(317), QStringLiteral("Datensatz %u von %u, ")); // the trailing blank belongs to the text
+    // The trailing blank belongs to the text; the symbol after the tab does not.
+    EXPECT_EQ(table.text(317), QStringLiteral("Datensatz %u von %u, "));
     EXPECT_EQ(table.text(5), QStringLiteral("A\nB\tC\r\"D\" \\E"));
     EXPECT_TRUE(table.contains(7));
     EXPECT_TRUE(table.text(7).isEmpty());

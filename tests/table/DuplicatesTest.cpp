@@ -1,5 +1,6 @@
 #include "table/Duplicates.h"
 #include "platform/ScriptedServices.h"
+#include "resources/StringIds.h"
 #include "table/FieldType.h"
 #include "table/SortKeys.h"
 #include "table/TableTestSupport.h"
@@ -53,7 +54,7 @@ TEST_F(Duplicates, MarksTheLaterOfTwoEqualRecords)
     EXPECT_EQ(column(table, 2), (Values{"Anna", "Berta", "Clara"}));
     EXPECT_EQ(table.GetMarkedCount(), 1);
     EXPECT_TRUE(table.IsModified());
-    EXPECT_EQ(scripted.messageIds(), (std::vector<int>{kMsgDuplicateSearchConfirm, kMsgDuplicateMarkedOne}));
+    EXPECT_EQ(scripted.messageIds(), (std::vector<int>{ids::kMsgDuplicateSearchConfirm, ids::kMsgDuplicatesMarkedOne}));
     EXPECT_EQ(scripted.messages().back().icon, MsgIcon::Information);
 }
 
@@ -100,8 +101,8 @@ TEST_F(Duplicates, ReportsTheCountAndAsksAboutOldMarks)
     scripted.queueAnswer(MsgResult::Yes);
     scripted.queueAnswer(MsgResult::No);
     EXPECT_TRUE(MarkDuplicatesCommand(table, {0}));
-    EXPECT_EQ(scripted.messageIds(),
-              (std::vector<int>{kMsgDuplicateSearchConfirm, kMsgDuplicateUnmarkFirst, kMsgDuplicateMarkedMany}));
+    EXPECT_EQ(scripted.messageIds(), (std::vector<int>{ids::kMsgDuplicateSearchConfirm, ids::kMsgRemoveMarksFirst,
+                                                       ids::kMsgDuplicatesMarkedMany}));
     EXPECT_EQ(scripted.messages().back().text, QString::fromUtf8("Es wurden 2 Datens\u00e4tze markiert."));
     EXPECT_EQ(marks(table), (std::vector<int>{0, 1, 0, 1, 1}));
 
@@ -136,7 +137,7 @@ TEST_F(Duplicates, NoDuplicatesNoMessage)
     AddRow(table, {"b"});
     AddRow(table, {"a"});
     EXPECT_TRUE(MarkDuplicatesCommand(table, {0}));
-    EXPECT_EQ(scripted.messageIds(), std::vector<int>{kMsgDuplicateSearchConfirm});
+    EXPECT_EQ(scripted.messageIds(), std::vector<int>{ids::kMsgDuplicateSearchConfirm});
     EXPECT_TRUE(table.IsModified());
 }
 
@@ -151,7 +152,7 @@ TEST_F(Duplicates, ShowsProgressEveryHundredRecords)
     bool sawCaption = false;
     bool sawRange = false;
     for (const Event &event : scripted.progress()) {
-        sawCaption = sawCaption || (event.kind == Event::Caption && event.a == kCaptionDuplicateSearch);
+        sawCaption = sawCaption || (event.kind == Event::Caption && event.a == ids::kCaptionDuplicateSearch);
         sawRange = sawRange || (event.kind == Event::Range && event.a == 0 && event.b == 250);
         if (event.kind == Event::Pos)
             positions.emplace_back(event.a, 0);
@@ -203,7 +204,7 @@ TEST_F(Duplicates, FailedSortChangesNoMarks)
     FailNextSortAllocation();
     EXPECT_FALSE(MarkDuplicatesCommand(table, {0}));
     EXPECT_EQ(scripted.messageIds(),
-              (std::vector<int>{kMsgDuplicateSearchConfirm, kMsgDuplicateUnmarkFirst, kMsgSortNoMemory}));
+              (std::vector<int>{ids::kMsgDuplicateSearchConfirm, ids::kMsgRemoveMarksFirst, ids::kMsgOutOfMemory}));
     EXPECT_EQ(column(table, 0), (Values{"b", "a", "a"}));
     EXPECT_EQ(marks(table), (std::vector<int>{1, 0, 0}));
 }

@@ -1,6 +1,7 @@
 #include "table/Search.h"
 #include "platform/Codepage.h"
 #include "platform/ScriptedServices.h"
+#include "resources/StringIds.h"
 #include "table/FieldType.h"
 #include "table/FillDown.h"
 #include "table/SearchCommands.h"
@@ -244,13 +245,13 @@ TEST_F(SearchTable, ReplaceAllMakesOnePassAndReports)
     EXPECT_EQ(ReplaceAllCommand(table, Criterion(0, "A", 0, "aa")), 2);
     EXPECT_EQ(Raw(0, 0), "baanaanaa");
     EXPECT_EQ(Raw(2, 0), "Kraan");
-    ASSERT_EQ(scripted.messageIds(), std::vector<int>{kMsgReplacedMany});
+    ASSERT_EQ(scripted.messageIds(), std::vector<int>{ids::kMsgReplacedMany});
     EXPECT_TRUE(scripted.messages()[0].text.contains("2 Ersetzungen"));
 
     scripted.clear();
     EXPECT_EQ(ReplaceAllCommand(table, Criterion(0, "meier", 0, "Schulz")), 1);
     EXPECT_EQ(ReplaceAllCommand(table, Criterion(0, "xyz", 0, "Schulz")), 0);
-    EXPECT_EQ(scripted.messageIds(), (std::vector<int>{kMsgReplacedOne, kMsgNothingFound}));
+    EXPECT_EQ(scripted.messageIds(), (std::vector<int>{ids::kMsgReplacedOne, ids::kMsgNothingFound}));
 
     // Equal texts or no field: nothing happens at all.
     scripted.clear();
@@ -260,7 +261,7 @@ TEST_F(SearchTable, ReplaceAllMakesOnePassAndReports)
 
     // A match whose replacement changes nothing is no replacement.
     EXPECT_EQ(ReplaceAllCommand(table, Criterion(0, "kraan", 0, "Kraan")), 0);
-    EXPECT_EQ(scripted.messageIds(), std::vector<int>{kMsgNothingFound});
+    EXPECT_EQ(scripted.messageIds(), std::vector<int>{ids::kMsgNothingFound});
 }
 
 TEST_F(SearchTable, MarkAllMatchesCommand)
@@ -269,7 +270,7 @@ TEST_F(SearchTable, MarkAllMatchesCommand)
     SearchSpec spec{Criterion(0, "meier"), {}};
     EXPECT_EQ(MarkMatchesCommand(table, spec, SL_NONE), 1);
     EXPECT_TRUE(table.GetRecord(0)->IsMarked());
-    EXPECT_EQ(scripted.messageIds(), std::vector<int>{kMsgMarkedOne});
+    EXPECT_EQ(scripted.messageIds(), std::vector<int>{ids::kMsgMarkedOne});
 
     // Marks already set: Yes removes them first, No keeps them.
     scripted.clear();
@@ -277,14 +278,14 @@ TEST_F(SearchTable, MarkAllMatchesCommand)
     scripted.queueAnswer(MsgResult::Yes);
     EXPECT_EQ(MarkMatchesCommand(table, spec, SL_NONE), 1);
     EXPECT_FALSE(table.GetRecord(0)->IsMarked());
-    EXPECT_EQ(scripted.messageIds(), (std::vector<int>{kMsgRemoveMarksFirst, kMsgMarkedOne}));
+    EXPECT_EQ(scripted.messageIds(), (std::vector<int>{ids::kMsgRemoveMarksFirst, ids::kMsgMarkedOne}));
 
     scripted.clear();
     spec.criterion1 = Criterion(0, "z", SO_NEGATIVE);
     scripted.queueAnswer(MsgResult::No);
     EXPECT_EQ(MarkMatchesCommand(table, spec, SL_NONE), 2);
     EXPECT_EQ(table.GetMarkedCount(), 3);
-    EXPECT_EQ(scripted.messageIds(), (std::vector<int>{kMsgRemoveMarksFirst, kMsgMarkedMany}));
+    EXPECT_EQ(scripted.messageIds(), (std::vector<int>{ids::kMsgRemoveMarksFirst, ids::kMsgMarkedMany}));
     EXPECT_TRUE(scripted.messages()[1].text.contains("2 Datens"));
 }
 
@@ -302,7 +303,7 @@ TEST_F(SearchTable, FindNextAndReplaceCommandsEndAtTheFirstHit)
     EXPECT_EQ(current, 0);
     EXPECT_FALSE(FindNextCommand(table, spec, SL_NONE, current, run)); // back at record 2
     EXPECT_EQ(current, 0);
-    EXPECT_EQ(scripted.messageIds(), std::vector<int>{kMsgNothingFound});
+    EXPECT_EQ(scripted.messageIds(), std::vector<int>{ids::kMsgNothingFound});
 
     // Replace in the current record, then on to the next match; the
     // replacement still contains the text, and the run ends when it comes
@@ -320,7 +321,7 @@ TEST_F(SearchTable, FindNextAndReplaceCommandsEndAtTheFirstHit)
     EXPECT_TRUE(ReplaceCommand(table, replace, current, run));
     EXPECT_EQ(current, 0);
     EXPECT_EQ(Raw(0, 0), "Annna");
-    EXPECT_EQ(scripted.messageIds(), std::vector<int>{kMsgNothingFound});
+    EXPECT_EQ(scripted.messageIds(), std::vector<int>{ids::kMsgNothingFound});
 }
 
 TEST_F(SearchTable, FillDownCopiesTheStoredValueUpToTheNextValue)

@@ -1,5 +1,6 @@
 #include "platform/Collation.h"
 #include "platform/ScriptedServices.h"
+#include "resources/StringIds.h"
 #include "table/FieldType.h"
 #include "table/SortKeys.h"
 #include "table/TableTestSupport.h"
@@ -268,7 +269,7 @@ TEST_F(Sorting, RunningOutOfMemoryLeavesTheTableAlone)
     keys = keysOf(0);
     FailNextSortAllocation();
     EXPECT_FALSE(SortCommand(table, keys));
-    EXPECT_EQ(scripted.messageIds(), std::vector<int>{kMsgSortNoMemory});
+    EXPECT_EQ(scripted.messageIds(), std::vector<int>{ids::kMsgOutOfMemory});
     EXPECT_EQ(scripted.waitCursorDepth(), 0);
     keys = keysOf(0);
     EXPECT_TRUE(SortCommand(table, keys));
