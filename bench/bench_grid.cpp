@@ -54,7 +54,7 @@ public:
         m_field = field;
     }
     void appendIfNeeded() override {}
-    void notifyOtherViews(int, std::intptr_t) override {}
+    void notifyOtherViews(const UpdateHint &) override {}
     void showStatusText(const QString &) override {}
     LOGFONT gridFont() const override { return StockFont(ANSI_VAR_FONT); }
 

@@ -142,13 +142,13 @@ void COrvelDoc::RemoveHintListener(int handle)
                       m_listeners.end());
 }
 
-void COrvelDoc::UpdateAllViews(int hint, std::intptr_t value)
+void COrvelDoc::UpdateAllViews(const UpdateHint &hint)
 {
     // A view may come or go while it handles the hint.
     const auto listeners = m_listeners;
     for (const auto &entry : listeners) {
         if (entry.second)
-            entry.second(hint, value);
+            entry.second(hint);
     }
 }
 
@@ -161,7 +161,7 @@ void COrvelDoc::SetBackgroundColor(COLORREF color)
 {
     m_form.SetBackground(color);
     SetModifiedFlag(true);
-    UpdateAllViews(kHintBackground);
+    UpdateAllViews(Hint::FormRepaint);
 }
 
 void COrvelDoc::DeleteContents()
@@ -343,7 +343,7 @@ bool COrvelDoc::Save(const QString &path, int format, bool reorganize)
 bool COrvelDoc::saveTo(const QString &path, int format, bool reorganize, bool takePath)
 {
     WaitCursor wait;
-    UpdateAllViews(kHintCommitEdit);
+    UpdateAllViews(Hint::CommitEdit);
     if (format == 0)
         format = m_lastSaveFormat;
     const FileFormat *fileFormat = FileFormats::Find(path);
@@ -425,7 +425,9 @@ bool COrvelDoc::saveTo(const QString &path, int format, bool reorganize, bool ta
         if (lock.acquire(QFileInfo(path).absoluteFilePath()))
             m_lock = std::move(lock);
     }
-    UpdateAllViews(kHintSaved);
+    // A repaint (a dBASE save renames fields); the views keep their current
+    // cell, so typing goes on where it was.
+    UpdateAllViews(Hint::Repaint);
     return true;
 }
 
@@ -502,7 +504,7 @@ bool COrvelDoc::OnFileSaveAs()
 
 void COrvelDoc::OnCloseDocument()
 {
-    UpdateAllViews(kHintClosing);
+    UpdateAllViews(Hint::Closing);
 }
 
 } // namespace orvel

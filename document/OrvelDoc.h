@@ -4,6 +4,7 @@
 #include "document/DatabaseWriter.h"
 #include "document/DocumentOptions.h"
 #include "document/PageSettings.h"
+#include "document/UpdateHint.h"
 #include "form/FormObjects.h"
 #include "platform/FileLock.h"
 #include "platform/Services.h"
@@ -29,16 +30,8 @@ namespace orvel {
 class COrvelDoc
 {
 public:
-    // Update hints this class sends (views define the rest).
-    // After a successful save: a repaint (a dBASE save renames fields). The
-    // views keep their current cell, so typing goes on where it was.
-    static constexpr int kHintSaved = 0;
-    static constexpr int kHintCommitEdit = 7;  // just before a save
-    static constexpr int kHintBackground = 20; // the form's background colour changed
-    static constexpr int kHintClosing = 32;    // the document closes
-
-    // Called with the hint and its value (0 when it has none).
-    using HintListener = std::function<void(int hint, std::intptr_t value)>;
+    // The views hear of every change through this.
+    using HintListener = std::function<void(const UpdateHint &hint)>;
     // Wraps the device a save writes the database file to (tests use it to
     // make writes fail part-way); it must pass seeks and writes through.
     using SaveDeviceFilter = std::function<std::unique_ptr<QIODevice>(QIODevice &file)>;
@@ -83,7 +76,7 @@ public:
     // Returns a handle for RemoveHintListener.
     int AddHintListener(HintListener listener);
     void RemoveHintListener(int handle);
-    void UpdateAllViews(int hint, std::intptr_t value = 0);
+    void UpdateAllViews(const UpdateHint &hint);
 
     // --- Options ---
 

@@ -165,7 +165,7 @@ int InsertFromDatabase(COrvelDoc &target, const QString &path, int currentRecord
         target.GetTable().SetModified();
         target.SetModifiedFlag();
     }
-    target.UpdateAllViews(0);
+    target.UpdateAllViews(Hint::Repaint);
     return inserted;
 }
 

@@ -53,7 +53,7 @@ bool RunDuplicatesDialog(QWidget *parent, COrvelDoc &doc)
     const bool ran = MarkDuplicatesCommand(table, dialog.SelectedFields());
     if (ran || table.GetMarkedCount() != markedBefore) {
         doc.SetModifiedFlag();
-        doc.UpdateAllViews(0);
+        doc.UpdateAllViews(Hint::Repaint);
     }
     return ran;
 }

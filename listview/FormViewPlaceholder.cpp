@@ -35,7 +35,7 @@ void FormViewPlaceholder::SetDesignMode(bool design)
     Initialise();
 }
 
-void FormViewPlaceholder::OnUpdate(int, std::intptr_t)
+void FormViewPlaceholder::OnUpdate(const UpdateHint &)
 {
     update();
 }

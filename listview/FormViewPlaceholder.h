@@ -1,5 +1,7 @@
 #pragma once
 
+#include "document/UpdateHint.h"
+
 #include <QString>
 #include <QWidget>
 
@@ -24,7 +26,7 @@ public:
     void SetDesignMode(bool design);
     bool IsDesignMode() const { return m_design; }
     // A document hint passed on by the view.
-    void OnUpdate(int hint, std::intptr_t value);
+    void OnUpdate(const UpdateHint &hint);
 
 protected:
     void paintEvent(QPaintEvent *event) override;

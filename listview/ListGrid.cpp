@@ -224,7 +224,7 @@ void CListGrid::Initialise()
 {
     m_fontDpi = 0; // measure again: the setting may have changed
     updateFont();
-    OnUpdate(kHintRepaint);
+    OnUpdate(Hint::Repaint);
     handleResize();
 }
 
@@ -245,21 +245,22 @@ void CListGrid::setCurrent(int record, int field)
 
 // ---- document hints ----
 
-void CListGrid::OnUpdate(int hint, std::intptr_t value)
+void CListGrid::OnUpdate(const UpdateHint &update)
 {
+    const Hint hint = update.kind;
     const int count = table().GetRecordCount();
     const int fields = table().GetFieldCount();
-    const bool listHint = hint >= kHintRepaint && hint <= kHintKeepVisible;
+    const bool listHint = hint >= Hint::Repaint && hint <= Hint::ShowCurrent;
 
     // Anything that may move or drop records ends an edit first, so that it
     // never writes into a record that is no longer the one it showed.
-    if (listHint && hint != kHintSearchHit && hint != kHintRecordChanged)
+    if (listHint && hint != Hint::Found && hint != Hint::RecordChanged)
         Commit();
     m_firstRow = std::clamp(m_firstRow, 0, std::max(0, count - 1));
     m_firstColumn = std::clamp(m_firstColumn, 0, std::max(0, fields - 1));
-    if (hint != kHintReplaced && hint != kHintKeepVisible)
+    if (hint != Hint::Replaced && hint != Hint::ShowCurrent)
         updateScrollBars();
-    if (!listHint || hint == kHintCommitEdit)
+    if (!listHint || hint == Hint::CommitEdit)
         return;
 
     const int record = m_host.currentRecord();
@@ -268,7 +269,7 @@ void CListGrid::OnUpdate(int hint, std::intptr_t value)
     const bool validField = field >= 0 && field < fields;
 
     switch (hint) {
-    case kHintSearchHit: {
+    case Hint::Found: {
         m_active = true;
         const int last = LastVisibleRow();
         if (validRecord && record >= m_firstRow && (last < 0 || record <= last))
@@ -277,16 +278,16 @@ void CListGrid::OnUpdate(int hint, std::intptr_t value)
             refreshFocusFrame();
         return;
     }
-    case kHintRecordChanged:
-        repaintRow(int((value >> 16) & 0xFFFF));
+    case Hint::RecordChanged:
+        repaintRow(update.record);
         return;
-    case kHintKeepVisible:
+    case Hint::ShowCurrent:
         if (validRecord && m_firstRow > record)
             m_firstRow = record;
         if (validField && m_firstColumn > field)
             m_firstColumn = field;
         break;
-    case kHintReplaced:
+    case Hint::Replaced:
         m_firstRow = 0;
         [[fallthrough]];
     default: {
@@ -826,7 +827,7 @@ void CListGrid::ToggleMarkOfCurrent()
     entry->SetMark(!entry->IsMarked());
     m_document.SetModifiedFlag();
     repaintRow(record);
-    m_host.notifyOtherViews(kHintRecordChanged, (std::intptr_t(record) << 16) | (m_host.currentField() & 0xFFFF));
+    m_host.notifyOtherViews({Hint::RecordChanged, record, m_host.currentField()});
 }
 
 // ---- mouse ----
@@ -895,7 +896,7 @@ void CListGrid::buttonDown(const QPoint &pos)
         setCurrent(markRow, field);
         m_document.SetModifiedFlag();
         repaintRow(markRow);
-        m_host.notifyOtherViews(kHintRecordChanged, (std::intptr_t(markRow) << 16) | (field & 0xFFFF));
+        m_host.notifyOtherViews({Hint::RecordChanged, markRow, field});
         refreshFocusFrame();
         updateStatusText();
         return;
@@ -989,8 +990,8 @@ void CListGrid::finishSizing(const QPoint &pos)
     }
     table().SetModified();
     m_document.SetModifiedFlag();
-    m_host.notifyOtherViews(kHintLayout, 0);
-    OnUpdate(kHintLayout);
+    m_host.notifyOtherViews(Hint::ListLayout);
+    OnUpdate(Hint::ListLayout);
 }
 
 void CListGrid::wheelEvent(QWheelEvent *event)
@@ -1190,7 +1191,7 @@ void CListGrid::onEditChanged()
         return;
     entry->SetValue(text, m_editField);
     m_document.SetModifiedFlag();
-    m_host.notifyOtherViews(kHintRecordChanged, (std::intptr_t(m_editRecord) << 16) | m_editField);
+    m_host.notifyOtherViews({Hint::RecordChanged, m_editRecord, m_editField});
     repaintRow(m_editRecord);
 }
 
@@ -1227,7 +1228,7 @@ void CListGrid::cancelEdit()
         m_document.SetModifiedFlag(m_editOrigin.documentModified);
         table().SetModified(m_editOrigin.tableModified);
         if (changed)
-            m_host.notifyOtherViews(kHintRecordChanged, (std::intptr_t(m_editRecord) << 16) | m_editField);
+            m_host.notifyOtherViews({Hint::RecordChanged, m_editRecord, m_editField});
     }
     // Nothing to report: the value is the one it was.
     m_editField = -1;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "document/UpdateHint.h"
 #include "listview/ListGridGeometry.h"
 #include "platform/AnsiString.h"
 #include "platform/LogFont.h"
@@ -49,7 +50,7 @@ public:
     virtual void appendIfNeeded() = 0;
 
     // An update hint for every other view of the document (not this one).
-    virtual void notifyOtherViews(int hint, std::intptr_t value) = 0;
+    virtual void notifyOtherViews(const UpdateHint &hint) = 0;
 
     // Pane 0 of the main frame's status bar.
     virtual void showStatusText(const QString &text) = 0;
@@ -82,17 +83,6 @@ class CListGrid : public QAbstractScrollArea
     Q_OBJECT
 
 public:
-    // Update hints the grid knows (COrvelDoc and the view send them).
-    static constexpr int kHintRepaint = 0;
-    static constexpr int kHintLayout = 1;
-    static constexpr int kHintSearchHit = 2;
-    static constexpr int kHintRecordChanged = 3;
-    static constexpr int kHintFieldsChanged = 4;
-    static constexpr int kHintReplaced = 5;
-    static constexpr int kHintReinitialise = 6;
-    static constexpr int kHintCommitEdit = 7;
-    static constexpr int kHintKeepVisible = 8;
-
     // The scroll-bar requests, as the old messages named them.
     enum class ScrollCode { LineBack, LineForward, PageBack, PageForward, ThumbPosition, ThumbTrack };
 
@@ -103,7 +93,7 @@ public:
     // metrics, then a general update and the resize rules.
     void Initialise();
     // A document hint passed on by the view.
-    void OnUpdate(int hint, std::intptr_t value = 0);
+    void OnUpdate(const UpdateHint &hint);
     // The view became active or inactive: the focus frame shows only while
     // it is active. An open edit is committed.
     void SetActive(bool active);

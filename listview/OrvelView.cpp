@@ -41,7 +41,7 @@ COrvelView::COrvelView(COrvelDoc &doc, CMainFrame *frame, QWidget *parent)
     m_layout->setSpacing(0);
     setFocusPolicy(Qt::StrongFocus);
     createBody();
-    m_hintHandle = m_doc.AddHintListener([this](int hint, std::intptr_t value) { OnUpdate(hint, value); });
+    m_hintHandle = m_doc.AddHintListener([this](const UpdateHint &hint) { OnUpdate(hint); });
     // The child window tells when it becomes the active one; the focus frame
     // shows only in the active view.
     if (auto *child = qobject_cast<QMdiSubWindow *>(parent)) {
@@ -187,25 +187,25 @@ void COrvelView::clampCurrentCell()
     SetCurrentCell(record, field);
 }
 
-void COrvelView::OnUpdate(int hint, std::intptr_t value)
+void COrvelView::OnUpdate(const UpdateHint &hint)
 {
     if (m_muted)
         return;
     CDataTable &table = m_doc.GetTable();
-    switch (hint) {
-    case kHintFields:
+    switch (hint.kind) {
+    case Hint::FieldsChanged:
         // Records without fields hold nothing that could be shown or saved.
         if (table.GetFieldCount() == 0 && table.GetRecordCount() > 0)
             table.RemoveAllRecords();
         SetCurrentCell(m_currentRecord, 0);
         break;
-    case kHintReplaced:
+    case Hint::Replaced:
         SetCurrentCell(0, 0);
         break;
-    case kHintInitialUpdate:
+    case Hint::InitialUpdate:
         OnInitialUpdate();
         return;
-    case kHintClosing:
+    case Hint::Closing:
         m_designMode = false;
         break;
     default:
@@ -213,18 +213,18 @@ void COrvelView::OnUpdate(int hint, std::intptr_t value)
     }
     clampCurrentCell();
     if (m_grid)
-        m_grid->OnUpdate(hint, value);
-    else if (m_formView && hint != kHintListLayout)
-        m_formView->OnUpdate(hint, value);
-    if (m_formView && m_active && hint != kHintCommitEdit)
+        m_grid->OnUpdate(hint);
+    else if (m_formView && hint.kind != Hint::ListLayout)
+        m_formView->OnUpdate(hint);
+    if (m_formView && m_active && hint.kind != Hint::CommitEdit)
         UpdateStatusText();
 }
 
-void COrvelView::UpdateOtherViews(int hint, std::intptr_t value)
+void COrvelView::UpdateOtherViews(const UpdateHint &hint)
 {
     m_muted = true;
     const auto unmute = qScopeGuard([this] { m_muted = false; });
-    m_doc.UpdateAllViews(hint, value);
+    m_doc.UpdateAllViews(hint);
 }
 
 void COrvelView::appendIfNeeded()
@@ -234,7 +234,7 @@ void COrvelView::appendIfNeeded()
         return;
     SetCurrentCell(current, 0);
     m_doc.SetModifiedFlag();
-    m_doc.UpdateAllViews(kHintShowCurrent);
+    m_doc.UpdateAllViews(Hint::ShowCurrent);
 }
 
 void COrvelView::showStatusText(const QString &text)
@@ -270,7 +270,7 @@ void COrvelView::moveInForm(int record)
         return;
     CommitEdit();
     SetCurrentCell(record, std::max(0, m_currentField));
-    OnUpdate(kHintShowCurrent, 0);
+    OnUpdate(Hint::ShowCurrent);
 }
 
 void COrvelView::registerCommands()

@@ -28,19 +28,6 @@ class COrvelView : public QWidget, public CCmdTarget, public ListGridHost
 {
     Q_OBJECT
 public:
-    // Update hints (the document sends 4, 7, 20 and 32 itself).
-    static constexpr int kHintRepaint = 0;
-    static constexpr int kHintListLayout = 1;
-    static constexpr int kHintFound = 2;
-    static constexpr int kHintRecord = 3; // value: (record << 16) | field
-    static constexpr int kHintFields = 4;
-    static constexpr int kHintReplaced = 5;
-    static constexpr int kHintInitialUpdate = 6;
-    static constexpr int kHintCommitEdit = 7;
-    static constexpr int kHintShowCurrent = 8;
-    static constexpr int kHintBackground = 20;
-    static constexpr int kHintClosing = 32;
-
     // Where the record clipboard keeps the objects of copied media values
     // (the application's temporary file). Asked at each copy and paste,
     // since the application makes the file after the first window opens.
@@ -58,7 +45,7 @@ public:
     // frame.
     virtual void OnInitialUpdate();
     // A notification of the document (or of the view to itself).
-    virtual void OnUpdate(int hint, std::intptr_t value);
+    virtual void OnUpdate(const UpdateHint &hint);
     // The options changed: lay out again and repaint, so that a new grid
     // font takes effect.
     virtual void RelayoutAfterOptions();
@@ -87,9 +74,9 @@ public:
     bool IsActive() const { return m_active; }
 
     // Ends an open in-place edit (hint 7 to this view only).
-    void CommitEdit() { OnUpdate(kHintCommitEdit, 0); }
+    void CommitEdit() { OnUpdate(Hint::CommitEdit); }
     // Sends a hint to every other view of the document, not to this one.
-    void UpdateOtherViews(int hint, std::intptr_t value = 0);
+    void UpdateOtherViews(const UpdateHint &hint);
     // Pane 0 of the main frame's status bar for the current record, in
     // whichever mode the view is.
     void UpdateStatusText();
@@ -102,7 +89,7 @@ public:
     int currentField() const override { return m_currentField; }
     void setCurrentCell(int record, int field) override { SetCurrentCell(record, field); }
     void appendIfNeeded() override;
-    void notifyOtherViews(int hint, std::intptr_t value) override { UpdateOtherViews(hint, value); }
+    void notifyOtherViews(const UpdateHint &hint) override { UpdateOtherViews(hint); }
     void showStatusText(const QString &text) override;
 
 signals:

@@ -34,7 +34,7 @@ int currentAfterRemoval(const CDataTable &table, int current)
 // Every view keeps its current cell in sight and repaints.
 void showCurrentEverywhere(COrvelView &view)
 {
-    view.GetDocument().UpdateAllViews(COrvelView::kHintShowCurrent);
+    view.GetDocument().UpdateAllViews(Hint::ShowCurrent);
 }
 
 void changed(COrvelView &view, int current, int field)
@@ -57,9 +57,9 @@ void goTo(COrvelView &view)
     const CDataTable &table = view.GetTable();
     if (const auto record = RunGoToDialog(&view, view.GetCurrentRecord(), table.GetRecordCount())) {
         view.SetCurrentCell(*record, view.GetCurrentField());
-        view.OnUpdate(COrvelView::kHintRepaint, 0);
+        view.OnUpdate(Hint::Repaint);
     }
-    view.OnUpdate(COrvelView::kHintShowCurrent, 0);
+    view.OnUpdate(Hint::ShowCurrent);
 }
 
 void insertRecord(COrvelView &view, bool after)
@@ -107,7 +107,7 @@ void toggleMark(COrvelView &view)
     if (!ToggleMarkCommand(view.GetTable(), record))
         return;
     view.GetDocument().SetModifiedFlag();
-    view.UpdateOtherViews(COrvelView::kHintRecord, (std::intptr_t(record) << 16) | (view.GetCurrentField() & 0xFFFF));
+    view.UpdateOtherViews({Hint::RecordChanged, record, view.GetCurrentField()});
 }
 
 void markAll(COrvelView &view, bool mark)
@@ -117,7 +117,7 @@ void markAll(COrvelView &view, bool mark)
     if (!(mark ? MarkAllCommand(table) : ClearMarksCommand(table)))
         return;
     view.GetDocument().SetModifiedFlag();
-    view.GetDocument().UpdateAllViews(COrvelView::kHintRepaint);
+    view.GetDocument().UpdateAllViews(Hint::Repaint);
 }
 
 void fillDown(COrvelView &view)

@@ -90,7 +90,7 @@ bool RunSortDialog(QWidget *parent, COrvelDoc &doc, SortKeys &keys)
     if (!SortCommand(table, keys))
         return false;
     doc.SetModifiedFlag();
-    doc.UpdateAllViews(0);
+    doc.UpdateAllViews(Hint::Repaint);
     return true;
 }
 

@@ -108,10 +108,10 @@ COrvelDoc *COrvelDocTemplate::adopt(std::unique_ptr<COrvelDoc> doc)
     auto entry = std::make_unique<Entry>();
     entry->doc = std::move(doc);
     COrvelDoc *raw = entry->doc.get();
-    entry->hintHandle = raw->AddHintListener([this, raw](int hint, std::intptr_t) {
+    entry->hintHandle = raw->AddHintListener([this, raw](const UpdateHint &hint) {
         // A save may have given the document a new name; the titles are
         // cheap to set again on every repaint hint.
-        if (hint == COrvelDoc::kHintSaved)
+        if (hint.kind == Hint::Repaint)
             updateTitles(*raw);
     });
     registerCommands(*entry);
@@ -198,14 +198,14 @@ void COrvelDocTemplate::registerCommands(Entry &entry)
     map.On(
             ID_DATABASE_SORT,
             [this, doc, &entry] {
-                doc->UpdateAllViews(COrvelDoc::kHintCommitEdit);
+                doc->UpdateAllViews(Hint::CommitEdit);
                 RunSortDialog(&m_frame, *doc, entry.sortKeys);
             },
             sortable);
     map.On(
             ID_MARK_DUPLICATES,
             [this, doc] {
-                doc->UpdateAllViews(COrvelDoc::kHintCommitEdit);
+                doc->UpdateAllViews(Hint::CommitEdit);
                 RunDuplicatesDialog(&m_frame, *doc);
             },
             sortable);

@@ -24,7 +24,7 @@ TEST_F(LifecycleTest, SaveTellsTheViewsAndClearsTheModifiedFlag)
 {
     COrvelDoc doc;
     std::vector<int> hints;
-    const int handle = doc.AddHintListener([&](int hint, std::intptr_t) { hints.push_back(hint); });
+    const int handle = doc.AddHintListener([&](const UpdateHint &hint) { hints.push_back(int(hint.kind)); });
     doc.SetBackgroundColor(0x00FF0000);
     EXPECT_TRUE(doc.IsModified());
     AddField(doc, "Name");

@@ -48,9 +48,9 @@ public:
         field = 0;
         doc.SetModifiedFlag();
         if (grid)
-            grid->OnUpdate(CListGrid::kHintKeepVisible);
+            grid->OnUpdate(Hint::ShowCurrent);
     }
-    void notifyOtherViews(int hint, std::intptr_t value) override { hints.emplace_back(hint, value); }
+    void notifyOtherViews(const UpdateHint &hint) override { hints.push_back(hint); }
     void showStatusText(const QString &text) override { status = text; }
     LOGFONT gridFont() const override { return StockFont(ANSI_VAR_FONT); }
 
@@ -59,7 +59,7 @@ public:
     int record = -1;
     int field = -1;
     int appends = 0;
-    std::vector<std::pair<int, std::intptr_t>> hints;
+    std::vector<UpdateHint> hints;
     QString status;
 };
 

@@ -212,31 +212,31 @@ TEST_F(ListGridTest, HintsBringTheCurrentCellIntoView)
 
     // Another view moved the current record far down (go to, search).
     host.record = 70;
-    grid->OnUpdate(CListGrid::kHintRepaint);
+    grid->OnUpdate(Hint::Repaint);
     EXPECT_EQ(grid->FirstRow(), 70);
 
     // Inserted above the first row: the list follows it back.
     host.record = 10;
-    grid->OnUpdate(CListGrid::kHintKeepVisible);
+    grid->OnUpdate(Hint::ShowCurrent);
     EXPECT_EQ(grid->FirstRow(), 10);
 
     // A replaced database starts at the top; records gone from the end
     // leave no first row behind them.
-    grid->OnUpdate(CListGrid::kHintReplaced);
+    grid->OnUpdate(Hint::Replaced);
     EXPECT_EQ(grid->FirstRow(), 0);
     grid->Last();
     ASSERT_EQ(grid->FirstRow(), 99);
     while (table().GetRecordCount() > 5)
         table().RemoveRecord(table().GetRecordCount() - 1);
     host.record = 4;
-    grid->OnUpdate(CListGrid::kHintKeepVisible);
+    grid->OnUpdate(Hint::ShowCurrent);
     EXPECT_EQ(grid->FirstRow(), 4);
 
     // An open edit ends before any change of the records.
     QTest::keyClick(grid.get(), Qt::Key_Return);
     ASSERT_TRUE(grid->IsEditing());
-    grid->OnUpdate(CListGrid::kHintRecordChanged, 4 << 16);
+    grid->OnUpdate({Hint::RecordChanged, 4, 0});
     EXPECT_TRUE(grid->IsEditing());
-    grid->OnUpdate(CListGrid::kHintCommitEdit);
+    grid->OnUpdate(Hint::CommitEdit);
     EXPECT_FALSE(grid->IsEditing());
 }

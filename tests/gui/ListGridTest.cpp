@@ -72,7 +72,9 @@ TEST_F(ListGridTest, RowHeaderClicksToggleMarksAwayFromTheRowEdges)
     EXPECT_EQ(table().GetMarkedCount(), 1);
     EXPECT_EQ(host.record, 2);
     ASSERT_FALSE(host.hints.empty());
-    EXPECT_EQ(host.hints.back(), std::make_pair(3, std::intptr_t(2 << 16)));
+    EXPECT_EQ(host.hints.back().kind, Hint::RecordChanged);
+    EXPECT_EQ(host.hints.back().record, 2);
+    EXPECT_EQ(host.hints.back().field, 0);
     EXPECT_TRUE(doc.IsModified());
 
     // Within four pixels of either edge: no toggle (the click selects the row).
@@ -111,7 +113,7 @@ TEST_F(ListGridTest, ColumnAndRowDragsStayWithinTheirLimits)
     EXPECT_EQ(table().GetColumnWidth(0), grid::kMinColumnDragPixels / m.charUnit);
     EXPECT_EQ(table().GetTotalWidth(), otherUnits + grid::kMinColumnDragPixels / m.charUnit);
     ASSERT_FALSE(host.hints.empty());
-    EXPECT_EQ(host.hints.back().first, 1);
+    EXPECT_EQ(host.hints.back().kind, Hint::ListLayout);
     EXPECT_TRUE(table().IsModified());
     EXPECT_TRUE(doc.IsModified());
 
@@ -158,7 +160,9 @@ TEST_F(ListGridTest, TypingReplacesTheValueAndEnterOpensAndCloses)
     QTest::sendKeyEvent(QTest::Click, grid->Editor()->widget(), Qt::Key_Adiaeresis, QStringLiteral("ä"), {});
     EXPECT_EQ(table().GetRecord(1)->GetRawValue(0), "qu\xE4");
     ASSERT_FALSE(host.hints.empty());
-    EXPECT_EQ(host.hints.back(), std::make_pair(3, std::intptr_t(1 << 16)));
+    EXPECT_EQ(host.hints.back().kind, Hint::RecordChanged);
+    EXPECT_EQ(host.hints.back().record, 1);
+    EXPECT_EQ(host.hints.back().field, 0);
     EXPECT_FALSE(grid->Editor()->style().multiLine);
 
     // Enter closes; Enter again opens with the whole value selected.

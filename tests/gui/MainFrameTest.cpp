@@ -275,7 +275,7 @@ TEST_F(FrameTest, BackgroundColourMarksTheDocumentAndTellsTheViews)
     start();
     COrvelDoc &doc = newDocument();
     std::vector<int> hints;
-    const int listener = doc.AddHintListener([&](int hint, std::intptr_t) { hints.push_back(hint); });
+    const int listener = doc.AddHintListener([&](const UpdateHint &hint) { hints.push_back(int(hint.kind)); });
     docs().SetColorChooser([](COLORREF, QWidget *) { return std::optional<COLORREF>(); });
     router().Execute(32981);
     EXPECT_FALSE(doc.IsModified());

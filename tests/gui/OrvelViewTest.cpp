@@ -358,7 +358,7 @@ TEST_F(ViewTest, TheListShowsUmlautsLongTextsMarksAndTallRows)
     });
     view.GetTable().GetRecord(0)->SetMark(true);
     view.GetTable().GetRecord(2)->SetMark(true);
-    view.GetDocument().UpdateAllViews(COrvelView::kHintRepaint);
+    view.GetDocument().UpdateAllViews(Hint::Repaint);
     frame().resize(900, 480);
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&frame()));
     QCoreApplication::processEvents();

@@ -44,7 +44,7 @@ protected:
     void SetUp() override
     {
         DocumentTest::SetUp();
-        doc.AddHintListener([this](int hint, std::intptr_t) { hints.push_back(hint); });
+        doc.AddHintListener([this](const UpdateHint &hint) { hints.push_back(int(hint.kind)); });
     }
 
     std::vector<std::string> column(int pos) const
