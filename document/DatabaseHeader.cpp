@@ -1,4 +1,5 @@
 #include "document/DatabaseHeader.h"
+#include "platform/ByteOrder.h"
 
 #include <algorithm>
 #include <cstring>
@@ -9,39 +10,15 @@ namespace {
 
 using namespace dbfile;
 
-void putU16(uint8_t *p, uint16_t v)
-{
-    p[0] = uint8_t(v);
-    p[1] = uint8_t(v >> 8);
-}
-
 void putI16(uint8_t *p, int32_t v)
 {
     // The file keeps the low 16 bits of 32-bit values.
-    putU16(p, uint16_t(uint32_t(v) & 0xFFFFu));
-}
-
-void putU32(uint8_t *p, uint32_t v)
-{
-    p[0] = uint8_t(v);
-    p[1] = uint8_t(v >> 8);
-    p[2] = uint8_t(v >> 16);
-    p[3] = uint8_t(v >> 24);
-}
-
-uint16_t getU16(const uint8_t *p)
-{
-    return uint16_t(p[0] | (p[1] << 8));
+    WriteLe16(p, uint16_t(uint32_t(v) & 0xFFFFu));
 }
 
 int16_t getI16(const uint8_t *p)
 {
-    return int16_t(getU16(p));
-}
-
-uint32_t getU32(const uint8_t *p)
-{
-    return uint32_t(p[0]) | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16) | (uint32_t(p[3]) << 24);
+    return int16_t(ReadLe16(p));
 }
 
 // A zero-terminated text in a fixed field; the field's last byte always
@@ -64,17 +41,17 @@ void DatabaseHeader::Encode(uint8_t (&block)[kHeaderSize]) const
 {
     std::memset(block, 0, sizeof block);
     uint8_t *b = block;
-    putU32(b + header::kRecordCount, recordCount);
-    putU16(b + header::kFieldCount, fieldCount);
+    WriteLe32(b + header::kRecordCount, recordCount);
+    WriteLe16(b + header::kFieldCount, fieldCount);
     for (std::size_t k = 0; k < kMaxHeaderFields; ++k) {
-        putU16(b + header::kWidths + 2 * k, widths[k]);
-        putU16(b + header::kTypes + 2 * k, types[k]);
-        putU16(b + header::kFormats + 2 * k, formats[k]);
+        WriteLe16(b + header::kWidths + 2 * k, widths[k]);
+        WriteLe16(b + header::kTypes + 2 * k, types[k]);
+        WriteLe16(b + header::kFormats + 2 * k, formats[k]);
     }
     putI16(b + header::kOrientation, page.orientation);
     putI16(b + header::kPaperSource, page.paperSource);
     putI16(b + header::kPaperSize, page.paperSize);
-    putU32(b + header::kPrintMask, printMask);
+    WriteLe32(b + header::kPrintMask, printMask);
 
     const LOGFONT &f = page.printFont;
     putI16(b + header::kFontValues + 0, f.lfHeight);
@@ -98,27 +75,27 @@ void DatabaseHeader::Encode(uint8_t (&block)[kHeaderSize]) const
     putI16(b + header::kAlignment, page.alignment);
     putText(b + header::kPageHeader, kPageTextSize, page.pageHeader);
     putText(b + header::kPageFooter, kPageTextSize, page.pageFooter);
-    putU16(b + header::kBlockSize, blockSize);
+    WriteLe16(b + header::kBlockSize, blockSize);
     for (std::size_t i = 0; i < kMaxBlockPositions; ++i)
-        putU32(b + header::kBlockPositions + 4 * i, blockPositions[i]);
+        WriteLe32(b + header::kBlockPositions + 4 * i, blockPositions[i]);
 }
 
 DatabaseHeader DatabaseHeader::Decode(const uint8_t *b, bool withPaper)
 {
     DatabaseHeader h;
-    h.recordCount = getU32(b + header::kRecordCount);
-    h.fieldCount = getU16(b + header::kFieldCount);
+    h.recordCount = ReadLe32(b + header::kRecordCount);
+    h.fieldCount = ReadLe16(b + header::kFieldCount);
     for (std::size_t k = 0; k < kMaxHeaderFields; ++k) {
-        h.widths[k] = getU16(b + header::kWidths + 2 * k);
-        h.types[k] = getU16(b + header::kTypes + 2 * k);
-        h.formats[k] = getU16(b + header::kFormats + 2 * k);
+        h.widths[k] = ReadLe16(b + header::kWidths + 2 * k);
+        h.types[k] = ReadLe16(b + header::kTypes + 2 * k);
+        h.formats[k] = ReadLe16(b + header::kFormats + 2 * k);
     }
     if (withPaper) {
         h.page.orientation = getI16(b + header::kOrientation);
         h.page.paperSource = getI16(b + header::kPaperSource);
         h.page.paperSize = getI16(b + header::kPaperSize);
     }
-    h.printMask = getU32(b + header::kPrintMask);
+    h.printMask = ReadLe32(b + header::kPrintMask);
 
     LOGFONT f;
     f.lfHeight = getI16(b + header::kFontValues + 0);
@@ -149,9 +126,9 @@ DatabaseHeader DatabaseHeader::Decode(const uint8_t *b, bool withPaper)
     h.page.alignment = getI16(b + header::kAlignment);
     h.page.pageHeader = getText(b + header::kPageHeader, kPageTextSize);
     h.page.pageFooter = getText(b + header::kPageFooter, kPageTextSize);
-    h.blockSize = getU16(b + header::kBlockSize);
+    h.blockSize = ReadLe16(b + header::kBlockSize);
     for (std::size_t i = 0; i < kMaxBlockPositions; ++i)
-        h.blockPositions[i] = getU32(b + header::kBlockPositions + 4 * i);
+        h.blockPositions[i] = ReadLe32(b + header::kBlockPositions + 4 * i);
     return h;
 }
 

@@ -3,6 +3,7 @@
 #include "document/DatabaseHeader.h"
 #include "form/FormObjects.h"
 #include "platform/Archive.h"
+#include "platform/ByteOrder.h"
 #include "platform/Codepage.h"
 #include "platform/Services.h"
 #include "resources/StringIds.h"
@@ -24,16 +25,6 @@ namespace {
 
 using namespace dbfile;
 
-uint16_t getU16(const uint8_t *p)
-{
-    return uint16_t(p[0] | (p[1] << 8));
-}
-
-uint32_t getU32(const uint8_t *p)
-{
-    return uint32_t(p[0]) | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16) | (uint32_t(p[3]) << 24);
-}
-
 // Reads counted texts from bytes held in memory. A failed check makes the
 // whole read fail.
 class ByteCursor
@@ -52,7 +43,7 @@ public:
     {
         if (m_size - m_pos < 2)
             return false;
-        const uint16_t length = getU16(m_data + m_pos);
+        const uint16_t length = ReadLe16(m_data + m_pos);
         m_pos += 2;
         if (length > kMaxValueLength || m_size - m_pos < length)
             return false;
@@ -235,7 +226,7 @@ DatabaseReadResult Reader::run()
     }
     if (head < kFixedPartSize)
         return m_result;
-    m_result.storedVersion = getU16(bytes + kVersionOffset);
+    m_result.storedVersion = ReadLe16(bytes + kVersionOffset);
 
     uint16_t version = m_result.storedVersion;
     if (version == kVersionPlaceholder) {
@@ -363,8 +354,8 @@ bool Reader::readRecords()
             const uint8_t *prefix = m_in.need(kRecordPrefixSize);
             if (!prefix)
                 return false;
-            const uint32_t modified = getU32(prefix);
-            const uint16_t height = getU16(prefix + 4);
+            const uint32_t modified = ReadLe32(prefix);
+            const uint16_t height = ReadLe16(prefix + 4);
             m_in.advance(kRecordPrefixSize);
 
             // The values are located first and looked at once the whole
@@ -374,7 +365,7 @@ bool Reader::readRecords()
                 const uint8_t *p = m_in.need(2);
                 if (!p)
                     return false;
-                const uint16_t length = getU16(p);
+                const uint16_t length = ReadLe16(p);
                 m_in.advance(2);
                 if (length > kMaxValueLength || !m_in.need(length))
                     return false;

@@ -1,4 +1,5 @@
 #include "document/RecordStream.h"
+#include "platform/ByteOrder.h"
 
 #include <algorithm>
 
@@ -12,9 +13,8 @@ constexpr std::size_t kFieldHeaderBytes = 12;
 
 void Writer::writeInt(std::int32_t value)
 {
-    const auto u = static_cast<std::uint32_t>(value);
-    const char bytes[4] = {static_cast<char>(u & 0xFF), static_cast<char>((u >> 8) & 0xFF),
-                           static_cast<char>((u >> 16) & 0xFF), static_cast<char>((u >> 24) & 0xFF)};
+    char bytes[4];
+    WriteLe32(bytes, static_cast<std::uint32_t>(value));
     m_bytes.append(bytes, 4);
 }
 
@@ -40,19 +40,14 @@ void Writer::SetRecordCount(int recordCount)
 {
     if (m_bytes.size() < 4)
         return;
-    const auto u = static_cast<std::uint32_t>(recordCount);
-    for (int i = 0; i < 4; ++i)
-        m_bytes[i] = static_cast<char>((u >> (8 * i)) & 0xFF);
+    WriteLe32(m_bytes.data(), static_cast<std::uint32_t>(recordCount));
 }
 
 bool Reader::readInt(std::int32_t &value)
 {
     if (m_size - m_pos < 4)
         return false;
-    const auto *b = reinterpret_cast<const unsigned char *>(m_data + m_pos);
-    value = static_cast<std::int32_t>(static_cast<std::uint32_t>(b[0]) | static_cast<std::uint32_t>(b[1]) << 8
-                                      | static_cast<std::uint32_t>(b[2]) << 16
-                                      | static_cast<std::uint32_t>(b[3]) << 24);
+    value = static_cast<std::int32_t>(ReadLe32(m_data + m_pos));
     m_pos += 4;
     return true;
 }

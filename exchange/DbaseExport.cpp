@@ -91,9 +91,9 @@ std::vector<unsigned char> buildHeader(CDataTable &table, const std::vector<Colu
     header[1] = static_cast<unsigned char>(std::clamp(today.year() - 1900, 0, 255));
     header[2] = static_cast<unsigned char>(today.month());
     header[3] = static_cast<unsigned char>(today.day());
-    WriteU32(header.data() + kRecordCountAt, static_cast<std::uint32_t>(table.GetRecordCount()));
-    WriteU16(header.data() + kHeaderLengthAt, static_cast<std::uint16_t>(headerLength));
-    WriteU16(header.data() + kRecordLengthAt, static_cast<std::uint16_t>(recordLength));
+    WriteLe32(header.data() + kRecordCountAt, static_cast<std::uint32_t>(table.GetRecordCount()));
+    WriteLe16(header.data() + kHeaderLengthAt, static_cast<std::uint16_t>(headerLength));
+    WriteLe16(header.data() + kRecordLengthAt, static_cast<std::uint16_t>(recordLength));
 
     for (std::size_t c = 0; c < columns.size(); ++c) {
         const Column &column = columns[c];

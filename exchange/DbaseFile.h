@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/AnsiString.h"
+#include "platform/ByteOrder.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -57,28 +58,5 @@ struct FieldDescriptor
     std::uint8_t length = 0;
     std::uint8_t decimals = 0;
 };
-
-inline std::uint16_t ReadU16(const unsigned char *at)
-{
-    return static_cast<std::uint16_t>(at[0] | (at[1] << 8));
-}
-
-inline std::uint32_t ReadU32(const unsigned char *at)
-{
-    return static_cast<std::uint32_t>(at[0]) | (static_cast<std::uint32_t>(at[1]) << 8)
-           | (static_cast<std::uint32_t>(at[2]) << 16) | (static_cast<std::uint32_t>(at[3]) << 24);
-}
-
-inline void WriteU16(unsigned char *at, std::uint16_t value)
-{
-    at[0] = static_cast<unsigned char>(value & 0xFF);
-    at[1] = static_cast<unsigned char>(value >> 8);
-}
-
-inline void WriteU32(unsigned char *at, std::uint32_t value)
-{
-    WriteU16(at, static_cast<std::uint16_t>(value & 0xFFFF));
-    WriteU16(at + 2, static_cast<std::uint16_t>(value >> 16));
-}
 
 } // namespace orvel::dbase

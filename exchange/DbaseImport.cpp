@@ -95,12 +95,42 @@ AnsiString descriptorName(const unsigned char *at)
     return AnsiString(reinterpret_cast<const char *>(at), static_cast<std::size_t>(end - at));
 }
 
+// Where the two versions keep a field's facts in its descriptor.
+struct DescriptorShape
+{
+    std::size_t size;
+    std::size_t typeAt;
+    std::size_t lengthAt;
+    std::size_t decimalsAt;
+};
+constexpr DescriptorShape kDbase3Descriptor{kDescriptorSize, kDescriptorTypeAt, kDescriptorLengthAt,
+                                            kDescriptorDecimalsAt};
+constexpr DescriptorShape kDbase2Descriptor{kDbase2DescriptorSize, kDbase2DescriptorTypeAt, kDbase2DescriptorLengthAt,
+                                            kDbase2DescriptorDecimalsAt};
+
+// The descriptors from `first` on, at most `room` of them, up to the
+// terminator.
+void readDescriptors(const unsigned char *first, std::size_t room, const DescriptorShape &shape, Layout &layout)
+{
+    for (std::size_t k = 0; k < room; ++k) {
+        const unsigned char *descriptor = first + k * shape.size;
+        if (descriptor[0] == kDescriptorTerminator)
+            break;
+        FieldDescriptor field;
+        field.name = descriptorName(descriptor);
+        field.type = static_cast<char>(descriptor[shape.typeAt]);
+        field.length = descriptor[shape.lengthAt];
+        field.decimals = descriptor[shape.decimalsAt];
+        layout.descriptors.push_back(std::move(field));
+    }
+}
+
 bool readDbase3Layout(const unsigned char *head, qint64 headSize, qint64 fileSize, Layout &layout)
 {
     if (headSize < static_cast<qint64>(kHeaderSize))
         return false;
-    layout.declaredRecords = ReadU32(head + kRecordCountAt);
-    const qint64 headerLength = ReadU16(head + kHeaderLengthAt);
+    layout.declaredRecords = ReadLe32(head + kRecordCountAt);
+    const qint64 headerLength = ReadLe16(head + kHeaderLengthAt);
     // The records start at the header length; a header shorter than its
     // fixed part or reaching past the end of the file is damaged.
     if (headerLength < static_cast<qint64>(kHeaderSize) || headerLength > fileSize || headerLength > headSize)
@@ -108,17 +138,8 @@ bool readDbase3Layout(const unsigned char *head, qint64 headSize, qint64 fileSiz
     // Descriptors up to the terminator, but never past the header length:
     // files without a terminator exist, and what follows the header there
     // are records, not descriptors.
-    for (qint64 at = kHeaderSize; at + static_cast<qint64>(kDescriptorSize) <= headerLength; at += kDescriptorSize) {
-        const unsigned char *descriptor = head + at;
-        if (descriptor[0] == kDescriptorTerminator)
-            break;
-        FieldDescriptor field;
-        field.name = descriptorName(descriptor);
-        field.type = static_cast<char>(descriptor[kDescriptorTypeAt]);
-        field.length = descriptor[kDescriptorLengthAt];
-        field.decimals = descriptor[kDescriptorDecimalsAt];
-        layout.descriptors.push_back(std::move(field));
-    }
+    const std::size_t room = (static_cast<std::size_t>(headerLength) - kHeaderSize) / kDescriptorSize;
+    readDescriptors(head + kHeaderSize, room, kDbase3Descriptor, layout);
     layout.recordsAt = headerLength;
     return true;
 }
@@ -131,18 +152,8 @@ bool readDbase2Layout(const unsigned char *head, qint64 headSize, qint64 fileSiz
     if (fileSize < recordsAt || headSize < recordsAt)
         return false;
     layout.dbase2 = true;
-    layout.declaredRecords = ReadU16(head + kDbase2RecordCountAt);
-    for (std::size_t k = 0; k < kDbase2MaxDescriptors; ++k) {
-        const unsigned char *descriptor = head + kDbase2HeaderSize + k * kDbase2DescriptorSize;
-        if (descriptor[0] == kDescriptorTerminator)
-            break;
-        FieldDescriptor field;
-        field.name = descriptorName(descriptor);
-        field.type = static_cast<char>(descriptor[kDbase2DescriptorTypeAt]);
-        field.length = descriptor[kDbase2DescriptorLengthAt];
-        field.decimals = descriptor[kDbase2DescriptorDecimalsAt];
-        layout.descriptors.push_back(std::move(field));
-    }
+    layout.declaredRecords = ReadLe16(head + kDbase2RecordCountAt);
+    readDescriptors(head + kDbase2HeaderSize, kDbase2MaxDescriptors, kDbase2Descriptor, layout);
     layout.recordsAt = recordsAt;
     return true;
 }

@@ -67,4 +67,43 @@ bool WriteRecords(const CDataTable &table, ExportBuffer &buffer, ProgressBox *pr
     return true;
 }
 
+// What every text export does around its own lines: the caption and range of
+// the progress window, the header, the records, the footer and the final
+// write. 1 when all was written; 0 when a write failed or memory ran out.
+template<typename WriteHeader, typename WriteRecord, typename WriteFooter>
+int RunTextExport(const CDataTable &table, QIODevice &out, ProgressBox *progress, int caption, WriteHeader writeHeader,
+                  WriteRecord writeRecord, WriteFooter writeFooter)
+{
+    try {
+        if (progress) {
+            progress->setCaption(caption);
+            progress->setRange(0, table.GetRecordCount());
+        }
+        ExportBuffer buffer(out);
+        writeHeader(buffer);
+        if (!WriteRecords(table, buffer, progress, [&](const CDataRecord &record) { writeRecord(buffer, record); }))
+            return 0;
+        writeFooter(buffer);
+        return buffer.flush() ? 1 : 0;
+    } catch (const std::bad_alloc &) {
+        return 0;
+    }
+}
+
+// One line of values: `appendOne(field)` for each exported field, with the
+// separator between them, and the line end after them.
+template<typename AppendOne>
+void AppendLine(ExportBuffer &buffer, const ExportedFields &fields, char separator, AnsiView lineEnd,
+                AppendOne appendOne)
+{
+    bool first = true;
+    for (const ExportedField &field : fields) {
+        if (!first)
+            buffer.append(separator);
+        first = false;
+        appendOne(field);
+    }
+    buffer.append(lineEnd);
+}
+
 } // namespace orvel

@@ -58,47 +58,37 @@ void appendCellText(ExportBuffer &out, AnsiView text)
 
 int ExportHtml(const CDataTable &table, QIODevice &out, const QString &title, ProgressBox *progress)
 {
-    try {
-        if (progress) {
-            progress->setCaption(ids::kCaptionWritingHtml);
-            progress->setRange(0, table.GetRecordCount());
-        }
-        const ExportedFields fields(table);
-        const AnsiString ansiTitle = QStringToAnsi(title);
-        ExportBuffer buffer(out);
-        buffer.append("<HTML>\n<HEAD>\n <TITLE>");
-        appendEscaped(buffer, ansiTitle);
-        buffer.append("</TITLE>\n <META NAME=\"GENERATOR\" CONTENT=\"Orvel 97 [Quistar]\">\n</HEAD>\n\n<BODY>\n\n");
-
-        buffer.append("<H1>");
-        appendEscaped(buffer, ansiTitle);
-        buffer.append("</H1>\n<HR>\n\n<TABLE BORDER=1 CELLSPACING=1 CELLPADDING=8>\n <TR>\n  ");
-        for (const ExportedField &field : fields) {
-            buffer.append("<TD><B>");
-            appendCellText(buffer, table.GetPlainFieldName(field.pos));
-            buffer.append("</B></TD>");
-        }
-        buffer.append("\n </TR>\n\n");
-
-        const LocaleInfo &locale = CurrentLocale();
-        AnsiString display;
-        const bool written = WriteRecords(table, buffer, progress, [&](const CDataRecord &record) {
-            buffer.append(" <TR>\n  ");
-            for (const ExportedField &field : fields) {
-                buffer.append("<TD>");
-                appendCellText(buffer, field.displayValue(record, locale, display));
-                buffer.append("</TD>");
-            }
-            buffer.append("\n </TR>\n");
-        });
-        if (!written)
-            return 0;
-
-        buffer.append("</TABLE>\n\n</BODY>\n</HTML>");
-        return buffer.flush() ? 1 : 0;
-    } catch (const std::bad_alloc &) {
-        return 0;
-    }
+    const ExportedFields fields(table);
+    const AnsiString ansiTitle = QStringToAnsi(title);
+    const LocaleInfo &locale = CurrentLocale();
+    AnsiString display;
+    return RunTextExport(
+            table, out, progress, ids::kCaptionWritingHtml,
+            [&](ExportBuffer &buffer) {
+                buffer.append("<HTML>\n<HEAD>\n <TITLE>");
+                appendEscaped(buffer, ansiTitle);
+                buffer.append(
+                        "</TITLE>\n <META NAME=\"GENERATOR\" CONTENT=\"Orvel 97 [Quistar]\">\n</HEAD>\n\n<BODY>\n\n");
+                buffer.append("<H1>");
+                appendEscaped(buffer, ansiTitle);
+                buffer.append("</H1>\n<HR>\n\n<TABLE BORDER=1 CELLSPACING=1 CELLPADDING=8>\n <TR>\n  ");
+                for (const ExportedField &field : fields) {
+                    buffer.append("<TD><B>");
+                    appendCellText(buffer, table.GetPlainFieldName(field.pos));
+                    buffer.append("</B></TD>");
+                }
+                buffer.append("\n </TR>\n\n");
+            },
+            [&](ExportBuffer &buffer, const CDataRecord &record) {
+                buffer.append(" <TR>\n  ");
+                for (const ExportedField &field : fields) {
+                    buffer.append("<TD>");
+                    appendCellText(buffer, field.displayValue(record, locale, display));
+                    buffer.append("</TD>");
+                }
+                buffer.append("\n </TR>\n");
+            },
+            [](ExportBuffer &buffer) { buffer.append("</TABLE>\n\n</BODY>\n</HTML>"); });
 }
 
 } // namespace orvel

@@ -60,41 +60,21 @@ AnsiString GetMergeFieldName(const CDataTable &table, int pos)
 
 int ExportMergeText(const CDataTable &table, QIODevice &out, ProgressBox *progress)
 {
-    try {
-        if (progress) {
-            progress->setCaption(ids::kCaptionWritingMerge);
-            progress->setRange(0, table.GetRecordCount());
-        }
-        const ExportedFields fields(table);
-
-        ExportBuffer buffer(out);
-        bool first = true;
-        for (const ExportedField &field : fields) {
-            if (!first)
-                buffer.append(kSeparator);
-            first = false;
-            buffer.append(GetMergeFieldName(table, field.pos));
-        }
-        buffer.append(kLineEnd);
-
-        const LocaleInfo &locale = CurrentLocale();
-        AnsiString display;
-        const bool written = WriteRecords(table, buffer, progress, [&](const CDataRecord &record) {
-            bool firstValue = true;
-            for (const ExportedField &field : fields) {
-                if (!firstValue)
-                    buffer.append(kSeparator);
-                firstValue = false;
-                buffer.append(field.displayValue(record, locale, display));
-            }
-            buffer.append(kLineEnd);
-        });
-        if (!written)
-            return 0;
-        return buffer.flush() ? 1 : 0;
-    } catch (const std::bad_alloc &) {
-        return 0;
-    }
+    const ExportedFields fields(table);
+    const LocaleInfo &locale = CurrentLocale();
+    AnsiString display;
+    return RunTextExport(
+            table, out, progress, ids::kCaptionWritingMerge,
+            [&](ExportBuffer &buffer) {
+                AppendLine(buffer, fields, kSeparator, kLineEnd,
+                           [&](const ExportedField &field) { buffer.append(GetMergeFieldName(table, field.pos)); });
+            },
+            [&](ExportBuffer &buffer, const CDataRecord &record) {
+                AppendLine(buffer, fields, kSeparator, kLineEnd, [&](const ExportedField &field) {
+                    buffer.append(field.displayValue(record, locale, display));
+                });
+            },
+            [](ExportBuffer &) {});
 }
 
 } // namespace orvel

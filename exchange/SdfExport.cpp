@@ -37,35 +37,20 @@ void appendEnclosed(ExportBuffer &out, AnsiView value, char delimiter, const Byt
 
 int ExportSdf(const CDataTable &table, QIODevice &out, ExchangeCharSet charSet, ProgressBox *progress)
 {
-    try {
-        if (progress) {
-            progress->setCaption(ids::kCaptionWritingSdf);
-            progress->setRange(0, table.GetRecordCount());
-        }
-        const ExportedFields fields(table);
-        const char fieldDelimiter = table.GetSdfFieldDelimiter();
-        const char dataDelimiter = table.GetSdfDataDelimiter();
-        const ByteMap *toOem = charSet == ExchangeCharSet::Dos ? &AnsiToOemMap() : nullptr;
-        const LocaleInfo &locale = CurrentLocale();
-
-        ExportBuffer buffer(out);
-        AnsiString display;
-        const bool written = WriteRecords(table, buffer, progress, [&](const CDataRecord &record) {
-            bool first = true;
-            for (const ExportedField &field : fields) {
-                if (!first)
-                    buffer.append(fieldDelimiter);
-                first = false;
-                appendEnclosed(buffer, field.displayValue(record, locale, display), dataDelimiter, toOem);
-            }
-            buffer.append("\r\n");
-        });
-        if (!written)
-            return 0;
-        return buffer.flush() ? 1 : 0;
-    } catch (const std::bad_alloc &) {
-        return 0;
-    }
+    const ExportedFields fields(table);
+    const char fieldDelimiter = table.GetSdfFieldDelimiter();
+    const char dataDelimiter = table.GetSdfDataDelimiter();
+    const ByteMap *toOem = charSet == ExchangeCharSet::Dos ? &AnsiToOemMap() : nullptr;
+    const LocaleInfo &locale = CurrentLocale();
+    AnsiString display;
+    return RunTextExport(
+            table, out, progress, ids::kCaptionWritingSdf, [](ExportBuffer &) {},
+            [&](ExportBuffer &buffer, const CDataRecord &record) {
+                AppendLine(buffer, fields, fieldDelimiter, "\r\n", [&](const ExportedField &field) {
+                    appendEnclosed(buffer, field.displayValue(record, locale, display), dataDelimiter, toOem);
+                });
+            },
+            [](ExportBuffer &) {});
 }
 
 } // namespace orvel

@@ -584,28 +584,33 @@ QPalette ClassicPalette()
     return palette;
 }
 
+namespace {
+
+// A ring through the four corners: up the left side, across the top, down
+// the right side, back along the bottom, each segment without its end point,
+// so that the top-right and bottom-left corners belong to the right and
+// bottom colour.
+void twoToneRing(QPainter &painter, int l, int t, int r, int b, const QColor &topLeft, const QColor &bottomRight)
+{
+    axisLine(painter, l, b, l, t, topLeft);
+    axisLine(painter, l, t, r, t, topLeft);
+    axisLine(painter, r, t, r, b, bottomRight);
+    axisLine(painter, r, b, l, b, bottomRight);
+}
+
+} // namespace
+
 void Draw3DFrame(QPainter &painter, const RECT &rect, Edge edge, const QPalette &palette)
 {
     const bool raised = edge == Edge::Raised;
-    const QColor innerTopLeft = palette.color(raised ? QPalette::Light : QPalette::Shadow);
-    const QColor innerBottomRight = palette.color(raised ? QPalette::Dark : QPalette::Midlight);
-    const QColor outerTopLeft = palette.color(raised ? QPalette::Midlight : QPalette::Dark);
-    const QColor outerBottomRight = palette.color(raised ? QPalette::Shadow : QPalette::Light);
     const int l = rect.left;
     const int t = rect.top;
     const int r = rect.right;
     const int b = rect.bottom;
-    // Inner ring: up the left side, across the top, down the right side,
-    // back along the bottom, each segment without its end point.
-    axisLine(painter, l + 1, b - 1, l + 1, t + 1, innerTopLeft);
-    axisLine(painter, l + 1, t + 1, r - 1, t + 1, innerTopLeft);
-    axisLine(painter, r - 1, t + 1, r - 1, b - 1, innerBottomRight);
-    axisLine(painter, r - 1, b - 1, l + 1, b - 1, innerBottomRight);
-    // Outer ring through the corners themselves.
-    axisLine(painter, l, b, l, t, outerTopLeft);
-    axisLine(painter, l, t, r, t, outerTopLeft);
-    axisLine(painter, r, t, r, b, outerBottomRight);
-    axisLine(painter, r, b, l, b, outerBottomRight);
+    twoToneRing(painter, l + 1, t + 1, r - 1, b - 1, palette.color(raised ? QPalette::Light : QPalette::Shadow),
+                palette.color(raised ? QPalette::Dark : QPalette::Midlight));
+    twoToneRing(painter, l, t, r, b, palette.color(raised ? QPalette::Midlight : QPalette::Dark),
+                palette.color(raised ? QPalette::Shadow : QPalette::Light));
 }
 
 void DrawBevelCell(QPainter &painter, const RECT &rect, Edge edge, const QPalette &palette)
@@ -617,16 +622,9 @@ void DrawBevelCell(QPainter &painter, const RECT &rect, Edge edge, const QPalett
     InflateRect(inside, -1, -1);
     FillRect(painter, inside, palette.brush(QPalette::Button));
     const bool raised = edge == Edge::Raised;
-    const QColor topLeft = palette.color(raised ? QPalette::Light : QPalette::Dark);
-    const QColor bottomRight = palette.color(raised ? QPalette::Dark : QPalette::Light);
-    const int l = rect.left;
-    const int t = rect.top;
-    const int r = rect.right;
-    const int b = rect.bottom;
-    axisLine(painter, l + 1, b - 2, l + 1, t + 1, topLeft);
-    axisLine(painter, l + 1, t + 1, r - 2, t + 1, topLeft);
-    axisLine(painter, r - 2, t + 1, r - 2, b - 2, bottomRight);
-    axisLine(painter, r - 2, b - 2, l + 1, b - 2, bottomRight);
+    twoToneRing(painter, rect.left + 1, rect.top + 1, rect.right - 2, rect.bottom - 2,
+                palette.color(raised ? QPalette::Light : QPalette::Dark),
+                palette.color(raised ? QPalette::Dark : QPalette::Light));
 }
 
 // ---- text ----

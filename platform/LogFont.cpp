@@ -1,4 +1,5 @@
 #include "platform/LogFont.h"
+#include "platform/ByteOrder.h"
 
 #include <algorithm>
 
@@ -7,17 +8,12 @@ namespace {
 
 void putI32(uint8_t *p, int32_t v)
 {
-    const auto u = static_cast<uint32_t>(v);
-    p[0] = uint8_t(u);
-    p[1] = uint8_t(u >> 8);
-    p[2] = uint8_t(u >> 16);
-    p[3] = uint8_t(u >> 24);
+    WriteLe32(p, static_cast<uint32_t>(v));
 }
 
 int32_t getI32(const uint8_t *p)
 {
-    return static_cast<int32_t>(uint32_t(p[0]) | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16)
-                                | (uint32_t(p[3]) << 24));
+    return static_cast<int32_t>(ReadLe32(p));
 }
 
 } // namespace

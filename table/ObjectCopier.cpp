@@ -1,6 +1,7 @@
 #include "table/ObjectCopier.h"
 #include "platform/DiskSync.h"
 
+#include "platform/ByteOrder.h"
 #include "table/ObjectFileIo.h"
 #include "table/ObjectStore.h"
 
@@ -193,7 +194,7 @@ std::optional<AnsiString> CObjectCopier::CopyObject(AnsiView reference)
     if (*offset > d->sourceLength || d->sourceLength - *offset < kObjectLengthSize
         || !d->read(*offset, header, sizeof header))
         return std::nullopt;
-    const std::uint32_t length = DecodeLength(reinterpret_cast<const unsigned char *>(header));
+    const std::uint32_t length = ReadLe32(header);
     if (length > d->sourceLength - *offset - kObjectLengthSize)
         return std::nullopt;
     if (!d->openTarget()) {

@@ -165,16 +165,4 @@ bool CopyRange(int from, std::uint64_t fromOffset, int to, std::uint64_t toOffse
     return true;
 }
 
-std::uint32_t DecodeLength(const unsigned char bytes[4])
-{
-    return std::uint32_t(bytes[0]) | std::uint32_t(bytes[1]) << 8 | std::uint32_t(bytes[2]) << 16
-           | std::uint32_t(bytes[3]) << 24;
-}
-
-void EncodeLength(std::uint32_t value, unsigned char bytes[4])
-{
-    for (int i = 0; i < 4; ++i)
-        bytes[i] = static_cast<unsigned char>(value >> (8 * i));
-}
-
 } // namespace orvel::objectio

@@ -65,10 +65,6 @@ bool Truncate(int fd, std::uint64_t length);
 bool CopyRange(int from, std::uint64_t fromOffset, int to, std::uint64_t toOffset, std::uint64_t length, char *buffer,
                std::size_t bufferSize);
 
-// The little-endian 32-bit length that precedes every object.
-std::uint32_t DecodeLength(const unsigned char bytes[4]);
-void EncodeLength(std::uint32_t value, unsigned char bytes[4]);
-
 // The chunk size of streaming copies.
 inline constexpr std::size_t kCopyChunk = 64 * 1024;
 

@@ -1,5 +1,6 @@
 #include "table/ObjectStore.h"
 
+#include "platform/ByteOrder.h"
 #include "platform/Services.h"
 #include "platform/TempFile.h"
 #include "resources/StringIds.h"
@@ -70,7 +71,7 @@ std::optional<ObjectExtent> LocateObject(int fd, std::uint64_t fileLength, std::
     unsigned char header[4];
     if (!ReadAt(fd, header, sizeof header, offset))
         return std::nullopt;
-    const std::uint32_t length = DecodeLength(header);
+    const std::uint32_t length = ReadLe32(header);
     if (length > fileLength - offset - kObjectLengthSize)
         return std::nullopt;
     return ObjectExtent{offset, length};
@@ -150,7 +151,7 @@ AnsiString WriteObject(const QString &sourcePath, AnsiView oldReference, const Q
     }
 
     unsigned char header[4];
-    EncodeLength(length, header);
+    WriteLe32(header, length);
     const std::size_t bufferSize = CopyBufferSize(length);
     auto buffer = std::make_unique_for_overwrite<char[]>(bufferSize);
     const bool written =

@@ -3,6 +3,7 @@
 #include "platform/Services.h"
 #include "resources/StringIds.h"
 #include "table/DataTable.h"
+#include "table/ValueFormat.h"
 
 #include <charconv>
 #include <cmath>
@@ -47,23 +48,15 @@ SortKeys ApplySortDialogSelections(const SortKeys &current, const std::array<Sor
 
 double ReadSortNumber(AnsiView text)
 {
-    const auto isSpace = [](char c) { return c == ' ' || (c >= '\t' && c <= '\r'); };
-    const auto isDigit = [](char c) { return c >= '0' && c <= '9'; };
-    std::size_t i = 0;
-    while (i < text.size() && isSpace(text[i]))
-        ++i;
     bool negative = false;
-    if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
-        negative = text[i] == '-';
-        ++i;
-    }
+    const AnsiView number = SkipSpaceAndSign(text, &negative);
     // from_chars would also read "inf" and "nan"; a number starts with a
     // digit or the decimal point.
-    if (i >= text.size() || !(isDigit(text[i]) || text[i] == '.'))
+    if (number.empty() || !((number[0] >= '0' && number[0] <= '9') || number[0] == '.'))
         return 0.0;
     double value = 0.0;
     const auto [end, error] =
-            std::from_chars(text.data() + i, text.data() + text.size(), value, std::chars_format::general);
+            std::from_chars(number.data(), number.data() + number.size(), value, std::chars_format::general);
     (void)end;
     // Out of range: atof gives an infinity (counts as 0) or about 0.
     if (error != std::errc() || !std::isfinite(value))

@@ -41,17 +41,11 @@ void FillFromToday(int &year, int &month, int &day)
 // read as 0. Values beyond int saturate, which no date accepts.
 int leadingInt(AnsiView text)
 {
-    std::size_t i = 0;
-    while (i < text.size() && isSpace(text[i]))
-        ++i;
     bool negative = false;
-    if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
-        negative = text[i] == '-';
-        ++i;
-    }
+    const AnsiView digits = SkipSpaceAndSign(text, &negative);
     long long value = 0;
-    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
-        value = value * 10 + (text[i] - '0');
+    for (std::size_t i = 0; i < digits.size() && digits[i] >= '0' && digits[i] <= '9'; ++i) {
+        value = value * 10 + (digits[i] - '0');
         if (value > INT_MAX)
             return negative ? INT_MIN : INT_MAX;
     }
@@ -102,6 +96,19 @@ void replaceAll(AnsiString &text, AnsiView what, AnsiView with)
 }
 
 } // namespace
+
+AnsiView SkipSpaceAndSign(AnsiView text, bool *negative)
+{
+    std::size_t i = 0;
+    while (i < text.size() && isSpace(text[i]))
+        ++i;
+    *negative = false;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
+        *negative = text[i] == '-';
+        ++i;
+    }
+    return text.substr(i);
+}
 
 AnsiView TrimTrailingBlanks(AnsiView text)
 {

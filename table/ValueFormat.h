@@ -12,6 +12,11 @@ struct LocaleInfo;
 // The text without its trailing spaces (only spaces count as blanks).
 AnsiView TrimTrailingBlanks(AnsiView text);
 
+// The start of a number as the C library's atoi and atof read it: leading
+// white space (blank, TAB, LF, VT, FF, CR) and an optional sign are passed
+// over; returns what follows and sets *negative for a "-".
+AnsiView SkipSpaceAndSign(AnsiView text, bool *negative);
+
 // Text and media input: trailing blanks removed.
 void NormaliseTextInput(AnsiView input, AnsiString &out);
 // Numeric input: trailing blanks removed, the locale's thousands separator

@@ -196,15 +196,17 @@ QStringList WidgetServices::ToNameFilters(const QString &filter)
     return result;
 }
 
-QString WidgetServices::getOpenFileName(const QString &title, const QString &filter, int *filterIndex,
-                                        const QString &defaultSuffix)
+QString WidgetServices::runFileDialog(QFileDialog &dialog, const QString &filter, int *filterIndex,
+                                      const QString &defaultSuffix, const QString &proposedName)
 {
     const QStringList filters = ToNameFilters(filter);
-    QFileDialog dialog(m_parent, title);
-    dialog.setFileMode(QFileDialog::ExistingFile);
-    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    // The dialog gives a name typed without extension its suffix before it
+    // checks the name, so a question about an existing file is asked about
+    // the file that will really be used.
     dialog.setDefaultSuffix(defaultSuffix);
     dialog.setNameFilters(filters);
+    if (!proposedName.isEmpty())
+        dialog.selectFile(proposedName);
     if (filterIndex && *filterIndex >= 1 && *filterIndex <= filters.size())
         dialog.selectNameFilter(filters.at(*filterIndex - 1));
     const bool accepted = dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty();
@@ -218,29 +220,22 @@ QString WidgetServices::getOpenFileName(const QString &title, const QString &fil
     return dialog.selectedFiles().constFirst();
 }
 
+QString WidgetServices::getOpenFileName(const QString &title, const QString &filter, int *filterIndex,
+                                        const QString &defaultSuffix)
+{
+    QFileDialog dialog(m_parent, title);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    return runFileDialog(dialog, filter, filterIndex, defaultSuffix);
+}
+
 QString WidgetServices::getSaveFileName(const QString &title, const QString &proposedName, const QString &filter,
                                         int *filterIndex, const QString &defaultSuffix)
 {
-    const QStringList filters = ToNameFilters(filter);
     QFileDialog dialog(m_parent, title);
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
-    // The overwrite question of the dialog is asked about the name with its
-    // suffix, which is the file that will be written.
-    dialog.setDefaultSuffix(defaultSuffix);
-    dialog.setNameFilters(filters);
-    dialog.selectFile(proposedName);
-    if (filterIndex && *filterIndex >= 1 && *filterIndex <= filters.size())
-        dialog.selectNameFilter(filters.at(*filterIndex - 1));
-    const bool accepted = dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty();
-    // What the dialog covered is painted before the work on the file starts.
-    if (m_parent)
-        m_parent->repaint();
-    if (!accepted)
-        return QString();
-    if (filterIndex)
-        *filterIndex = int(filters.indexOf(dialog.selectedNameFilter())) + 1;
-    return dialog.selectedFiles().constFirst();
+    return runFileDialog(dialog, filter, filterIndex, defaultSuffix, proposedName);
 }
 
 } // namespace orvel

@@ -7,6 +7,8 @@
 
 #include <QWidget>
 
+class QFileDialog;
+
 namespace orvel {
 
 // Services of the program: message boxes, the progress window, the wait
@@ -28,8 +30,8 @@ public:
     bool pollEscape() override;
     QString getOpenFileName(const QString &title, const QString &filter, int *filterIndex,
                             const QString &defaultSuffix) override;
-    QString getSaveFileName(const QString &title, const QString &proposedName, const QString &filter,
-                            int *filterIndex, const QString &defaultSuffix) override;
+    QString getSaveFileName(const QString &title, const QString &proposedName, const QString &filter, int *filterIndex,
+                            const QString &defaultSuffix) override;
 
     // "Orvel-Dateien (*.ovd)|*.ovd|...||" as Qt's name filters.
     static QStringList ToNameFilters(const QString &filter);
@@ -38,6 +40,11 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    // Filters, default suffix and proposed name set, the dialog run, the
+    // window below painted again; the chosen file or empty.
+    QString runFileDialog(QFileDialog &dialog, const QString &filter, int *filterIndex, const QString &defaultSuffix,
+                          const QString &proposedName = QString());
+
     QPointer<QWidget> m_parent;
     int m_waitDepth = 0;
     bool m_escapePressed = false;
