@@ -2,8 +2,7 @@
 
 #include "form/FormObjects.h"
 
-#include <QPainterPath>
-#include <QPolygonF>
+#include "form/ShapeRegion.h"
 
 #include <algorithm>
 
@@ -62,20 +61,7 @@ bool CDrawPoly::Intersects(const RECT &rect) const
 {
     // The polygon's own region (alternate filling); there is no area with
     // fewer than three points.
-    if (points.size() < 3)
-        return false;
-    QPolygonF polygon;
-    polygon.reserve(qsizetype(points.size()));
-    for (const POINT &p : points)
-        polygon << QPointF(qreal(p.x), qreal(p.y));
-    QPainterPath area;
-    area.setFillRule(Qt::OddEvenFill);
-    area.addPolygon(polygon);
-    area.closeSubpath();
-    RECT r = rect;
-    NormalizeRect(r);
-    return area.intersects(
-            QRectF(qreal(r.left), qreal(r.top), qreal(int64_t(r.right) - r.left), qreal(int64_t(r.bottom) - r.top)));
+    return PolygonRegionHits(points, rect);
 }
 
 void CDrawPoly::MoveTo(const RECT &newPosition)

@@ -1,7 +1,7 @@
 #include "listview/FormViewPlaceholder.h"
 
 #include "document/OrvelDoc.h"
-#include "platform/Gdi.h"
+#include "platform/gfx/PainterGdi.h"
 #include "table/DataRecord.h"
 #include "table/DataTable.h"
 

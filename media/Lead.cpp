@@ -1,11 +1,7 @@
 #include "media/Lead.h"
 
-#include "media/BmpWriter.h"
-
 #include <QFile>
 #include <QFileInfo>
-#include <QImageReader>
-#include <QPainter>
 #include <QSaveFile>
 
 #include <cmath>
@@ -18,39 +14,6 @@ LeadScanner &Scanner()
 {
     static LeadScanner scanner;
     return scanner;
-}
-
-short BitsOf(QImage::Format format, int colorCount)
-{
-    switch (format) {
-    case QImage::Format_Invalid:
-        return 0;
-    case QImage::Format_Mono:
-    case QImage::Format_MonoLSB:
-        return 1;
-    case QImage::Format_Indexed8:
-        // Qt widens 1- and 4-bit palettes to 8 bits when it reads them; the
-        // palette's size still tells the file's depth.
-        if (colorCount > 0 && colorCount <= 2)
-            return 1;
-        if (colorCount > 0 && colorCount <= 16)
-            return 4;
-        return 8;
-    case QImage::Format_Grayscale8:
-    case QImage::Format_Alpha8:
-        return 8;
-    case QImage::Format_RGB16:
-    case QImage::Format_RGB555:
-    case QImage::Format_RGB444:
-        return 16;
-    case QImage::Format_RGB32:
-    case QImage::Format_RGB888:
-    case QImage::Format_BGR888:
-    case QImage::Format_RGB666:
-        return 24;
-    default:
-        return 32;
-    }
 }
 
 short DotsPerInch(int dotsPerMeter)
@@ -86,7 +49,7 @@ LeadScanner SetLeadScanner(LeadScanner scanner)
     return previous;
 }
 
-QImage CLead::GetBitmap()
+BitmapPtr CLead::GetBitmap()
 {
     loadPending();
     return m_bitmap;
@@ -95,19 +58,19 @@ QImage CLead::GetBitmap()
 bool CLead::HasBitmap()
 {
     loadPending();
-    return !m_bitmap.isNull();
+    return m_bitmap != nullptr;
 }
 
-void CLead::SetBitmap(const QImage &bitmap)
+void CLead::SetBitmap(BitmapPtr bitmap)
 {
     m_loadPending = false;
-    m_bitmap = bitmap;
+    m_bitmap = std::move(bitmap);
 }
 
 void CLead::SetFileName(const QString &path)
 {
     m_fileName = path;
-    m_bitmap = QImage();
+    m_bitmap = nullptr;
     m_loadPending = !path.isEmpty();
     m_loadResult = LeadOk;
 }
@@ -130,7 +93,7 @@ short CLead::Load(const QString &path, short bitsPerPixel, short page)
 {
     m_loadPending = false;
     m_fileName = path;
-    m_bitmap = QImage();
+    m_bitmap = nullptr;
     m_loadResult = LeadOk;
     m_infoFormat = kPictureFormatUnknown;
     m_infoWidth = m_infoHeight = 0;
@@ -140,24 +103,23 @@ short CLead::Load(const QString &path, short bitsPerPixel, short page)
 
     if (!QFileInfo(path).isFile())
         return m_loadResult = LeadFileNotFound;
-    QImage image;
     int format = kPictureFormatUnknown;
-    if (!DecodePicture(path, &image, &format)) {
+    BitmapPtr bitmap = DecodePicture(path, &format);
+    if (!bitmap) {
         bool opened = false;
         ReadHead(path, &opened);
         return m_loadResult = opened ? LeadBadFormat : LeadFileNotFound;
     }
-    if (bitsPerPixel == 8 && image.format() != QImage::Format_Indexed8)
-        image = image.convertToFormat(QImage::Format_Indexed8);
-    else if (bitsPerPixel == 24)
-        image = image.convertToFormat(QImage::Format_RGB32);
-    else if (bitsPerPixel == 32)
-        image = image.convertToFormat(QImage::Format_ARGB32);
-    m_bitmap = image;
+    if (bitsPerPixel != 0 && bitsPerPixel != bitmap->bitsPerPixel()) {
+        bitmap = bitmap->converted(bitsPerPixel);
+        if (!bitmap)
+            return m_loadResult = LeadUnsupported;
+    }
+    m_bitmap = bitmap;
     m_infoFormat = static_cast<short>(format);
-    m_infoWidth = image.width();
-    m_infoHeight = image.height();
-    m_infoBits = BitsOf(image.format(), image.colorCount());
+    m_infoWidth = bitmap->width();
+    m_infoHeight = bitmap->height();
+    m_infoBits = bitmap->bitsPerPixel();
     return m_loadResult;
 }
 
@@ -171,66 +133,47 @@ short CLead::GetFileInfo(const QString &path, short page)
     if (!QFileInfo(path).isFile())
         return LeadFileNotFound;
     bool opened = false;
-    const QByteArray head = ReadHead(path, &opened);
+    ReadHead(path, &opened);
     if (!opened)
         return LeadFileNotFound;
-
-    // Qt's readers know size and depth from the header alone; a file only a
-    // registered decoder reads has to be decoded to be examined.
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return LeadFileNotFound;
-    QImageReader reader(&file);
-    reader.setDecideFormatFromContent(true);
-    const QByteArray readerFormat = reader.format();
-    const QSize size = readerFormat.isEmpty() ? QSize() : reader.size();
-    if (size.isValid()) {
-        m_infoFormat = static_cast<short>(DetectPictureFormat(head, readerFormat));
-        m_infoWidth = size.width();
-        m_infoHeight = size.height();
-        m_infoBits = BitsOf(reader.imageFormat(), 0);
-        return LeadOk;
-    }
-    file.close();
-    QImage image;
-    int format = kPictureFormatUnknown;
-    if (!DecodePicture(path, &image, &format))
+    PictureFacts facts;
+    if (!ExaminePicture(path, &facts))
         return LeadBadFormat;
-    m_infoFormat = static_cast<short>(format);
-    m_infoWidth = image.width();
-    m_infoHeight = image.height();
-    m_infoBits = BitsOf(image.format(), image.colorCount());
+    m_infoFormat = static_cast<short>(facts.formatCode);
+    m_infoWidth = facts.width;
+    m_infoHeight = facts.height;
+    m_infoBits = facts.bitsPerPixel;
     return LeadOk;
 }
 
 float CLead::GetBitmapWidth()
 {
     loadPending();
-    return static_cast<float>(m_bitmap.width());
+    return m_bitmap ? static_cast<float>(m_bitmap->width()) : 0.0f;
 }
 
 float CLead::GetBitmapHeight()
 {
     loadPending();
-    return static_cast<float>(m_bitmap.height());
+    return m_bitmap ? static_cast<float>(m_bitmap->height()) : 0.0f;
 }
 
 short CLead::GetBitsPerPixel()
 {
     loadPending();
-    return BitsOf(m_bitmap.format(), m_bitmap.colorCount());
+    return m_bitmap ? m_bitmap->bitsPerPixel() : short(0);
 }
 
 short CLead::GetXResolution()
 {
     loadPending();
-    return m_bitmap.isNull() ? short(0) : DotsPerInch(m_bitmap.dotsPerMeterX());
+    return m_bitmap ? DotsPerInch(m_bitmap->dotsPerMeterX()) : short(0);
 }
 
 short CLead::GetYResolution()
 {
     loadPending();
-    return m_bitmap.isNull() ? short(0) : DotsPerInch(m_bitmap.dotsPerMeterY());
+    return m_bitmap ? DotsPerInch(m_bitmap->dotsPerMeterY()) : short(0);
 }
 
 short CLead::Save(const QString &path, short format, short bitsPerPixel, short quality, bool multiPage)
@@ -238,11 +181,11 @@ short CLead::Save(const QString &path, short format, short bitsPerPixel, short q
     Q_UNUSED(quality);
     Q_UNUSED(multiPage);
     loadPending();
-    if (m_bitmap.isNull())
+    if (!m_bitmap)
         return LeadNoBitmap;
     if (format != kPictureFormatWindowsBmp || (bitsPerPixel != 8 && bitsPerPixel != 24))
         return LeadUnsupported;
-    const std::optional<QByteArray> bytes = EncodeWindowsBmp(m_bitmap, bitsPerPixel);
+    const std::optional<QByteArray> bytes = m_bitmap->windowsBmp(bitsPerPixel);
     if (!bytes)
         return LeadUnsupported;
     return WriteFileReplacing(path, *bytes) ? LeadOk : LeadWriteFailed;
@@ -258,16 +201,12 @@ void CLead::SetDstRect(float left, float top, float width, float height)
     m_dstRect = QRectF(left, top, width, height);
 }
 
-bool CLead::Draw(QPainter &painter, const QRectF &target)
+bool CLead::Draw(CDC &dc, const RECT &target)
 {
     loadPending();
-    if (m_bitmap.isNull() || target.isEmpty())
+    if (!m_bitmap || IsRectEmpty(target))
         return false;
-    const QRectF source = m_srcRect.isEmpty() ? QRectF(m_bitmap.rect()) : m_srcRect;
-    painter.save();
-    painter.setRenderHint(QPainter::SmoothPixmapTransform);
-    painter.drawImage(target, m_bitmap, source);
-    painter.restore();
+    dc.StretchBitmap(*m_bitmap, target, m_srcRect);
     return true;
 }
 
@@ -290,15 +229,15 @@ short CLead::Acquire()
         ClearBitmap();
         return LeadNoScanner;
     }
-    QImage image;
-    short result = scanner.acquire(&image);
-    if (result == LeadOk && image.isNull())
+    BitmapPtr bitmap;
+    short result = scanner.acquire(&bitmap);
+    if (result == LeadOk && !bitmap)
         result = LeadNoScanner;
     if (result != LeadOk) {
         ClearBitmap();
         return result;
     }
-    SetBitmap(image);
+    SetBitmap(std::move(bitmap));
     return LeadOk;
 }
 

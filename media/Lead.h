@@ -16,14 +16,13 @@
 
 #include "media/PictureDecoder.h"
 #include "media/PictureFormat.h"
+#include "platform/Bitmap.h"
+#include "platform/Gdi.h"
 
-#include <QImage>
 #include <QRectF>
 #include <QString>
 
 #include <functional>
-
-class QPainter;
 
 namespace orvel {
 
@@ -39,12 +38,12 @@ enum LeadResult : short {
 };
 
 // The scanner layer (SANE, above the core) plugs in here. `prepare` selects
-// and opens the source; `acquire` scans one picture into *image. Both return
-// a LeadResult.
+// and opens the source; `acquire` scans one picture into *bitmap. Both
+// return a LeadResult.
 struct LeadScanner
 {
     short (*prepare)() = nullptr;
-    short (*acquire)(QImage *image) = nullptr;
+    short (*acquire)(BitmapPtr *bitmap) = nullptr;
 };
 // Installs the scanner layer for all instances; returns the previous one.
 LeadScanner SetLeadScanner(LeadScanner scanner);
@@ -58,16 +57,16 @@ public:
 
     // --- The bitmap ---------------------------------------------------------
 
-    // The bitmap (decoding a pending file first); a null image when there is
-    // none. QImage shares its pixels, so handing it to another instance with
+    // The bitmap (decoding a pending file first); null when there is none.
+    // A bitmap never changes, so handing it to another instance with
     // SetBitmap() is cheap: that is how the insert-picture dialog passes its
     // preview to the receiving picture.
-    QImage GetBitmap();
+    BitmapPtr GetBitmap();
     bool HasBitmap();
-    // Takes a bitmap; a null image clears it. Drops a pending file and leaves
-    // the format code of the last examined file as it was.
-    void SetBitmap(const QImage &bitmap);
-    void ClearBitmap() { SetBitmap(QImage()); }
+    // Takes a bitmap; null clears it. Drops a pending file and leaves the
+    // format code of the last examined file as it was.
+    void SetBitmap(BitmapPtr bitmap);
+    void ClearBitmap() { SetBitmap(nullptr); }
 
     // --- Loading ------------------------------------------------------------
 
@@ -130,7 +129,7 @@ public:
     // Stretches the source part of the bitmap into `target` (smoothly, since
     // pictures are mostly shrunk). Draws nothing without a bitmap; returns
     // whether a bitmap was drawn.
-    bool Draw(QPainter &painter, const QRectF &target);
+    bool Draw(CDC &dc, const RECT &target);
 
     // The widget showing this control repaints through this handler.
     void SetRepaintHandler(std::function<void()> handler) { m_repaint = std::move(handler); }
@@ -154,7 +153,7 @@ public:
 private:
     void loadPending();
 
-    QImage m_bitmap;
+    BitmapPtr m_bitmap;
     QString m_fileName;
     bool m_loadPending = false;
     short m_loadResult = LeadOk;

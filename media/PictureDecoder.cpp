@@ -3,7 +3,6 @@
 #include "media/PictureFormat.h"
 
 #include <QFile>
-#include <QImageReader>
 
 #include <algorithm>
 #include <vector>
@@ -18,55 +17,66 @@ std::vector<PictureDecoder> &Decoders()
     return decoders;
 }
 
+bool Same(const PictureDecoder &a, const PictureDecoder &b)
+{
+    return a.decode == b.decode && a.examine == b.examine;
+}
+
+QByteArray Head(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.read(kPictureFormatHeadSize) : QByteArray();
+}
+
 } // namespace
 
-void RegisterPictureDecoder(PictureDecoder decoder)
+void RegisterPictureDecoder(const PictureDecoder &decoder)
 {
     auto &decoders = Decoders();
-    if (decoder && std::find(decoders.begin(), decoders.end(), decoder) == decoders.end())
+    if (decoder.decode && std::none_of(decoders.begin(), decoders.end(), [&](const PictureDecoder &known) {
+            return Same(known, decoder);
+        }))
         decoders.push_back(decoder);
 }
 
-void UnregisterPictureDecoder(PictureDecoder decoder)
+void UnregisterPictureDecoder(const PictureDecoder &decoder)
 {
     auto &decoders = Decoders();
-    decoders.erase(std::remove(decoders.begin(), decoders.end(), decoder), decoders.end());
+    decoders.erase(std::remove_if(decoders.begin(), decoders.end(),
+                                  [&](const PictureDecoder &known) { return Same(known, decoder); }),
+                   decoders.end());
 }
 
-bool DecodePicture(const QString &path, QImage *image, int *formatCode)
+BitmapPtr DecodePicture(const QString &path, int *formatCode)
 {
-    *image = QImage();
     *formatCode = kPictureFormatUnknown;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return false;
-    const QByteArray head = file.read(kPictureFormatHeadSize);
-    file.seek(0);
-
-    // The contents decide, not the name: users rename files, and a picture
-    // field may hold a temporary copy with the extension TMP.
-    QImageReader reader(&file);
-    reader.setDecideFormatFromContent(true);
-    reader.setAutoTransform(false);
-    const QByteArray readerFormat = reader.format();
-    QImage decoded;
-    if (!readerFormat.isEmpty() && reader.read(&decoded) && !decoded.isNull()) {
-        *image = decoded;
-        *formatCode = DetectPictureFormat(head, readerFormat);
-        return true;
-    }
-    file.close();
-
-    for (const PictureDecoder decoder : Decoders()) {
-        QImage other;
+    for (const PictureDecoder &decoder : Decoders()) {
         int code = kPictureFormatUnknown;
-        if (decoder(path, &other, &code) && !other.isNull()) {
-            *image = other;
-            *formatCode = code != kPictureFormatUnknown ? code : DetectPictureFormat(head);
-            return true;
+        if (BitmapPtr bitmap = decoder.decode(path, &code)) {
+            // The contents decide, not the name: users rename files, and a
+            // picture field may hold a temporary copy with the extension TMP.
+            *formatCode = code != kPictureFormatUnknown ? code : DetectPictureFormat(Head(path));
+            return bitmap;
         }
     }
-    return false;
+    return nullptr;
+}
+
+bool ExaminePicture(const QString &path, PictureFacts *facts)
+{
+    *facts = PictureFacts();
+    for (const PictureDecoder &decoder : Decoders()) {
+        if (decoder.examine && decoder.examine(path, facts))
+            return true;
+    }
+    // A file only a registered decoder reads has to be decoded to be
+    // examined.
+    int format = kPictureFormatUnknown;
+    const BitmapPtr bitmap = DecodePicture(path, &format);
+    if (!bitmap)
+        return false;
+    *facts = PictureFacts{format, bitmap->width(), bitmap->height(), bitmap->bitsPerPixel()};
+    return true;
 }
 
 } // namespace orvel

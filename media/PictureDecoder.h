@@ -1,27 +1,48 @@
 #pragma once
 
-#include <QImage>
+#include "platform/Bitmap.h"
+
 #include <QString>
 
 namespace orvel {
 
-// A second decoder for formats Qt's image plugins do not read. The program's
-// media layer registers one at start-up (legacy formats); the core itself
-// links none. It fills *image and returns true when it decoded the file, and
-// may set *formatCode to the picture format code it recognised (left alone
-// otherwise). It must not throw.
-using PictureDecoder = bool (*)(const QString &path, QImage *image, int *formatCode);
+// What a decoder can tell of a picture file from its header alone.
+struct PictureFacts
+{
+    int formatCode = 0; // see PictureFormat.h
+    int width = 0;
+    int height = 0;
+    short bitsPerPixel = 0;
+};
+
+// A picture decoder of the graphics layer. The core decodes nothing itself:
+// the program (and the tests) register Qt's image readers first at start and
+// the decoder of legacy formats after them; orvel-cli registers none, since
+// it never shows a picture.
+struct PictureDecoder
+{
+    // Decodes the file; sets *formatCode where the decoder can name the
+    // format (left alone otherwise). Null when it cannot read the file. It
+    // must not throw.
+    BitmapPtr (*decode)(const QString &path, int *formatCode) = nullptr;
+    // The facts from the header without decoding; false when this decoder
+    // cannot tell them that way (may be null).
+    bool (*examine)(const QString &path, PictureFacts *facts) = nullptr;
+};
 
 // Adds a decoder after those registered before; adding one twice has no
 // effect. Not thread-safe: register before pictures are loaded.
-void RegisterPictureDecoder(PictureDecoder decoder);
+void RegisterPictureDecoder(const PictureDecoder &decoder);
 // Removes a decoder (tests, shutdown of the layer that registered it).
-void UnregisterPictureDecoder(PictureDecoder decoder);
+void UnregisterPictureDecoder(const PictureDecoder &decoder);
 
-// Decodes a picture file: Qt's image readers first (the format found from the
-// file's contents, not its name), then every registered decoder in order.
-// On success returns true, *image holds the picture and *formatCode the
-// file's format code (kPictureFormatUnknown when nobody could name it).
-bool DecodePicture(const QString &path, QImage *image, int *formatCode);
+// Decodes a picture file with the registered decoders in order. The format
+// code is the first decoder's that names one, else what the file's first
+// bytes say (kPictureFormatUnknown when nobody can name it). Null when no
+// decoder reads the file.
+BitmapPtr DecodePicture(const QString &path, int *formatCode);
+// The facts of a picture file: from a decoder that can tell them from the
+// header, else by decoding it. False when no decoder reads the file.
+bool ExaminePicture(const QString &path, PictureFacts *facts);
 
 } // namespace orvel

@@ -1,37 +1,37 @@
 #pragma once
 
-// Drawing with the old device-context rules on top of QPainter, so that the
-// grid and the form objects can be painted step by step as they always were:
-// rectangles exclude their right and bottom edges, lines leave out their end
-// point, a null pen makes a filled shape one pixel smaller, wide inside-frame
-// pens stay within the bounding rectangle, and text goes through DrawText
-// with its flags.
-//
-// Shapes are never antialiased (GdiContext switches it off while it lives);
-// text keeps the painter's text antialiasing.
+// The old device-context vocabulary: points and rectangles that exclude their
+// right and bottom edges, pens, brushes and the text flags, and CDC, the
+// device context the grid, the form objects and printing draw on. Nothing
+// here draws: the QPainter implementation (CPainterDC) lives with the
+// graphics layer, and tests record what a drawing asked for with a DC of
+// their own.
 
 #include "platform/LogFont.h"
 
-#include <QBrush>
-#include <QColor>
-#include <QPen>
 #include <QRect>
+#include <QRectF>
 #include <QString>
 
 #include <cstdint>
 #include <span>
 
-class QFontMetrics;
-class QPainter;
-class QPalette;
-
 namespace orvel {
+
+class Bitmap;
 
 struct POINT
 {
     int32_t x = 0;
     int32_t y = 0;
     friend bool operator==(const POINT &, const POINT &) = default;
+};
+
+struct SIZE
+{
+    int32_t cx = 0;
+    int32_t cy = 0;
+    friend bool operator==(const SIZE &, const SIZE &) = default;
 };
 
 // {left, top, right, bottom}: the pixels from left to right - 1 and from top
@@ -58,9 +58,6 @@ bool PtInRect(const RECT &rect, POINT p); // left <= x < right, top <= y < botto
 bool IsRectEmpty(const RECT &rect);       // right <= left or bottom <= top
 QRect RectToQRect(const RECT &rect);      // same pixels: width = right - left
 RECT QRectToRect(const QRect &rect);
-
-QColor ColorRefToQColor(COLORREF color); // the high byte is ignored
-COLORREF QColorToColorRef(const QColor &color);
 
 // Pens
 constexpr uint32_t PS_SOLID = 0;
@@ -112,50 +109,24 @@ constexpr LOGPEN kBlackPen{PS_SOLID, {0, 0}, 0x000000};
 constexpr LOGBRUSH kNullBrush{BS_NULL, 0, 0};
 constexpr LOGBRUSH kWhiteBrush{BS_SOLID, 0xFFFFFF, 0};
 
-// The Qt equivalents. A pen of width 0 or 1 is one cosmetic pixel with a flat
-// cap (the end point of a line is not drawn) and keeps its dash style; a wider
-// pen is always solid with round caps and joins, as wide pens have always
-// been. Unknown styles count as solid, unknown hatches as horizontal.
-QPen ToQPen(const LOGPEN &pen);
-QBrush ToQBrush(const LOGBRUSH &brush);
-
-// Fills with a brush (hatches follow the painter's background mode).
-void FillRect(QPainter &painter, const RECT &rect, const QBrush &brush);
-void FillRect(QPainter &painter, const RECT &rect, COLORREF color);
-// The one-pixel border just inside the rectangle.
-void FrameRect(QPainter &painter, const RECT &rect, const QBrush &brush);
-void FrameRect(QPainter &painter, const RECT &rect, COLORREF color);
-// Inverts the colours of the pixels; inverting twice restores them.
-void InvertRect(QPainter &painter, const RECT &rect);
-
-// Top and left edges in one colour, right and bottom edges in the other; the
-// top-right and bottom-left corner pixels belong to the right and bottom.
-void Draw3DRect(QPainter &painter, const RECT &rect, COLORREF topLeft, COLORREF bottomRight);
-
-// Three-dimensional frames take their colours from palette roles:
-//   button face  QPalette::Button     highlight    QPalette::Light
-//   light        QPalette::Midlight   shadow       QPalette::Dark
-//   dark shadow  QPalette::Shadow
+// Three-dimensional frames: raised or sunken.
 enum class Edge { Raised, Sunken };
 
-// The palette of the classic grey look (face 0xC0C0C0, highlight white,
-// light 0xC0C0C0, shadow 0x808080, dark shadow black, window white, window
-// text black), for the grid and for reproducible pictures.
-QPalette ClassicPalette();
+// The system colours that 3-D frames and button faces are drawn in.
+struct SysColors
+{
+    COLORREF face = 0xC0C0C0;       // button face
+    COLORREF highlight = 0xFFFFFF;  // the lit edge
+    COLORREF light = 0xC0C0C0;      // between face and highlight
+    COLORREF shadow = 0x808080;     // the shaded edge
+    COLORREF darkShadow = 0x000000; // the outer shaded edge
+    COLORREF window = 0xFFFFFF;
+    COLORREF windowText = 0x000000;
+    friend bool operator==(const SysColors &, const SysColors &) = default;
+};
 
-// The two-pixel frame of form objects and data fields. Both rings run through
-// the given corners, so this frame covers the pixels from left to right and
-// top to bottom inclusive (one more than the rectangle's own pixels):
-// raised = light outside and highlight inside along the top and left, dark
-// shadow outside and shadow inside along the right and bottom; sunken swaps
-// highlight with dark shadow and light with shadow.
-void Draw3DFrame(QPainter &painter, const RECT &rect, Edge edge, const QPalette &palette);
-
-// A header cell of the grid: a rectangle with a dark-shadow border and a
-// button-face fill, with a one-pixel bevel inside the border (raised:
-// highlight along the top and left, shadow along the right and bottom;
-// sunken: the two swapped).
-void DrawBevelCell(QPainter &painter, const RECT &rect, Edge edge, const QPalette &palette);
+// The classic grey look, for the grid and for reproducible pictures.
+constexpr SysColors kClassicColors{};
 
 // DrawText flags
 constexpr uint32_t DT_TOP = 0x0;
@@ -173,29 +144,6 @@ constexpr uint32_t DT_NOPREFIX = 0x800;
 constexpr uint32_t DT_EDITCONTROL = 0x2000;
 constexpr uint32_t DT_END_ELLIPSIS = 0x8000;
 
-// Draws text with the painter's font and pen colour; in the painter's opaque
-// background mode each line's box is filled with its background first.
-//
-// - DT_SINGLELINE keeps everything on one line; only then do DT_VCENTER and
-//   DT_BOTTOM apply. Otherwise CR LF, LF and CR break lines (a final break
-//   adds no empty line) and DT_WORDBREAK breaks at spaces; a word wider than
-//   the rectangle stays whole and is clipped, unless DT_EDITCONTROL, which
-//   breaks it between characters and also leaves out a partly visible last
-//   line.
-// - Without DT_NOPREFIX "&x" draws x underlined and "&&" a single "&".
-// - DT_END_ELLIPSIS shortens a line that is too wide and appends "...".
-// - Without DT_NOCLIP drawing is clipped to the rectangle.
-// - DT_CALCRECT draws nothing and sets right and bottom to bound the text
-//   (left and top stay).
-// Returns the height of the text, or with DT_SINGLELINE and DT_VCENTER or
-// DT_BOTTOM the distance from the rectangle's top to the text's bottom.
-// Line height: the font's height, plus its leading with DT_EXTERNALLEADING.
-// Empty text is no line at all, except with DT_SINGLELINE.
-int DrawText(QPainter &painter, const QString &text, RECT &rect, uint32_t flags);
-// The same with metrics the caller keeps for the painter's font, for callers
-// that draw many texts in one font.
-int DrawText(QPainter &painter, const QFontMetrics &metrics, const QString &text, RECT &rect, uint32_t flags);
-
 // Raster operations of PatBlt
 constexpr uint32_t PATCOPY = 0x00F00021;
 constexpr uint32_t PATINVERT = 0x005A0049;
@@ -203,73 +151,84 @@ constexpr uint32_t DSTINVERT = 0x00550009;
 constexpr uint32_t BLACKNESS = 0x00000042;
 constexpr uint32_t WHITENESS = 0x00FF0062;
 
-// The state of a device context over a painter: selected pen and brush, text
-// and background colour, background mode, polygon fill mode and the current
-// position. Every call sets up the painter for itself, so plain QPainter
-// calls may be mixed in between.
-class GdiContext
+// A device context: the selected pen, brush and font, text and background
+// colours, background mode, polygon fill mode and the current position, and
+// the drawing calls with their old rules.
+//
+// - Rectangles, rounded rectangles and ellipses exclude the right and bottom
+//   edges of their bounding rectangle; reversed corners are put in order
+//   first. A null pen makes a filled shape one pixel smaller; a wide
+//   PS_INSIDEFRAME pen stays within the bounding rectangle.
+// - LineTo draws up to, not including, its end point and moves there.
+// - Polygons fill by the polygon fill mode.
+// - DrawText: see the flags above. DT_SINGLELINE keeps everything on one
+//   line; only then do DT_VCENTER and DT_BOTTOM apply. Otherwise CR LF, LF and
+//   CR break lines (a final break adds no empty line) and DT_WORDBREAK breaks
+//   at spaces; a word wider than the rectangle stays whole and is clipped,
+//   unless DT_EDITCONTROL, which breaks it between characters and also leaves
+//   out a partly visible last line. Without DT_NOPREFIX "&x" draws x
+//   underlined and "&&" a single "&". DT_END_ELLIPSIS shortens a line that is
+//   too wide and appends "...". Without DT_NOCLIP drawing is clipped to the
+//   rectangle. DT_CALCRECT draws nothing and sets right and bottom to bound
+//   the text. Returns the height of the text (with DT_SINGLELINE and
+//   DT_VCENTER or DT_BOTTOM the distance from the top to the text's bottom).
+//   In the opaque background mode each line's box is filled first.
+// - Draw3DFrame draws the two-pixel frame of form objects: both rings run
+//   through the given corners, so the frame covers the pixels from left to
+//   right and top to bottom inclusive; raised = light outside and highlight
+//   inside along the top and left, dark shadow outside and shadow inside
+//   along the right and bottom; sunken swaps highlight with dark shadow and
+//   light with shadow.
+class CDC
 {
 public:
-    explicit GdiContext(QPainter &painter);
-    ~GdiContext();
-    GdiContext(const GdiContext &) = delete;
-    GdiContext &operator=(const GdiContext &) = delete;
-
-    QPainter &painter() { return m_painter; }
+    virtual ~CDC() = default;
 
     // Each returns what was selected or set before.
-    LOGPEN SelectPen(const LOGPEN &pen);
-    LOGBRUSH SelectBrush(const LOGBRUSH &brush);
-    COLORREF SetTextColor(COLORREF color);
-    COLORREF SetBkColor(COLORREF color);
-    int SetBkMode(int mode);
-    int SetPolyFillMode(int mode);
+    virtual LOGPEN SelectPen(const LOGPEN &pen) = 0;
+    virtual LOGBRUSH SelectBrush(const LOGBRUSH &brush) = 0;
+    virtual LOGFONT SelectFont(const LOGFONT &font) = 0;
+    virtual COLORREF SetTextColor(COLORREF color) = 0;
+    virtual COLORREF SetBkColor(COLORREF color) = 0;
+    virtual int SetBkMode(int mode) = 0;
+    virtual int SetPolyFillMode(int mode) = 0;
 
-    const LOGPEN &pen() const { return m_pen; }
-    const LOGBRUSH &brush() const { return m_brush; }
-    COLORREF textColor() const { return m_textColor; }
-    COLORREF bkColor() const { return m_bkColor; }
-    int bkMode() const { return m_bkMode; }
-    POINT currentPosition() const { return m_position; }
-
-    POINT MoveTo(int x, int y);
-    void LineTo(int x, int y); // up to, not including, (x, y); moves there
-    void Polyline(std::span<const POINT> points);
-    void Polygon(std::span<const POINT> points);
-
-    // The bounding rectangle excludes its right and bottom edges. Reversed
-    // corners are put in order first.
-    void Rectangle(int left, int top, int right, int bottom);
-    void Rectangle(const RECT &rect) { Rectangle(rect.left, rect.top, rect.right, rect.bottom); }
-    void RoundRect(int left, int top, int right, int bottom, int ellipseWidth, int ellipseHeight);
-    void Ellipse(int left, int top, int right, int bottom);
-    void Ellipse(const RECT &rect) { Ellipse(rect.left, rect.top, rect.right, rect.bottom); }
-
+    virtual POINT MoveTo(int x, int y) = 0;
+    virtual void LineTo(int x, int y) = 0;
+    virtual void Polyline(std::span<const POINT> points) = 0;
+    virtual void Polygon(std::span<const POINT> points) = 0;
+    virtual void Rectangle(int left, int top, int right, int bottom) = 0;
+    virtual void RoundRect(int left, int top, int right, int bottom, int ellipseWidth, int ellipseHeight) = 0;
+    virtual void Ellipse(int left, int top, int right, int bottom) = 0;
     // PATCOPY and PATINVERT use the selected brush; a negative width or
     // height extends left or up from (x, y).
-    void PatBlt(int x, int y, int width, int height, uint32_t rop);
+    virtual void PatBlt(int x, int y, int width, int height, uint32_t rop) = 0;
 
-    // Text colour and background mode from this context, font and metrics
-    // from the painter.
-    int DrawText(const QString &text, RECT &rect, uint32_t flags);
+    virtual int DrawText(const QString &text, RECT &rect, uint32_t flags) = 0;
+    // The extent of a single line of text in the selected font.
+    virtual SIZE GetTextExtent(const QString &text) = 0;
 
-private:
-    enum class Shape { Rectangle, RoundRect, Ellipse };
-    void drawShape(Shape shape, int left, int top, int right, int bottom, int ellipseWidth = 0, int ellipseHeight = 0);
-    void applyBackground();
-    int penWidth() const;
+    virtual void FillRect(const RECT &rect, COLORREF color) = 0;
+    virtual void FillRect(const RECT &rect, const LOGBRUSH &brush) = 0;
+    // The one-pixel border just inside the rectangle.
+    virtual void FrameRect(const RECT &rect, COLORREF color) = 0;
+    // Inverts the colours of the pixels; inverting twice restores them.
+    virtual void InvertRect(const RECT &rect) = 0;
+    // Top and left edges in one colour, right and bottom edges in the other;
+    // the top-right and bottom-left corner pixels belong to the right and
+    // bottom.
+    virtual void Draw3DRect(const RECT &rect, COLORREF topLeft, COLORREF bottomRight) = 0;
+    virtual void Draw3DFrame(const RECT &rect, Edge edge) = 0;
 
-    QPainter &m_painter;
-    bool m_wasAntialiased = false;
-    LOGPEN m_pen = kBlackPen;
-    LOGBRUSH m_brush = kWhiteBrush;
-    QPen m_qpen;
-    QBrush m_qbrush;
-    COLORREF m_textColor = 0x000000;
-    COLORREF m_bkColor = 0xFFFFFF;
-    int m_bkMode = OPAQUE;
-    int m_polyFillMode = ALTERNATE;
-    POINT m_position;
+    // Stretches the `source` part of the bitmap (in bitmap pixels; an empty
+    // rectangle means all of it) into `target`.
+    virtual void StretchBitmap(const Bitmap &bitmap, const RECT &target, const QRectF &source) = 0;
+
+    // True while the drawing goes to a printer (or its preview).
+    virtual bool IsPrinting() const = 0;
+
+    void Rectangle(const RECT &rect) { Rectangle(rect.left, rect.top, rect.right, rect.bottom); }
+    void Ellipse(const RECT &rect) { Ellipse(rect.left, rect.top, rect.right, rect.bottom); }
 };
 
 } // namespace orvel

@@ -1,5 +1,6 @@
 #include "app/ui/CommandRouter.h"
 
+#include "platform/gfx/KeySequences.h"
 #include "resources/CommandTable.h"
 
 #include <QAbstractEventDispatcher>
@@ -77,7 +78,7 @@ CommandRouter::CommandRouter(QWidget *window, const CommandTable &table)
     for (const Command &command : table.all()) {
         Item item;
         item.menuText = command.menuText;
-        const QKeySequence key(command.key, QKeySequence::PortableText);
+        const QKeySequence key = KeySequenceOf(command);
         item.keyText = KeyText(key);
         auto *action = new QAction(window);
         action->setObjectName(command.symbol);

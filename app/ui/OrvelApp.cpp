@@ -7,9 +7,10 @@
 #include "listview/MainFrame.h"
 #include "listview/OrvelView.h"
 #include "listview/RecordClipboard.h"
+#include "media/gfx/QtPictureDecoder.h"
 #include "platform/Registry.h"
 #include "platform/TempFile.h"
-#include "platform/ui/FontConversion.h"
+#include "platform/gfx/FontConversion.h"
 #include "platform/ui/QtTranslations.h"
 #include "platform/ui/WidgetServices.h"
 #include "resources/CommandIds.h"
@@ -197,6 +198,8 @@ bool COrvelApp::InitInstance()
     if (auto *app = qobject_cast<QApplication *>(QCoreApplication::instance()))
         InstallQtGermanTranslations(*app);
     InstallFontSubstitutions();
+    // Pictures are read by Qt's image readers; the core decodes nothing.
+    RegisterQtPictureDecoder();
     loadRecentFiles();
     COrvelDoc::SetRecentFileHook([this](const QString &p) { AddToRecentFileList(p); });
 

@@ -8,9 +8,12 @@
 
 #include <QDir>
 
-#ifdef ORVEL_TEST_GUI
+#if defined(ORVEL_TEST_GUI)
 #include <QApplication>
 using TestApplication = QApplication;
+#elif defined(ORVEL_TEST_GFX)
+#include <QGuiApplication>
+using TestApplication = QGuiApplication;
 #else
 #include <QCoreApplication>
 using TestApplication = QCoreApplication;

@@ -1,4 +1,4 @@
-#include "platform/ui/FontConversion.h"
+#include "platform/gfx/FontConversion.h"
 
 #include "platform/Codepage.h"
 

@@ -1,4 +1,4 @@
-#include "platform/Gdi.h"
+#include "platform/gfx/PainterGdi.h"
 
 #include <gtest/gtest.h>
 
@@ -45,7 +45,7 @@ QImage paint(Draw draw, int width = 24, int height = 20)
 {
     QImage image = canvas(width, height);
     QPainter painter(&image);
-    GdiContext dc(painter);
+    CPainterDC dc(painter);
     draw(dc);
     return image;
 }
@@ -119,7 +119,7 @@ TEST(GdiColor, ColorRefIsBlueGreenRed)
 
 TEST(GdiShapes, RectangleCoversLeftToRightMinusOne)
 {
-    const QImage image = paint([](GdiContext &dc) {
+    const QImage image = paint([](CPainterDC &dc) {
         dc.SelectBrush(LOGBRUSH{BS_SOLID, RGB(128, 128, 128), 0});
         dc.Rectangle(2, 3, 10, 9);
     });
@@ -130,7 +130,7 @@ TEST(GdiShapes, RectangleCoversLeftToRightMinusOne)
     EXPECT_EQ(at(image, 8, 7), kGrey);
 
     // A null pen makes the filled shape one pixel smaller each way.
-    const QImage filled = paint([](GdiContext &dc) {
+    const QImage filled = paint([](CPainterDC &dc) {
         dc.SelectPen(kNullPen);
         dc.SelectBrush(LOGBRUSH{BS_SOLID, RGB(128, 128, 128), 0});
         dc.Rectangle(10, 9, 2, 3); // reversed corners are put in order
@@ -141,7 +141,7 @@ TEST(GdiShapes, RectangleCoversLeftToRightMinusOne)
 TEST(GdiShapes, WideInsideFramePenStaysInside)
 {
     const RECT box{4, 4, 18, 15};
-    const QImage inside = paint([&](GdiContext &dc) {
+    const QImage inside = paint([&](CPainterDC &dc) {
         dc.SelectPen(pen(PS_INSIDEFRAME, 4));
         dc.SelectBrush(LOGBRUSH{BS_SOLID, RGB(128, 128, 128), 0});
         dc.Rectangle(box);
@@ -153,14 +153,14 @@ TEST(GdiShapes, WideInsideFramePenStaysInside)
     for (int y = 11; y < 15; ++y)
         EXPECT_EQ(at(inside, 10, y), kBlack) << y;
 
-    const QImage ellipse = paint([&](GdiContext &dc) {
+    const QImage ellipse = paint([&](CPainterDC &dc) {
         dc.SelectPen(pen(PS_INSIDEFRAME, 3));
         dc.Ellipse(box);
     });
     EXPECT_TRUE(RectToQRect(box).contains(ink(ellipse)));
 
     // An ordinary wide pen is centred on the outline and reaches outside.
-    const QImage centred = paint([&](GdiContext &dc) {
+    const QImage centred = paint([&](CPainterDC &dc) {
         dc.SelectPen(pen(PS_SOLID, 4));
         dc.Rectangle(box);
     });
@@ -168,7 +168,7 @@ TEST(GdiShapes, WideInsideFramePenStaysInside)
     EXPECT_NE(ink(centred), RectToQRect(box));
 
     // A frame wider than the shape fills it with the pen colour.
-    const QImage full = paint([](GdiContext &dc) {
+    const QImage full = paint([](CPainterDC &dc) {
         dc.SelectPen(pen(PS_INSIDEFRAME, 6, RGB(128, 128, 128)));
         dc.Rectangle(2, 2, 7, 20);
     });
@@ -178,19 +178,19 @@ TEST(GdiShapes, WideInsideFramePenStaysInside)
 
 TEST(GdiShapes, EllipsesRoundRectsAndPolygonsKeepToTheBoundingRectangle)
 {
-    const QImage ellipse = paint([](GdiContext &dc) { dc.Ellipse(2, 2, 14, 10); });
+    const QImage ellipse = paint([](CPainterDC &dc) { dc.Ellipse(2, 2, 14, 10); });
     EXPECT_EQ(ink(ellipse), QRect(2, 2, 12, 8));
     EXPECT_EQ(at(ellipse, 2, 2), kWhite);
 
-    const QImage round = paint([](GdiContext &dc) { dc.RoundRect(2, 2, 20, 16, 8, 8); });
+    const QImage round = paint([](CPainterDC &dc) { dc.RoundRect(2, 2, 20, 16, 8, 8); });
     EXPECT_EQ(ink(round), QRect(2, 2, 18, 14));
     EXPECT_EQ(at(round, 2, 2), kWhite); // rounded corner
     EXPECT_EQ(at(round, 10, 2), kBlack);
 
     const std::array<POINT, 4> square{{{2, 2}, {9, 2}, {9, 9}, {2, 9}}};
-    const QImage outlined = paint([&](GdiContext &dc) { dc.Polygon(square); });
+    const QImage outlined = paint([&](CPainterDC &dc) { dc.Polygon(square); });
     EXPECT_EQ(ink(outlined), QRect(2, 2, 8, 8));
-    const QImage filled = paint([&](GdiContext &dc) {
+    const QImage filled = paint([&](CPainterDC &dc) {
         dc.SelectPen(kNullPen);
         dc.SelectBrush(LOGBRUSH{BS_SOLID, 0, 0});
         dc.Polygon(square);
@@ -200,7 +200,7 @@ TEST(GdiShapes, EllipsesRoundRectsAndPolygonsKeepToTheBoundingRectangle)
 
 TEST(GdiShapes, LinesLeaveOutTheirEndPoint)
 {
-    const QImage image = paint([](GdiContext &dc) {
+    const QImage image = paint([](CPainterDC &dc) {
         dc.MoveTo(1, 1);
         dc.LineTo(7, 1);
         EXPECT_EQ(dc.currentPosition(), (POINT{7, 1}));
@@ -218,7 +218,7 @@ TEST(GdiShapes, LinesLeaveOutTheirEndPoint)
     EXPECT_EQ(at(image, 5, 15), kWhite);
 
     const std::array<POINT, 3> corner{{{2, 18}, {12, 18}, {12, 8}}};
-    const QImage poly = paint([&](GdiContext &dc) { dc.Polyline(corner); });
+    const QImage poly = paint([&](CPainterDC &dc) { dc.Polyline(corner); });
     EXPECT_EQ(ink(poly), QRect(2, 9, 11, 10));
 }
 
@@ -232,7 +232,7 @@ TEST(GdiShapes, StyledPensAreDashedOnlyWhenThin)
     };
     auto line = [](const LOGPEN &p, int mode) {
         return paint(
-                [&](GdiContext &dc) {
+                [&](CPainterDC &dc) {
                     dc.SelectPen(p);
                     dc.SetBkMode(mode);
                     dc.SetBkColor(RGB(128, 128, 128));
@@ -256,7 +256,7 @@ TEST(GdiShapes, StyledPensAreDashedOnlyWhenThin)
 TEST(GdiShapes, HatchedBrushes)
 {
     auto hatch = [](int32_t style, int mode) {
-        return paint([&](GdiContext &dc) {
+        return paint([&](CPainterDC &dc) {
             dc.SelectPen(kNullPen);
             dc.SelectBrush(LOGBRUSH{BS_HATCHED, 0, style});
             dc.SetBkMode(mode);
@@ -327,7 +327,7 @@ TEST(GdiFrames, PatBlt)
 {
     QImage image = canvas();
     QPainter painter(&image);
-    GdiContext dc(painter);
+    CPainterDC dc(painter);
     painter.fillRect(QRect(0, 0, 12, 20), QColor(10, 20, 30));
     const QImage before = image.copy();
     dc.PatBlt(8, 2, -4, 10, DSTINVERT); // negative width reaches left of x

@@ -1,10 +1,13 @@
 #include "media/Lead.h"
+#include "media/gfx/QtPictureDecoder.h"
+#include "platform/gfx/ImageBitmap.h"
 
 #include "support/TestEnvironment.h"
 
 #include <gtest/gtest.h>
 
 #include <QFile>
+#include <QImage>
 
 using namespace orvel;
 
@@ -38,10 +41,24 @@ void WriteBytes(const QString &path, const QByteArray &bytes)
     file.write(bytes);
 }
 
+BitmapPtr SampleBitmap()
+{
+    return ImageBitmap::Make(SamplePicture());
+}
+
+QRgb PixelOf(const BitmapPtr &bitmap, int x, int y)
+{
+    return bitmap ? ImageBitmap::ImageOf(*bitmap).pixel(x, y) : 0;
+}
+
 class LeadTest : public testing::Test
 {
 protected:
-    void SetUp() override { dir = test::MakeScratchDir(); }
+    void SetUp() override
+    {
+        dir = test::MakeScratchDir();
+        RegisterQtPictureDecoder();
+    }
     QString path(const char *name) const { return dir + u'/' + QLatin1String(name); }
     QString dir;
 };
@@ -68,7 +85,7 @@ TEST_F(LeadTest, LoadsLazilyAndReportsWhatTheFileHolds)
     // Handing the bitmap on, and clearing it.
     CLead receiver;
     receiver.SetBitmap(lead.GetBitmap());
-    EXPECT_EQ(receiver.GetBitmap().pixel(2, 1), qRgb(128, 128, 0));
+    EXPECT_EQ(PixelOf(receiver.GetBitmap(), 2, 1), qRgb(128, 128, 0));
     receiver.ClearBitmap();
     EXPECT_FALSE(receiver.HasBitmap());
 
@@ -83,7 +100,7 @@ TEST_F(LeadTest, LoadsLazilyAndReportsWhatTheFileHolds)
 TEST_F(LeadTest, FailedLoadsReportNonZeroAndClearTheBitmap)
 {
     CLead lead;
-    lead.SetBitmap(SamplePicture());
+    lead.SetBitmap(SampleBitmap());
     EXPECT_NE(lead.Load(path("missing.png")), LeadOk);
     EXPECT_FALSE(lead.HasBitmap());
 
@@ -99,7 +116,7 @@ TEST_F(LeadTest, FailedLoadsReportNonZeroAndClearTheBitmap)
 TEST_F(LeadTest, SavesAnEightBitPalettisedWindowsBitmap)
 {
     CLead lead;
-    lead.SetBitmap(SamplePicture());
+    lead.SetBitmap(SampleBitmap());
     const QString file = path("saved.bmp");
     ASSERT_EQ(lead.Save(file, kPictureFormatWindowsBmp, 8, 1, false), LeadOk);
 
@@ -131,7 +148,7 @@ TEST_F(LeadTest, SavesAnEightBitPalettisedWindowsBitmap)
     EXPECT_EQ(back.GetInfoFormat(), kPictureFormatWindowsBmp);
     EXPECT_EQ(back.GetBitsPerPixel(), 8);
     for (int i = 0; i < 6; ++i)
-        EXPECT_EQ(back.GetBitmap().pixel(i % 3, i / 3), SamplePicture().pixel(i % 3, i / 3)) << i;
+        EXPECT_EQ(PixelOf(back.GetBitmap(), i % 3, i / 3), SamplePicture().pixel(i % 3, i / 3)) << i;
 }
 
 TEST_F(LeadTest, SavingRefusesWhatItCannotWriteAndKeepsTheOldFile)
@@ -142,7 +159,7 @@ TEST_F(LeadTest, SavingRefusesWhatItCannotWriteAndKeepsTheOldFile)
     // Transparency is laid on white.
     QImage clear(1, 1, QImage::Format_ARGB32);
     clear.fill(Qt::transparent);
-    lead.SetBitmap(clear);
+    lead.SetBitmap(ImageBitmap::Make(clear));
     ASSERT_EQ(lead.Save(path("white.bmp"), kPictureFormatWindowsBmp, 24), LeadOk);
     EXPECT_EQ(QImage(path("white.bmp")).pixel(0, 0), qRgb(255, 255, 255));
 
@@ -157,17 +174,19 @@ int g_decoderCalls = 0;
 
 // Stands in for the media layer's decoder of legacy formats: reads files
 // starting with "XYZ" as a 4 × 4 picture of Sun raster format.
-bool FakeDecoder(const QString &path, QImage *image, int *formatCode)
+BitmapPtr FakeDecoder(const QString &path, int *formatCode)
 {
     ++g_decoderCalls;
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly) || !file.read(3).startsWith("XYZ"))
-        return false;
-    *image = QImage(4, 4, QImage::Format_RGB32);
-    image->fill(Qt::green);
+        return nullptr;
+    QImage image(4, 4, QImage::Format_RGB32);
+    image.fill(Qt::green);
     *formatCode = kPictureFormatSunRaster;
-    return true;
+    return ImageBitmap::Make(image);
 }
+
+constexpr PictureDecoder kFakeDecoder{&FakeDecoder, nullptr};
 
 } // namespace
 
@@ -178,8 +197,8 @@ TEST_F(LeadTest, RegisteredDecodersReadWhatQtCannot)
     CLead lead;
     EXPECT_NE(lead.Load(path("legacy.ras")), LeadOk);
 
-    RegisterPictureDecoder(&FakeDecoder);
-    RegisterPictureDecoder(&FakeDecoder); // once only
+    RegisterPictureDecoder(kFakeDecoder);
+    RegisterPictureDecoder(kFakeDecoder); // once only
     g_decoderCalls = 0;
     EXPECT_EQ(lead.Load(path("legacy.ras")), LeadOk);
     EXPECT_EQ(lead.GetBitmapWidth(), 4.0f);
@@ -187,7 +206,7 @@ TEST_F(LeadTest, RegisteredDecodersReadWhatQtCannot)
     EXPECT_EQ(g_decoderCalls, 1);
     EXPECT_EQ(lead.Load(path("modern.png")), LeadOk);
     EXPECT_EQ(g_decoderCalls, 1); // Qt read it first
-    UnregisterPictureDecoder(&FakeDecoder);
+    UnregisterPictureDecoder(kFakeDecoder);
     EXPECT_NE(lead.Load(path("legacy.ras")), LeadOk);
 }
 
@@ -224,15 +243,15 @@ TEST_F(LeadTest, FormatCodesAndNames)
 TEST_F(LeadTest, ScanningGoesThroughTheInstalledScannerLayer)
 {
     CLead lead;
-    lead.SetBitmap(SamplePicture());
+    lead.SetBitmap(SampleBitmap());
     EXPECT_EQ(lead.SelectSource(), LeadNoScanner);
     EXPECT_EQ(lead.Acquire(), LeadNoScanner);
     EXPECT_FALSE(lead.HasBitmap()); // a failed acquisition clears the bitmap
 
     LeadScanner fake;
     fake.prepare = [] { return short(LeadOk); };
-    fake.acquire = [](QImage *image) {
-        *image = SamplePicture();
+    fake.acquire = [](BitmapPtr *bitmap) {
+        *bitmap = SampleBitmap();
         return short(LeadOk);
     };
     const LeadScanner previous = SetLeadScanner(fake);

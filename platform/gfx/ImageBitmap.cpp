@@ -1,4 +1,4 @@
-#include "media/BmpWriter.h"
+#include "platform/gfx/ImageBitmap.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -56,6 +56,75 @@ QImage Opaque(const QImage &image)
 }
 
 } // namespace
+
+ImageBitmap::ImageBitmap(QImage image, short bitsPerPixel)
+    : m_image(std::move(image))
+    , m_bits(bitsPerPixel != 0 ? bitsPerPixel : BitsOf(m_image.format(), m_image.colorCount()))
+{}
+
+BitmapPtr ImageBitmap::Make(QImage image, short bitsPerPixel)
+{
+    if (image.isNull())
+        return nullptr;
+    return std::make_shared<const ImageBitmap>(std::move(image), bitsPerPixel);
+}
+
+QImage ImageBitmap::ImageOf(const Bitmap &bitmap)
+{
+    const auto *image = dynamic_cast<const ImageBitmap *>(&bitmap);
+    return image ? image->m_image : QImage();
+}
+
+short ImageBitmap::BitsOf(QImage::Format format, int colorCount)
+{
+    switch (format) {
+    case QImage::Format_Invalid:
+        return 0;
+    case QImage::Format_Mono:
+    case QImage::Format_MonoLSB:
+        return 1;
+    case QImage::Format_Indexed8:
+        if (colorCount > 0 && colorCount <= 2)
+            return 1;
+        if (colorCount > 0 && colorCount <= 16)
+            return 4;
+        return 8;
+    case QImage::Format_Grayscale8:
+    case QImage::Format_Alpha8:
+        return 8;
+    case QImage::Format_RGB16:
+    case QImage::Format_RGB555:
+    case QImage::Format_RGB444:
+        return 16;
+    case QImage::Format_RGB32:
+    case QImage::Format_RGB888:
+    case QImage::Format_BGR888:
+    case QImage::Format_RGB666:
+        return 24;
+    default:
+        return 32;
+    }
+}
+
+BitmapPtr ImageBitmap::converted(short bitsPerPixel) const
+{
+    switch (bitsPerPixel) {
+    case 8:
+        return Make(m_image.format() == QImage::Format_Indexed8 ? m_image
+                                                                  : m_image.convertToFormat(QImage::Format_Indexed8));
+    case 24:
+        return Make(m_image.convertToFormat(QImage::Format_RGB32), 24);
+    case 32:
+        return Make(m_image.convertToFormat(QImage::Format_ARGB32), 32);
+    default:
+        return nullptr;
+    }
+}
+
+std::optional<QByteArray> ImageBitmap::windowsBmp(short bitsPerPixel) const
+{
+    return EncodeWindowsBmp(m_image, bitsPerPixel);
+}
 
 std::optional<QByteArray> EncodeWindowsBmp(const QImage &source, int bitsPerPixel)
 {
