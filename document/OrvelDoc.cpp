@@ -172,12 +172,6 @@ void COrvelDoc::DeleteContents()
     m_store.Clear();
 }
 
-int &COrvelDoc::SaveFilterIndex()
-{
-    static int index = 1;
-    return index;
-}
-
 void COrvelDoc::SetRecentFileHook(std::function<void(const QString &)> hook)
 {
     recentFileHook() = std::move(hook);
@@ -431,7 +425,7 @@ bool COrvelDoc::saveTo(const QString &path, int format, bool reorganize, bool ta
     return true;
 }
 
-bool COrvelDoc::DoSave(const QString &path, bool replace)
+bool COrvelDoc::DoSave(const QString &path, bool replace, int *saveAsFilter)
 {
     if (!path.isEmpty()) {
         ProgressScope progress(*this, ids::kCaptionSavingForm);
@@ -439,7 +433,7 @@ bool COrvelDoc::DoSave(const QString &path, bool replace)
     }
 
     const QString proposed = ProposeSaveName(m_path, m_title);
-    int filterIndex = SaveFilterIndex();
+    int filterIndex = saveAsFilter ? *saveAsFilter : 1;
     QString chosen =
             services().getSaveFileName(QStringLiteral("Speichern unter"), proposed, LoadQString(ids::kFilterSave),
                                        &filterIndex, LoadQString(ids::kDefaultExtension));
@@ -455,7 +449,8 @@ bool COrvelDoc::DoSave(const QString &path, bool replace)
                        != MsgResult::Yes)
             return false;
     }
-    SaveFilterIndex() = filterIndex;
+    if (saveAsFilter)
+        *saveAsFilter = filterIndex;
 
     ProgressScope progress(*this, ids::kCaptionSavingForm);
     // A failed save removes only its own temporary files: a file that stood
@@ -468,14 +463,14 @@ bool COrvelDoc::DoSave(const QString &path, bool replace)
     return true;
 }
 
-bool COrvelDoc::SaveModified()
+bool COrvelDoc::SaveModified(int *saveAsFilter)
 {
     if (!IsModified())
         return true;
     const QString name = m_path.isEmpty() ? QStringLiteral("Unbenannt") : nativePath(m_path);
     switch (MessageBoxById(ids::kMsgAskToSave, MsgIcon::Question, MsgButtons::YesNoCancel, {name})) {
     case MsgResult::Yes: {
-        const bool saved = DoSave(m_path, true);
+        const bool saved = DoSave(m_path, true, saveAsFilter);
         EndProgress();
         return saved;
     }
@@ -486,18 +481,18 @@ bool COrvelDoc::SaveModified()
     }
 }
 
-bool COrvelDoc::OnFileSave()
+bool COrvelDoc::OnFileSave(int *saveAsFilter)
 {
     const bool usable =
             !m_path.isEmpty() && QFileInfo::exists(m_path) && IsFileReadable(m_path) && IsFileWritable(m_path);
-    const bool saved = usable ? DoSave(m_path) : DoSave();
+    const bool saved = usable ? DoSave(m_path) : DoSave(QString(), true, saveAsFilter);
     EndProgress();
     return saved;
 }
 
-bool COrvelDoc::OnFileSaveAs()
+bool COrvelDoc::OnFileSaveAs(int *saveAsFilter)
 {
-    const bool saved = DoSave();
+    const bool saved = DoSave(QString(), true, saveAsFilter);
     EndProgress();
     return saved;
 }

@@ -107,16 +107,18 @@ public:
     bool Save(const QString &path, int format = 0, bool reorganize = false);
     // With a path: a plain save to it; `replace` false writes a copy that
     // leaves the document's path, lock and modified flag alone (mail). With
-    // none: Save As through the save dialog.
-    bool DoSave(const QString &path = QString(), bool replace = true);
+    // none: Save As through the save dialog, which starts from the filter
+    // index `*saveAsFilter` (the program remembers it; null starts from 1)
+    // and stores the chosen one back.
+    bool DoSave(const QString &path = QString(), bool replace = true, int *saveAsFilter = nullptr);
     // Asks whether to save changes (61699); false when the user cancels or
     // the save fails.
-    bool SaveModified();
+    bool SaveModified(int *saveAsFilter = nullptr);
     // "S&peichern": a plain save when the file may still be read and
     // written, else Save As.
-    bool OnFileSave();
+    bool OnFileSave(int *saveAsFilter = nullptr);
     // "Speichern &unter...".
-    bool OnFileSaveAs();
+    bool OnFileSaveAs(int *saveAsFilter = nullptr);
     // The document is closing: views hear hint 32.
     void OnCloseDocument();
 
@@ -141,8 +143,6 @@ public:
     ProgressBox *GetProgress() const { return m_progress.get(); }
     void EndProgress() { m_progress.reset(); }
 
-    // The save dialog's filter index as the main frame remembers it.
-    static int &SaveFilterIndex();
     // Told about every path a document takes (the recent-file list).
     static void SetRecentFileHook(std::function<void(const QString &path)> hook);
 

@@ -1,6 +1,6 @@
 #include "listview/ListGrid.h"
 #include "listview/RecordStatusText.h"
-#include "platform/ui/CommandKeys.h"
+#include "platform/ui/DisabledKeys.h"
 
 #include "document/OrvelDoc.h"
 #include "listview/CellEditor.h"
@@ -9,6 +9,7 @@
 #include "platform/Registry.h"
 #include "platform/gfx/FontConversion.h"
 #include "platform/gfx/PainterGdi.h"
+#include "platform/gfx/TextBreak.h"
 #include "resources/StringIds.h"
 #include "resources/StringTable.h"
 #include "table/DataRecord.h"
@@ -1423,58 +1424,14 @@ void CListGrid::drawText(QPainter &painter, AnsiView text, const RECT &rect, boo
         return;
     }
 
-    struct Line
-    {
-        qsizetype start;
-        qsizetype length;
-        qreal width;
-    };
-    QVarLengthArray<Line, 8> lines;
+    // Laid out by DrawText's own line breaking, only as far as lines can be
+    // seen.
+    QVarLengthArray<TextBreakLine, 8> lines;
     const int maxLines = std::max(1, (boxHeight + m_fontHeight - 1) / m_fontHeight);
-    if (!wordBreak) {
-        lines.append({0, size, total});
-    } else {
-        qsizetype pos = 0;
-        while (pos < size && lines.size() < maxLines) {
-            qsizetype end = pos;
-            while (end < size && out[end] != u'\n' && out[end] != u'\r')
-                ++end;
-            // One paragraph, broken after the last word that still fits; a
-            // first word wider than the box stays whole and is clipped.
-            qsizetype start = pos;
-            while (lines.size() < maxLines) {
-                if (widthOf(start, end) <= maxWidth) {
-                    lines.append({start, end - start, widthOf(start, end)});
-                    break;
-                }
-                qsizetype lineEnd = -1;
-                qsizetype firstWordEnd = -1;
-                for (qsizetype i = start + 1; i < end; ++i) {
-                    if (out[i] != u' ' || out[i - 1] == u' ')
-                        continue;
-                    if (firstWordEnd < 0)
-                        firstWordEnd = i;
-                    if (widthOf(start, i) > maxWidth)
-                        break;
-                    lineEnd = i;
-                }
-                if (lineEnd < 0)
-                    lineEnd = firstWordEnd < 0 ? end : firstWordEnd;
-                lines.append({start, lineEnd - start, widthOf(start, lineEnd)});
-                start = lineEnd;
-                while (start < end && out[start] == u' ')
-                    ++start; // the blanks at a break belong to no line
-                if (start >= end)
-                    break;
-            }
-            pos = end;
-            if (pos < size) // CR LF is one break
-                pos += out[pos] == u'\r' && pos + 1 < size && out[pos + 1] == u'\n' ? 2 : 1;
-        }
-    }
+    BreakText(QStringView(m_textBuffer), maxWidth, wordBreak ? DT_WORDBREAK : DT_SINGLELINE, maxLines, widthOf, lines);
 
     bool clip = qsizetype(lines.size()) * m_fontHeight > boxHeight;
-    for (const Line &line : lines)
+    for (const TextBreakLine &line : lines)
         clip = clip || line.width > maxWidth;
     if (clip) {
         painter.save();
@@ -1484,7 +1441,7 @@ void CListGrid::drawText(QPainter &painter, AnsiView text, const RECT &rect, boo
         const int y = rect.top + int(i) * m_fontHeight;
         if (y >= rect.bottom)
             break;
-        const Line &line = lines[i];
+        const TextBreakLine &line = lines[i];
         painter.drawText(QPoint(lineX(line.width), y + m_ascent),
                          QString::fromRawData(m_textBuffer.constData() + line.start, line.length));
     }

@@ -1,9 +1,7 @@
 #include "listview/OrvelView.h"
 
-#include "app/ui/MenuBuilder.h"
 #include "document/OrvelDoc.h"
 #include "listview/FormViewPlaceholder.h"
-#include "listview/MainFrame.h"
 #include "listview/RecordCommands.h"
 #include "listview/RecordStatusText.h"
 #include "resources/CommandIds.h"
@@ -27,7 +25,7 @@ constexpr int kListContextMenu = 0;
 
 } // namespace
 
-COrvelView::COrvelView(COrvelDoc &doc, CMainFrame *frame, QWidget *parent)
+COrvelView::COrvelView(COrvelDoc &doc, ViewFrame *frame, QWidget *parent)
     : QWidget(parent)
     , m_doc(doc)
     , m_frame(frame)
@@ -332,12 +330,13 @@ void COrvelView::contextMenuEvent(QContextMenuEvent *event)
     event->accept();
     if (!m_frame)
         return;
-    if (auto *child = qobject_cast<QMdiSubWindow *>(parentWidget()); child && m_frame->GetMdiArea())
-        m_frame->GetMdiArea()->setActiveSubWindow(child);
+    // The child window is activated first, so that the commands go here.
+    if (auto *child = qobject_cast<QMdiSubWindow *>(parentWidget()); child && child->mdiArea())
+        child->mdiArea()->setActiveSubWindow(child);
     // The form chooses its own menus once it has objects to offer them for.
-    if (!m_listMode || !m_frame->GetMenuBuilder())
+    if (!m_listMode)
         return;
-    QMenu *menu = m_frame->GetMenuBuilder()->BuildContextMenu(u"Context", kListContextMenu, m_frame);
+    QMenu *menu = m_frame->BuildContextMenu(QStringLiteral("Context"), kListContextMenu);
     if (!menu)
         return;
     menu->setAttribute(Qt::WA_DeleteOnClose);

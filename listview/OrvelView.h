@@ -1,8 +1,8 @@
 #pragma once
 
-#include "app/ui/CommandRouter.h"
 #include "listview/ListGrid.h"
-#include "listview/MainFrame.h"
+#include "listview/ViewFrame.h"
+#include "platform/ui/CommandRouter.h"
 
 #include <QPointer>
 #include <QString>
@@ -33,12 +33,15 @@ public:
     // since the application makes the file after the first window opens.
     using PathSource = std::function<QString()>;
 
-    COrvelView(COrvelDoc &doc, CMainFrame *frame, QWidget *parent = nullptr);
+    // `frame` may be null (a view on its own, in tests).
+    COrvelView(COrvelDoc &doc, ViewFrame *frame, QWidget *parent = nullptr);
     ~COrvelView() override;
 
     COrvelDoc &GetDocument() const { return m_doc; }
     CDataTable &GetTable() const;
-    CMainFrame *GetMainFrame() const { return m_frame; }
+    ViewFrame *GetFrame() const { return m_frame; }
+    // The frame is going away before this view.
+    void ForgetFrame() { m_frame = nullptr; }
 
     // Once the view sits in its window: binds the table, sets the current
     // cell, initialises the grid (or the form) and registers with the main
@@ -111,7 +114,7 @@ private:
     void moveInForm(int record);
 
     COrvelDoc &m_doc;
-    QPointer<CMainFrame> m_frame;
+    ViewFrame *m_frame = nullptr;
     QVBoxLayout *m_layout = nullptr;
     QWidget *m_body = nullptr;
     CListGrid *m_grid = nullptr;

@@ -1,15 +1,14 @@
 #include "listview/RecordCommands.h"
 
-#include "app/ui/CommandRouter.h"
 #include "document/OrvelDoc.h"
 #include "listview/CellEditor.h"
 #include "listview/FormViewPlaceholder.h"
 #include "listview/GoToDialog.h"
 #include "listview/InsertFromCommand.h"
 #include "listview/ListGrid.h"
-#include "listview/MainFrame.h"
 #include "listview/OrvelView.h"
 #include "listview/RecordClipboard.h"
+#include "platform/ui/CommandRouter.h"
 #include "resources/CommandIds.h"
 #include "table/DataRecord.h"
 #include "table/DataTable.h"
@@ -177,13 +176,13 @@ void paste(COrvelView &view)
 void insertFrom(COrvelView &view)
 {
     view.CommitEdit();
-    CMainFrame *frame = view.GetMainFrame();
-    int filter = frame ? frame->GetFilterIndex(CMainFrame::kFilterInsertFrom) : 1;
+    ViewFrame *frame = view.GetFrame();
+    int filter = frame ? frame->GetFilterIndex(ViewFrame::FileDialog::InsertFrom) : 1;
     const int before = filter;
     // The insertion repaints every view itself.
     RunInsertFromCommand(view.GetDocument(), hasCurrent(view) ? view.GetCurrentRecord() : -1, &filter);
     if (frame && filter != before)
-        frame->SetFilterIndex(CMainFrame::kFilterInsertFrom, filter);
+        frame->SetFilterIndex(ViewFrame::FileDialog::InsertFrom, filter);
 }
 
 } // namespace

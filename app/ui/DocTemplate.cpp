@@ -1,10 +1,10 @@
 #include "app/ui/DocTemplate.h"
 
 #include "app/ui/MailSender.h"
+#include "app/ui/MainFrame.h"
 #include "app/ui/OrvelApp.h"
 #include "document/OrvelDoc.h"
 #include "listview/DuplicatesDialog.h"
-#include "listview/MainFrame.h"
 #include "listview/OrvelView.h"
 #include "listview/SortDialog.h"
 #include "resources/CommandIds.h"
@@ -147,10 +147,7 @@ CDChildWnd *COrvelDocTemplate::CreateNewWindow(COrvelDoc &doc)
     auto *child = new CDChildWnd(doc, &m_frame, this);
     m_frame.AddChild(child);
     // The application makes its temporary file only after the first window.
-    child->GetView()->SetClipboardObjectFileSource([] {
-        const COrvelApp *app = COrvelApp::instance();
-        return app ? app->GetTempFilePath() : QString();
-    });
+    child->GetView()->SetClipboardObjectFileSource(m_clipboardFile);
     child->GetView()->OnInitialUpdate();
     updateTitles(doc);
     return child;
@@ -175,12 +172,12 @@ void COrvelDocTemplate::registerCommands(Entry &entry)
     map.On(
             ID_FILE_SAVE,
             [this, doc] {
-                doc->OnFileSave();
+                doc->OnFileSave(m_frame.SaveAsFilterIndex());
                 updateTitles(*doc);
             },
             [doc](CCmdUI &ui) { ui.Enable(doc->IsModified()); });
     map.On(ID_FILE_SAVE_AS, [this, doc] {
-        doc->OnFileSaveAs();
+        doc->OnFileSaveAs(m_frame.SaveAsFilterIndex());
         updateTitles(*doc);
     });
     map.On(ID_FILE_SEND_MAIL, [this, doc] {
@@ -217,7 +214,7 @@ void COrvelDocTemplate::registerCommands(Entry &entry)
 
 bool COrvelDocTemplate::CloseDocument(COrvelDoc &doc, bool ask)
 {
-    if (ask && !doc.SaveModified())
+    if (ask && !doc.SaveModified(m_frame.SaveAsFilterIndex()))
         return false;
     const auto windows = GetWindows(doc);
     for (CDChildWnd *window : windows)
@@ -241,7 +238,7 @@ bool COrvelDocTemplate::SaveAllModified()
 {
     const auto docs = GetDocuments();
     for (COrvelDoc *doc : docs) {
-        if (!doc->SaveModified())
+        if (!doc->SaveModified(m_frame.SaveAsFilterIndex()))
             return false;
     }
     return true;
@@ -260,7 +257,7 @@ bool COrvelDocTemplate::CanCloseFrame(CDChildWnd *child)
         if (window != child)
             return true; // the document stays open in another window
     }
-    return child->GetDocument().SaveModified();
+    return child->GetDocument().SaveModified(m_frame.SaveAsFilterIndex());
 }
 
 void COrvelDocTemplate::FrameClosed(CDChildWnd *child)

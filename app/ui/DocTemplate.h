@@ -1,8 +1,8 @@
 #pragma once
 
-#include "app/ui/CommandRouter.h"
-#include "listview/DChildWnd.h"
+#include "app/ui/DChildWnd.h"
 #include "platform/LogFont.h"
+#include "platform/ui/CommandRouter.h"
 
 #include <QObject>
 #include <QString>
@@ -34,6 +34,9 @@ public:
 
     // How documents are made (tests use documents with seams).
     void SetDocumentFactory(DocumentFactory factory) { m_factory = std::move(factory); }
+    // Where the views keep the objects of records they copy: the
+    // application's temporary file, which it makes after the first window.
+    void SetClipboardFileSource(std::function<QString()> source) { m_clipboardFile = std::move(source); }
     void SetColorChooser(ColorChooser chooser) { m_chooseColor = std::move(chooser); }
 
     std::vector<COrvelDoc *> GetDocuments() const;
@@ -74,6 +77,7 @@ private:
     MailSender &m_mail;
     DocumentFactory m_factory;
     ColorChooser m_chooseColor;
+    std::function<QString()> m_clipboardFile;
     std::vector<std::unique_ptr<Entry>> m_entries;
     // Documents whose last window just closed; they are destroyed once the
     // command that closed them has returned.

@@ -2,9 +2,9 @@
 
 #include "app/ui/DocTemplate.h"
 #include "app/ui/MailSender.h"
+#include "app/ui/MainFrame.h"
 #include "app/ui/SingleInstance.h"
 #include "document/OrvelDoc.h"
-#include "listview/MainFrame.h"
 #include "listview/OrvelView.h"
 #include "listview/RecordClipboard.h"
 #include "media/gfx/QtPictureDecoder.h"
@@ -39,8 +39,6 @@ namespace {
 constexpr int kMaxRecentFiles = 4;
 
 const QString kRecentSection = QStringLiteral("Recent File List");
-
-COrvelApp *g_app = nullptr;
 
 // SIGTERM and SIGINT end the event loop, so that the settings are written
 // and the temporary files and the socket are removed as on a normal exit.
@@ -113,14 +111,11 @@ COrvelApp::COrvelApp(int &argc, char **argv, StartOptions options)
         m_ownApplication = std::make_unique<QApplication>(argc, argv);
         installTerminationHandler(this);
     }
-    g_app = this;
 }
 
 COrvelApp::COrvelApp(StartOptions options)
     : m_options(std::move(options))
-{
-    g_app = this;
-}
+{}
 
 COrvelApp::~COrvelApp()
 {
@@ -128,29 +123,21 @@ COrvelApp::~COrvelApp()
         ExitInstance();
     // Windows and documents go before the services they report through.
     m_template.reset();
-    delete m_frame;
-    m_frame = nullptr;
-    m_router = nullptr;
+    m_router = nullptr; // a child of the frame
+    m_frame.reset();
     COrvelDoc::SetRecentFileHook({});
     if (m_widgetServices) {
         installServices(m_previousServices);
         m_widgetServices.reset();
     }
     m_mail.reset(); // removes the copies made for mail
-    delete m_single;
+    m_single.reset();
     // Records copied to the clipboard point into our temporary file, which
     // is about to go.
     if (QGuiApplication::instance())
         ClearClipboardIfRecords();
     if (!m_tempFile.isEmpty())
         RemoveFileQuietly(m_tempFile);
-    if (g_app == this)
-        g_app = nullptr;
-}
-
-COrvelApp *COrvelApp::instance()
-{
-    return g_app;
 }
 
 QString COrvelApp::CommandLinePath(const QStringList &arguments)
@@ -189,10 +176,10 @@ bool COrvelApp::InitInstance()
         path = QFileInfo(path).absoluteFilePath();
 
     if (m_options.singleInstance) {
-        m_single = new SingleInstance();
+        m_single = std::make_unique<SingleInstance>();
         if (m_single->Start(path) == SingleInstance::Outcome::HandedOver)
             return false;
-        connect(m_single, &SingleInstance::activationRequested, this, &COrvelApp::OnActivationRequest);
+        connect(m_single.get(), &SingleInstance::activationRequested, this, &COrvelApp::OnActivationRequest);
     }
 
     if (auto *app = qobject_cast<QApplication *>(QCoreApplication::instance()))
@@ -204,13 +191,14 @@ bool COrvelApp::InitInstance()
     COrvelDoc::SetRecentFileHook([this](const QString &p) { AddToRecentFileList(p); });
 
     // The main frame, its commands and the document template.
-    m_frame = new CMainFrame();
-    m_router = new CommandRouter(m_frame, CommandTable::program());
+    m_frame = std::make_unique<CMainFrame>();
+    m_router = new CommandRouter(m_frame.get(), CommandTable::program());
     m_router->SetChainProvider([this] { return commandChain(); });
     if (!m_frame->Create(*m_router, {m_settings.largeIcons != 0, m_settings.toolTips != 0}))
         return false;
     m_mail = std::make_unique<MailSender>();
     m_template = std::make_unique<COrvelDocTemplate>(*m_frame, *m_mail);
+    m_template->SetClipboardFileSource([this] { return m_tempFile; });
     m_frame->SetOpenFilesHandler([this](const QStringList &files) {
         for (const QString &file : files)
             OpenDocumentFile(file);
@@ -225,7 +213,7 @@ bool COrvelApp::InitInstance()
 
     if (m_options.widgetServices) {
         m_widgetServices = std::make_unique<WidgetServices>();
-        m_widgetServices->setParentWindow(m_frame);
+        m_widgetServices->setParentWindow(m_frame.get());
         m_previousServices = installServices(m_widgetServices.get());
     }
 
@@ -280,7 +268,7 @@ CommandRouter::Chain COrvelApp::commandChain() const
             if (m_template)
                 chain.push_back(m_template->GetDocTarget(&child->GetDocument()));
         }
-        chain.push_back(m_frame);
+        chain.push_back(m_frame.get());
     }
     chain.push_back(const_cast<COrvelApp *>(this));
     return chain;
@@ -346,7 +334,7 @@ QPrinter *COrvelApp::GetPrinter()
 
 void COrvelApp::OnFilePrintSetup()
 {
-    QPrintDialog dialog(GetPrinter(), m_frame);
+    QPrintDialog dialog(GetPrinter(), m_frame.get());
     dialog.setWindowTitle(QStringLiteral("Drucker einrichten"));
     // Printing to a file and page ranges belong to the print command.
     dialog.setOptions(QAbstractPrintDialog::PrintShowPageSize);

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "app/ui/AppSettings.h"
-#include "app/ui/CommandRouter.h"
+#include "platform/ui/CommandRouter.h"
 
 #include <QObject>
 #include <QString>
@@ -54,8 +54,6 @@ public:
     COrvelApp(const COrvelApp &) = delete;
     COrvelApp &operator=(const COrvelApp &) = delete;
 
-    static COrvelApp *instance();
-
     // The start: settings, single instance, template, frame, command line or
     // "New", temporary file. False ends the process (a second start that
     // handed its file over, or a frame that could not be made).
@@ -69,11 +67,11 @@ public:
     void LoadSettings();
     void SaveSettings();
 
-    CMainFrame *GetMainFrame() const { return m_frame; }
+    CMainFrame *GetMainFrame() const { return m_frame.get(); }
     COrvelDocTemplate *GetDocTemplate() const { return m_template.get(); }
     CommandRouter *GetRouter() const { return m_router; }
     MailSender *GetMailSender() const { return m_mail.get(); }
-    SingleInstance *GetSingleInstance() const { return m_single; }
+    SingleInstance *GetSingleInstance() const { return m_single.get(); }
     // The application's temporary file (the clipboard's object file).
     const QString &GetTempFilePath() const { return m_tempFile; }
     QPrinter *GetPrinter();
@@ -105,13 +103,13 @@ private:
     StartOptions m_options;
     std::unique_ptr<QApplication> m_ownApplication;
     AppSettings m_settings;
-    CMainFrame *m_frame = nullptr;
+    std::unique_ptr<CMainFrame> m_frame;
     CommandRouter *m_router = nullptr;
     std::unique_ptr<MailSender> m_mail;
     std::unique_ptr<COrvelDocTemplate> m_template;
     std::unique_ptr<WidgetServices> m_widgetServices;
     Services *m_previousServices = nullptr;
-    SingleInstance *m_single = nullptr;
+    std::unique_ptr<SingleInstance> m_single;
     std::unique_ptr<QPrinter> m_printer;
     QStringList m_recentFiles;
     QStringList m_pendingActivations;

@@ -2,6 +2,7 @@
 
 #include "platform/gfx/FontConversion.h"
 #include "platform/gfx/ImageBitmap.h"
+#include "platform/gfx/TextBreak.h"
 
 #include <QFontMetrics>
 #include <QPainter>
@@ -97,11 +98,6 @@ QString stripPrefixes(const QString &text, Underlines &underlined)
     return shown;
 }
 
-bool hasLineBreak(const QString &text)
-{
-    return std::any_of(text.begin(), text.end(), [](QChar c) { return c == u'\n' || c == u'\r'; });
-}
-
 // Never end a piece between the halves of a surrogate pair.
 qsizetype keepPairs(const QString &text, qsizetype start, qsizetype count)
 {
@@ -128,72 +124,20 @@ qsizetype fittingPrefix(const QFontMetrics &metrics, const QString &text, qsizet
     return low;
 }
 
-void breakParagraph(const QFontMetrics &metrics, const QString &text, qsizetype begin, qsizetype end, int maxWidth,
-                    uint32_t flags, TextLines &lines)
-{
-    qsizetype pos = begin;
-    for (;;) {
-        const QString rest = slice(text, pos, end - pos);
-        const int restWidth = metrics.horizontalAdvance(rest);
-        if (!(flags & DT_WORDBREAK) || restWidth <= maxWidth) {
-            lines.append({pos, end - pos, restWidth, {}, false});
-            return;
-        }
-        // The last end of a word (followed by a space) up to which the line fits.
-        qsizetype lineEnd = -1;
-        int lineWidth = 0;
-        qsizetype firstWordEnd = -1;
-        for (qsizetype i = pos + 1; i < end; ++i) {
-            if (text[i] != u' ' || text[i - 1] == u' ')
-                continue;
-            if (firstWordEnd < 0)
-                firstWordEnd = i;
-            const int width = metrics.horizontalAdvance(rest, int(i - pos));
-            if (width > maxWidth)
-                break;
-            lineEnd = i;
-            lineWidth = width;
-        }
-        if (lineEnd < 0) {
-            // The first word alone is too wide.
-            if (flags & DT_EDITCONTROL) {
-                const qsizetype wordLength = (firstWordEnd < 0 ? end : firstWordEnd) - pos;
-                qsizetype count = keepPairs(text, pos, fittingPrefix(metrics, text, pos, wordLength, maxWidth, 0));
-                if (count == 0)
-                    count = text[pos].isHighSurrogate() && pos + 1 < end ? 2 : 1;
-                lines.append({pos, count, metrics.horizontalAdvance(rest, int(count)), {}, false});
-                pos += count;
-                continue;
-            }
-            lineEnd = firstWordEnd < 0 ? end : firstWordEnd;
-            lineWidth = metrics.horizontalAdvance(rest, int(lineEnd - pos));
-        }
-        lines.append({pos, lineEnd - pos, lineWidth, {}, false});
-        pos = lineEnd;
-        while (pos < end && text[pos] == u' ')
-            ++pos; // the spaces at a break belong to no line
-        if (pos >= end)
-            return;
-    }
-}
-
 void layoutText(const QFontMetrics &metrics, const QString &text, int maxWidth, uint32_t flags, TextLines &lines)
 {
-    if ((flags & DT_SINGLELINE) || !hasLineBreak(text)) {
-        if (!text.isEmpty() || (flags & DT_SINGLELINE))
-            breakParagraph(metrics, text, 0, text.size(), maxWidth, (flags & DT_SINGLELINE) ? 0 : flags, lines);
-    } else {
-        qsizetype pos = 0;
-        while (pos < text.size()) {
-            qsizetype end = pos;
-            while (end < text.size() && text[end] != u'\n' && text[end] != u'\r')
-                ++end;
-            breakParagraph(metrics, text, pos, end, maxWidth, flags, lines);
-            pos = end;
-            if (pos < text.size()) // CR LF counts as one break
-                pos += text[pos] == u'\r' && pos + 1 < text.size() && text[pos + 1] == u'\n' ? 2 : 1;
-        }
-    }
+    struct Collect
+    {
+        TextLines &out;
+        qsizetype size() const { return out.size(); }
+        void append(const TextBreakLine &line) { out.append({line.start, line.length, int(line.width), {}, false}); }
+    } collect{lines};
+    BreakText(
+            text, maxWidth, flags, std::numeric_limits<qsizetype>::max(),
+            [&](qsizetype from, qsizetype to) {
+                return qreal(metrics.horizontalAdvance(slice(text, from, to - from)));
+            },
+            collect);
     if (!(flags & DT_END_ELLIPSIS))
         return;
     static const QString dots = QStringLiteral("...");
@@ -341,18 +285,6 @@ private:
 };
 
 } // namespace
-
-std::vector<TextLineSpan> BreakTextLines(const QFontMetrics &metrics, const QString &text, int maxWidth,
-                                         uint32_t flags)
-{
-    TextLines lines;
-    layoutText(metrics, text, maxWidth, flags & ~DT_END_ELLIPSIS, lines);
-    std::vector<TextLineSpan> spans;
-    spans.reserve(std::size_t(lines.size()));
-    for (const TextLine &line : lines)
-        spans.push_back({line.start, line.length, line.width});
-    return spans;
-}
 
 // ---- colours ----
 

@@ -20,7 +20,6 @@
 
 #include <cstdint>
 #include <span>
-#include <vector>
 
 class QFontMetrics;
 class QPainter;
@@ -78,20 +77,6 @@ int DrawText(QPainter &painter, const QString &text, RECT &rect, uint32_t flags)
 // The same with metrics the caller keeps for the painter's font, for callers
 // that draw many texts in one font.
 int DrawText(QPainter &painter, const QFontMetrics &metrics, const QString &text, RECT &rect, uint32_t flags);
-
-// One line of text as DrawText breaks it: where it starts in the text and how
-// many characters it has (the spaces at a break belong to no line).
-struct TextLineSpan
-{
-    qsizetype start = 0;
-    qsizetype length = 0;
-    int width = 0;
-};
-// The lines DrawText would draw `text` in, within `maxWidth` pixels, by the
-// same flags (DT_WORDBREAK, DT_EDITCONTROL, DT_SINGLELINE); "&" prefixes are
-// not looked at, so callers pass DT_NOPREFIX text.
-std::vector<TextLineSpan> BreakTextLines(const QFontMetrics &metrics, const QString &text, int maxWidth,
-                                         uint32_t flags);
 
 // A device context over a painter. Every call sets up the painter for
 // itself, so plain QPainter calls may be mixed in between. Fonts are

@@ -1,6 +1,6 @@
 #include "AppTestSupport.h"
 
-#include "listview/DChildWnd.h"
+#include "app/ui/DChildWnd.h"
 #include "listview/OrvelView.h"
 #include "platform/TempFile.h"
 
@@ -107,7 +107,7 @@ TEST_F(AppTest, FileFiltersFallBackToOnesAndAreWrittenOnClose)
 
     start();
     EXPECT_EQ(frame().GetFilterIndex(CMainFrame::kFilterOpen), 4);
-    EXPECT_EQ(COrvelDoc::SaveFilterIndex(), 2);
+    EXPECT_EQ(*frame().SaveAsFilterIndex(), 2);
 
     EXPECT_EQ(CMainFrame::ParseFileFilters(QStringLiteral("1,2,3")), (std::array<int, 4>{1, 1, 1, 1}));
     EXPECT_EQ(CMainFrame::ParseFileFilters(QStringLiteral("1,2,x,4")), (std::array<int, 4>{1, 1, 1, 1}));

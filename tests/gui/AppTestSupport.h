@@ -1,11 +1,11 @@
 #pragma once
 
-#include "app/ui/CommandRouter.h"
 #include "app/ui/DocTemplate.h"
+#include "app/ui/MainFrame.h"
 #include "app/ui/OrvelApp.h"
 #include "document/DocumentTestSupport.h"
-#include "listview/MainFrame.h"
 #include "platform/Registry.h"
+#include "platform/ui/CommandRouter.h"
 
 #include <QApplication>
 

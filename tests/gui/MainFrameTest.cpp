@@ -1,7 +1,7 @@
 #include "AppTestSupport.h"
 
+#include "app/ui/DChildWnd.h"
 #include "app/ui/MailSender.h"
-#include "listview/DChildWnd.h"
 #include "listview/OrvelView.h"
 #include "platform/FileLock.h"
 #include "resources/StringTable.h"

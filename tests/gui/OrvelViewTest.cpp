@@ -1,7 +1,7 @@
 #include "AppTestSupport.h"
 
+#include "app/ui/DChildWnd.h"
 #include "listview/CellEditor.h"
-#include "listview/DChildWnd.h"
 #include "listview/FormViewPlaceholder.h"
 #include "listview/ListGrid.h"
 #include "listview/OrvelView.h"

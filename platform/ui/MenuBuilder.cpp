@@ -1,6 +1,6 @@
-#include "app/ui/MenuBuilder.h"
+#include "platform/ui/MenuBuilder.h"
 
-#include "app/ui/CommandRouter.h"
+#include "platform/ui/CommandRouter.h"
 #include "resources/CommandIds.h"
 
 #include <QAction>

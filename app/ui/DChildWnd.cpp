@@ -1,5 +1,6 @@
-#include "listview/DChildWnd.h"
+#include "app/ui/DChildWnd.h"
 
+#include "app/ui/MainFrame.h"
 #include "document/OrvelDoc.h"
 #include "listview/OrvelView.h"
 

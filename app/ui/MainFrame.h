@@ -1,6 +1,7 @@
 #pragma once
 
-#include "app/ui/CommandRouter.h"
+#include "listview/ViewFrame.h"
+#include "platform/ui/CommandRouter.h"
 
 #include <QEvent>
 #include <QMainWindow>
@@ -29,12 +30,16 @@ class MenuBuilder;
 // view, the menu bar, the "Standard" and "Steuerung" toolbars and the status
 // bar. It remembers its placement, the filter indices of four file dialogs
 // and the layout of its bars in the settings.
-class CMainFrame : public QMainWindow, public CCmdTarget
+class CMainFrame : public QMainWindow, public CCmdTarget, public ViewFrame
 {
     Q_OBJECT
 public:
     // The four file dialogs whose filter index the frame remembers.
-    enum FilterSlot { kFilterOpen = 0, kFilterInsertFrom = 1, kFilterSaveAs = 2, kFilterPicture = 3 };
+    using FilterSlot = FileDialog;
+    static constexpr FilterSlot kFilterOpen = FileDialog::Open;
+    static constexpr FilterSlot kFilterInsertFrom = FileDialog::InsertFrom;
+    static constexpr FilterSlot kFilterSaveAs = FileDialog::SaveAs;
+    static constexpr FilterSlot kFilterPicture = FileDialog::Picture;
     // Show commands of the stored window placement.
     static constexpr int kShowNormal = 1;
     static constexpr int kShowMinimized = 2;
@@ -92,13 +97,15 @@ public:
 
     // --- Filter indices (each at least 1) ---
 
-    int GetFilterIndex(FilterSlot slot) const;
-    void SetFilterIndex(FilterSlot slot, int index);
+    int GetFilterIndex(FilterSlot slot) const override;
+    void SetFilterIndex(FilterSlot slot, int index) override;
+    // The index the save dialog starts from and stores back.
+    int *SaveAsFilterIndex() { return &m_filterIndex[std::size_t(kFilterSaveAs)]; }
 
     // --- Views and windows that hear of changes ---
 
-    void RegisterView(COrvelView *view);
-    void UnregisterView(COrvelView *view);
+    void RegisterView(COrvelView *view) override;
+    void UnregisterView(COrvelView *view) override;
     std::vector<COrvelView *> GetRegisteredViews() const;
     // After the options sheet: bars rebuilt, every registered view laid out
     // again and repainted.
@@ -113,14 +120,15 @@ public:
     // --- Status bar ---
 
     // The text of the message pane when no prompt is shown.
-    void SetMessageText(const QString &text);
+    void SetMessageText(const QString &text) override;
     QString GetMessageText() const;
     void SetKeyboardIndicators(bool capsLock, bool numLock);
     QLabel *GetCapsLockPane() const { return m_capsPane; }
     QLabel *GetNumLockPane() const { return m_numPane; }
 
     // The design menu instead of the main menu while a view designs its form.
-    void SetDesignMenu(bool design);
+    void SetDesignMenu(bool design) override;
+    QMenu *BuildContextMenu(const QString &menu, int index) override;
     bool IsDesignMenu() const { return m_designMenu; }
 
     // --- Hooks of the application ---

@@ -1,4 +1,4 @@
-#include "app/ui/CommandRouter.h"
+#include "platform/ui/CommandRouter.h"
 
 #include "platform/gfx/KeySequences.h"
 #include "resources/CommandTable.h"

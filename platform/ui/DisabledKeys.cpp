@@ -1,4 +1,4 @@
-#include "platform/ui/CommandKeys.h"
+#include "platform/ui/DisabledKeys.h"
 
 #include <QAction>
 #include <QKeyEvent>

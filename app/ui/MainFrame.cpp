@@ -1,10 +1,10 @@
-#include "listview/MainFrame.h"
+#include "app/ui/MainFrame.h"
 
-#include "app/ui/MenuBuilder.h"
+#include "app/ui/DChildWnd.h"
 #include "document/OrvelDoc.h"
-#include "listview/DChildWnd.h"
 #include "listview/OrvelView.h"
 #include "platform/Registry.h"
+#include "platform/ui/MenuBuilder.h"
 #include "resources/CommandIds.h"
 #include "resources/StringIds.h"
 #include "resources/StringTable.h"
@@ -94,6 +94,10 @@ CMainFrame::CMainFrame()
 CMainFrame::~CMainFrame()
 {
     qApp->removeEventFilter(this);
+    // The views go with the child windows after this frame is gone; they
+    // must not report back to it then.
+    for (COrvelView *view : findChildren<COrvelView *>())
+        view->ForgetFrame();
 }
 
 bool CMainFrame::Create(CommandRouter &router, const BarOptions &options)
@@ -119,7 +123,6 @@ bool CMainFrame::Create(CommandRouter &router, const BarOptions &options)
 
     // The filter indices; anything incomplete or a 0 makes all four 1.
     m_filterIndex = ParseFileFilters(Registry::GetProfileString(kSettings, QStringLiteral("FileFilters")));
-    COrvelDoc::SaveFilterIndex() = m_filterIndex[kFilterSaveAs];
 
     // The bar layout of the last session.
     const QByteArray state =
@@ -360,19 +363,17 @@ void CMainFrame::onSubWindowActivated(QMdiSubWindow *window)
 
 int CMainFrame::GetFilterIndex(FilterSlot slot) const
 {
-    // The save dialog of the document keeps its index where the document
-    // can reach it.
-    if (slot == kFilterSaveAs)
-        return COrvelDoc::SaveFilterIndex();
-    return m_filterIndex[slot];
+    return m_filterIndex[std::size_t(slot)];
 }
 
 void CMainFrame::SetFilterIndex(FilterSlot slot, int index)
 {
-    index = std::max(1, index);
-    m_filterIndex[slot] = index;
-    if (slot == kFilterSaveAs)
-        COrvelDoc::SaveFilterIndex() = index;
+    m_filterIndex[std::size_t(slot)] = std::max(1, index);
+}
+
+QMenu *CMainFrame::BuildContextMenu(const QString &menu, int index)
+{
+    return m_menus ? m_menus->BuildContextMenu(menu, index, this) : nullptr;
 }
 
 std::array<int, 4> CMainFrame::ParseFileFilters(const QString &text)

@@ -1,0 +1,15 @@
+# orvel-cli runs without a display: it must load Qt Core and nothing above it.
+#   cmake -DEXE=<orvel-cli> -P CheckCliLibraries.cmake
+cmake_minimum_required(VERSION 3.25)
+execute_process(COMMAND ldd "${EXE}" OUTPUT_VARIABLE libraries RESULT_VARIABLE result)
+if(NOT result EQUAL 0)
+  message(FATAL_ERROR "ldd could not read ${EXE}")
+endif()
+if(NOT libraries MATCHES "libQt6Core")
+  message(FATAL_ERROR "orvel-cli does not load Qt Core at all:\n${libraries}")
+endif()
+foreach(forbidden libQt6Gui libQt6Widgets libQt6DBus libdbus libQt6PrintSupport libQt6Network)
+  if(libraries MATCHES "${forbidden}")
+    message(FATAL_ERROR "orvel-cli loads ${forbidden}:\n${libraries}")
+  endif()
+endforeach()
