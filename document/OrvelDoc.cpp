@@ -1,5 +1,7 @@
 #include "document/OrvelDoc.h"
 
+#include "form/DrawEdit.h"
+
 #include "document/AtomicSave.h"
 #include "document/DatabaseReader.h"
 #include "document/FileErrors.h"
@@ -105,6 +107,12 @@ COrvelDoc::COrvelDoc()
     : m_title(QStringLiteral("Unbenannt"))
 {
     m_form.SetModifiedHook([this] { SetModifiedFlag(true); });
+    // The views repaint what the form changes and forget what leaves it.
+    m_form.SetInvalidateHook([this](const CDrawObj *object) { UpdateAllViews(UpdateHint::ForObject(object)); });
+    m_form.SetRemovedHook([this](CDrawObj *object) {
+        const std::vector<CDrawObj *> leaving{object};
+        UpdateAllViews(UpdateHint::ForObjects(Hint::ObjectsRemoved, &leaving));
+    });
 }
 
 COrvelDoc::~COrvelDoc()
@@ -500,6 +508,49 @@ bool COrvelDoc::OnFileSaveAs(int *saveAsFilter)
 void COrvelDoc::OnCloseDocument()
 {
     UpdateAllViews(Hint::Closing);
+}
+
+CDrawEdit *COrvelDoc::AddFieldWithDataField(AnsiView name, const DrawColors &colors)
+{
+    if (m_table.GetFieldCount() >= kMaxFields) {
+        MessageBoxById(ids::kMsgTooManyFields, MsgIcon::Exclamation);
+        return nullptr;
+    }
+    const int pos = m_table.InsertField(name);
+    if (pos < 0)
+        return nullptr;
+    m_form.InsertDataFieldIndex(pos);
+    auto field = std::make_unique<CDrawEdit>(pos, m_form.NewDataFieldRect(), colors);
+    auto *added = static_cast<CDrawEdit *>(m_form.Add(std::move(field)));
+    ++m_fieldCounter;
+    m_table.SetModified();
+    SetModifiedFlag();
+    UpdateAllViews(Hint::FieldsChanged);
+    return added;
+}
+
+bool COrvelDoc::DeleteFieldWithDataFields(int pos)
+{
+    if (pos < 0 || pos >= m_table.GetFieldCount())
+        return false;
+    m_form.DeleteDataFields(pos);
+    if (!m_table.DeleteField(pos))
+        return false;
+    m_table.SetModified();
+    SetModifiedFlag();
+    UpdateAllViews(Hint::FieldsChanged);
+    UpdateAllViews(Hint::FormRepaint);
+    return true;
+}
+
+AnsiString COrvelDoc::NextDataFieldName()
+{
+    for (;;) {
+        const AnsiString name = "Datenfeld" + std::to_string(m_fieldCounter);
+        if (m_table.FindPlainFieldName(name) < 0)
+            return name;
+        ++m_fieldCounter;
+    }
 }
 
 } // namespace orvel

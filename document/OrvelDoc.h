@@ -84,6 +84,20 @@ public:
     DocumentOptions GetOptions() const;
     void SetOptionOverrides(const DocumentOptionOverrides &overrides) { m_overrides = overrides; }
 
+    // --- Fields together with their data fields ---
+
+    // A new text field at the end of the table (with its default column
+    // width) and its data field on the form by the placement rule of new
+    // data fields, in the given colours. Null, after message 500, when the
+    // table has 32 fields already. The views hear of the new field.
+    CDrawEdit *AddFieldWithDataField(AnsiView name, const DrawColors &colors);
+    // Deletes the field with its values and its data fields; the data fields
+    // of later fields move up by one. The views hear of it.
+    bool DeleteFieldWithDataFields(int pos);
+    // "Datenfeld%u" with the running field counter, skipping names that
+    // are taken.
+    AnsiString NextDataFieldName();
+
     // "&Hintergrundfarbe...": marks the document modified and sends hint 20.
     COLORREF GetBackgroundColor() const { return m_form.GetBackground(); }
     void SetBackgroundColor(COLORREF color);
@@ -169,6 +183,8 @@ private:
     QString m_title;
     bool m_modified = false;
     int m_lastSaveFormat = 1;
+    // The number the next "Datenfeld%u" gets.
+    int m_fieldCounter = 1;
     QString m_fileFormat;
     uint16_t m_fileVersion = 0;
     DocumentOptionOverrides m_overrides;

@@ -3,6 +3,12 @@
 #include "form/DrawEditItem.h"
 #include "form/DrawText.h"
 #include "media/Lead.h"
+#include "platform/Codepage.h"
+#include "table/DataRecord.h"
+#include "table/DataTable.h"
+#include "table/FieldType.h"
+
+#include <algorithm>
 
 namespace orvel {
 
@@ -55,6 +61,133 @@ void CDrawEdit::SetLineColor(COLORREF color)
 {
     textColor = color;
     Changed();
+}
+
+int CDrawEdit::GetFieldType(const CDataTable *table) const
+{
+    if (table == nullptr || fieldIndex < 0 || fieldIndex >= table->GetFieldCount())
+        return FT_TEXT;
+    return table->GetFieldType(fieldIndex);
+}
+
+int CDrawEdit::GetMenuIndex(const CDataTable *table) const
+{
+    switch (GetFieldType(table)) {
+    case FT_LINK:
+        return 8; // "DrawEditShell"
+    case FT_OLE:
+        return 9; // "DrawEditOLE"
+    case FT_PICTURE:
+        return 10; // "DrawEditPic"
+    case FT_MEMO:
+        return 11; // "DrawEditMemo"
+    default:
+        return 3; // "DrawObj"
+    }
+}
+
+namespace {
+
+QString fieldName(const CDataTable *table, int fieldIndex)
+{
+    if (table == nullptr || fieldIndex < 0 || fieldIndex >= table->GetFieldCount())
+        return QString();
+    return AnsiToQString(table->GetFieldName(fieldIndex));
+}
+
+// An outlined rectangle in the given fill, drawn with a black one-pixel pen.
+void outlinedBox(CDC &dc, const RECT &r, COLORREF fill)
+{
+    dc.SelectPen(kBlackPen);
+    dc.SelectBrush(LOGBRUSH{BS_SOLID, fill, 0});
+    dc.Rectangle(r);
+}
+
+} // namespace
+
+RECT CDrawEdit::ValueArea(CDC *dc, const CDataTable *table, RECT *label)
+{
+    const RECT r = GetNormalizedPosition();
+    RECT area = r;
+    if (label != nullptr)
+        *label = RECT{r.left, r.top, r.left, r.bottom};
+    if (showFieldName == 0)
+        return area;
+    if (dc != nullptr) {
+        dc->SelectFont(font);
+        const int nameWidth = dc->GetTextExtent(fieldName(table, fieldIndex)).cx;
+        const int minimum = 12 * dc->GetTextExtent(QStringLiteral("X")).cx;
+        const int64_t right = std::min<int64_t>(int64_t(r.left) + std::max(nameWidth, minimum), r.right);
+        labelRight = int32_t(std::min<int64_t>(right + 5, r.right));
+        if (label != nullptr)
+            *label = RECT{r.left, r.top + 3, int32_t(right), r.bottom - 3};
+    }
+    area.left = std::clamp(labelRight, r.left, r.right);
+    return area;
+}
+
+void CDrawEdit::Draw(CDC &dc, const DrawContext &context)
+{
+    const CDataTable *table = context.table;
+    const CDataRecord *record = table != nullptr ? table->GetRecord(context.record) : nullptr;
+    const int type = GetFieldType(table);
+    const SysColors &colors = context.colors;
+    dc.SelectFont(font);
+    dc.SetBkMode(TRANSPARENT);
+
+    if (type == FT_MEMO) {
+        // A push button over the whole position, named after its field.
+        RECT r = GetNormalizedPosition();
+        outlinedBox(dc, r, colors.face);
+        dc.Draw3DFrame(r, Edge::Raised);
+        dc.SetTextColor(colors.windowText);
+        dc.DrawText(fieldName(table, fieldIndex), r, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+        return;
+    }
+
+    RECT label;
+    RECT area = ValueArea(&dc, table, &label);
+    if (showFieldName != 0) {
+        dc.SetTextColor(textColor);
+        dc.DrawText(fieldName(table, fieldIndex), label, DT_RIGHT | DT_SINGLELINE | DT_NOPREFIX);
+    }
+
+    switch (type) {
+    case FT_LINK: {
+        outlinedBox(dc, area, colors.face);
+        dc.Draw3DFrame(area, Edge::Raised);
+        if (record == nullptr)
+            return;
+        // The caption is what stands before the first comma.
+        const AnsiView value = record->GetRawValue(fieldIndex);
+        const AnsiView shown = value.substr(0, std::min(value.find(','), value.size()));
+        RECT text{area.left + 4, area.top + 3, area.right - 3, area.bottom - 3};
+        dc.SetTextColor(colors.windowText);
+        dc.DrawText(AnsiToQString(shown), text, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+        return;
+    }
+    case FT_PICTURE:
+    case FT_OLE:
+        // The value itself is drawn by the data-field layer of pictures and
+        // embedded documents; the field keeps its frame meanwhile.
+        if (framed != 0)
+            dc.Draw3DFrame(area, Edge::Sunken);
+        return;
+    default:
+        break;
+    }
+
+    if (framed != 0) {
+        const bool grey = context.designMode || record == nullptr;
+        outlinedBox(dc, area, grey ? kClassicColors.face : colors.window);
+        dc.Draw3DFrame(area, Edge::Sunken);
+    }
+    if (IsRectEmpty(area) || record == nullptr)
+        return;
+    InflateRect(area, -3, -3);
+    dc.SetTextColor(colors.windowText);
+    dc.DrawText(AnsiToQString(record->GetDisplayValue(fieldIndex)), area,
+                drawFlags | DT_WORDBREAK | DT_VCENTER | DT_NOPREFIX);
 }
 
 } // namespace orvel

@@ -31,6 +31,25 @@ public:
     // Drops the display item and the value it was made for.
     void DiscardValueDisplay();
 
+    // The label and the value by the type of the field (see ValueArea).
+    void Draw(CDC &dc, const DrawContext &context) override;
+    // A data field cannot be copied: it belongs to its table field.
+    std::unique_ptr<CDrawObj> Clone() const override { return nullptr; }
+    // By the type of the field: link 8, OLE 9, picture 10, memo 11, the
+    // others 3.
+    int GetMenuIndex(const CDataTable *table) const override;
+    // The field's type in `table`; text when the table lacks the field.
+    int GetFieldType(const CDataTable *table) const;
+
+    // Where the value goes: the normalized position, without the label when
+    // the field name is shown. The label is the field's name, as wide as the
+    // wider of the name and twelve "X" of the field's font (at most the
+    // whole width), from 3 below the top to 3 above the bottom; the value
+    // starts 5 right of it (at most the right edge). With a device context
+    // the label is measured (and `labelRight` kept), else the kept value is
+    // used. `label` receives the label's rectangle.
+    RECT ValueArea(CDC *dc, const CDataTable *table, RECT *label = nullptr);
+
     // Stored and loaded, not otherwise used.
     AnsiString caption;
     // Display position of the field shown; 32-bit, stored in 16 bits.

@@ -1,6 +1,7 @@
 #include "form/DrawOleObj.h"
 
 #include "form/DrawItem.h"
+#include "platform/Codepage.h"
 
 namespace orvel {
 
@@ -35,6 +36,58 @@ void CDrawOleObj::Serialize(CArchive &ar)
         // object already owns fails too (TakeObject refuses a second owner).
         SetClientItem(ar.ReadOwnedObject<CDrawItem>());
     }
+}
+
+void CDrawOleObj::Draw(CDC &dc, const DrawContext &context)
+{
+    const RECT r = GetNormalizedPosition();
+    if (!clientItem) {
+        // A document that was lost: an empty white box keeps its place.
+        dc.SelectPen(kBlackPen);
+        dc.SelectBrush(kWhiteBrush);
+        dc.Rectangle(r);
+    } else if (const BitmapPtr preview = clientItem->Preview()) {
+        dc.StretchBitmap(*preview, r, QRectF());
+    } else {
+        dc.SelectPen(kBlackPen);
+        dc.SelectBrush(kWhiteBrush);
+        dc.Rectangle(r);
+        RECT text = r;
+        InflateRect(text, -4, -4);
+        dc.SetBkMode(TRANSPARENT);
+        dc.SetTextColor(0x000000);
+        dc.SelectFont(StockFont(DEFAULT_GUI_FONT));
+        const QString label = AnsiToQString(clientItem->fileName) + u'\n' + AnsiToQString(clientItem->mimeType);
+        dc.DrawText(label, text, DT_CENTER | DT_WORDBREAK | DT_NOPREFIX | DT_END_ELLIPSIS);
+    }
+    if (context.printing || !context.showOleFrames)
+        return;
+    const bool linked = clientItem && clientItem->linked;
+    dc.SelectBrush(clientItem && clientItem->open ? LOGBRUSH{BS_HATCHED, 0x000000, HS_BDIAGONAL} : kNullBrush);
+    dc.SelectPen(LOGPEN{linked ? PS_DOT : PS_SOLID, {1, 1}, 0x000000});
+    dc.Rectangle(r);
+}
+
+void CDrawOleObj::DrawTracker(CDC &dc, int state) const
+{
+    CDrawObj::DrawTracker(dc, state);
+    if (state == kTrackerNormal)
+        return;
+    dc.SelectPen(kBlackPen);
+    dc.SelectBrush(kNullBrush);
+    dc.Rectangle(GetNormalizedPosition());
+}
+
+std::unique_ptr<CDrawObj> CDrawOleObj::Clone() const
+{
+    auto clone = std::make_unique<CDrawOleObj>(position);
+    CopyLookTo(*clone);
+    if (clientItem) {
+        auto item = std::make_unique<CDrawItem>();
+        clientItem->CopyTo(*item);
+        clone->SetClientItem(std::move(item));
+    }
+    return clone;
 }
 
 } // namespace orvel

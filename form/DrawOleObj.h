@@ -31,6 +31,16 @@ public:
     // Hands the item to this object and points it back here.
     void SetClientItem(std::unique_ptr<CDrawItem> item);
 
+    // The document's picture when it is one, else its name and type; the
+    // frame when the frame display is on (not when printing): dotted for a
+    // linked document, solid otherwise, hatched while the document is open.
+    void Draw(CDC &dc, const DrawContext &context) override;
+    // The handles, then a one-pixel outline along the position.
+    void DrawTracker(CDC &dc, int state) const override;
+    // A copy with a copy of the document.
+    std::unique_ptr<CDrawObj> Clone() const override;
+    int GetMenuIndex(const CDataTable *) const override { return 4; } // "DrawOLE"
+
     // The object's document; may be absent.
     std::unique_ptr<CDrawItem> clientItem;
     // The natural size as the item last reported it; (0,0) until known.

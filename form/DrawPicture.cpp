@@ -4,10 +4,14 @@
 #include "platform/Codepage.h"
 #include "platform/Services.h"
 #include "resources/StringIds.h"
+#include "resources/StringTable.h"
 #include "table/PathHelpers.h"
 
 #include <QFile>
 #include <QFileInfo>
+
+#include <algorithm>
+#include <cmath>
 
 namespace orvel {
 
@@ -60,6 +64,117 @@ QString CDrawPicture::GetPictureFile() const
     if (embedded != 0 && !tempPath.isNull())
         return tempPath.path();
     return AnsiToQString(path);
+}
+
+bool CDrawPicture::LoadFailed()
+{
+    if (!loadFailed && viewer.IsLoadPending()) {
+        viewer.EnsureLoaded();
+        loadFailed = viewer.GetLoadResult() != LeadOk;
+    }
+    return loadFailed;
+}
+
+void CDrawPicture::Draw(CDC &dc, const DrawContext &)
+{
+    RECT r = GetNormalizedPosition();
+    if (LoadFailed()) {
+        QString message = LoadQString(ids::kMsgPictureUnreadable);
+        message.replace(QStringLiteral("%1"), AnsiToQString(path));
+        dc.SetBkMode(TRANSPARENT);
+        dc.DrawText(message, r, DT_WORDBREAK | DT_NOPREFIX);
+        return;
+    }
+    viewer.Draw(dc, r);
+}
+
+void CDrawPicture::MoveHandleTo(int n, POINT point, unsigned keyFlags)
+{
+    const float width = viewer.GetBitmapWidth();
+    const float height = viewer.GetBitmapHeight();
+    const bool corner = n == 1 || n == 3 || n == 5 || n == 7;
+    if (keyFlags != (kMouseLeftButton | kMouseShift) || !corner || width <= 0 || height <= 0) {
+        CDrawObj::MoveHandleTo(n, point, keyFlags);
+        return;
+    }
+    // Products and quotients in floating point, truncated towards zero.
+    const float k = height / width;
+    const auto truncate = [](double v) {
+        return int32_t(std::clamp(std::trunc(v), double(INT32_MIN), double(INT32_MAX)));
+    };
+    RECT r = position;
+    const double x = point.x;
+    const double y = point.y;
+    switch (n) {
+    case 5: {
+        r.right = point.x;
+        r.bottom = point.y;
+        const double ratio = (y - r.top) / (x - r.left);
+        if (k < ratio)
+            r.bottom = truncate(r.top + double(k) * (x - r.left));
+        else if (k > ratio)
+            r.right = truncate(r.left + (double(r.bottom) - r.top) / k);
+        break;
+    }
+    case 3: {
+        r.right = point.x;
+        r.top = point.y;
+        const double ratio = (r.bottom - y) / (x - r.left);
+        if (k < ratio)
+            r.top = truncate(r.bottom - double(k) * (x - r.left));
+        else if (k > ratio)
+            r.right = truncate(r.left + (double(r.bottom) - r.top) / k);
+        break;
+    }
+    case 7: {
+        r.left = point.x;
+        r.bottom = point.y;
+        const double ratio = (y - r.top) / (r.right - x);
+        if (k < ratio)
+            r.bottom = truncate(r.top + double(k) * (r.right - x));
+        else if (k > ratio)
+            r.left = truncate(r.right - (double(r.bottom) - r.top) / k);
+        break;
+    }
+    default: { // 1
+        r.left = point.x;
+        r.top = point.y;
+        const double ratio = (r.bottom - y) / (r.right - x);
+        if (k < ratio)
+            r.top = truncate(r.bottom - double(k) * (r.right - x));
+        else if (k > ratio)
+            r.left = truncate(r.right - (double(r.bottom) - r.top) / k);
+        break;
+    }
+    }
+    MoveTo(r);
+}
+
+std::unique_ptr<CDrawObj> CDrawPicture::Clone() const
+{
+    auto clone = std::make_unique<CDrawPicture>(position);
+    CopyLookTo(*clone);
+    clone->path = path;
+    clone->embedded = embedded;
+    clone->relativePath = relativePath;
+    clone->loadFailed = loadFailed;
+    if (embedded != 0 && !tempPath.isNull()) {
+        TempFile copy = TempFile::Create(copyExtension(path), QStringLiteral("tmp"));
+        if (copy.isNull())
+            return nullptr;
+        QFile::remove(copy.path());
+        if (!QFile::copy(tempPath.path(), copy.path()))
+            return nullptr;
+        clone->tempPath = std::move(copy);
+    }
+    // The bitmap is shared; a file still to be decoded is decoded by the
+    // copy when it is first drawn.
+    auto &source = const_cast<CLead &>(viewer);
+    if (source.IsLoadPending())
+        clone->viewer.SetFileName(clone->GetPictureFile());
+    else
+        clone->viewer.SetBitmap(source.GetBitmap());
+    return clone;
 }
 
 void CDrawPicture::Serialize(CArchive &ar)

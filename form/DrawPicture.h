@@ -27,6 +27,20 @@ public:
     // else the path.
     QString GetPictureFile() const;
 
+    // The bitmap stretched over the normalized position, or message 408
+    // with the path when the picture cannot be loaded (found out on the
+    // first drawing, since pictures are decoded then).
+    void Draw(CDC &dc, const DrawContext &context) override;
+    // With exactly the left button and Shift held a corner handle keeps the
+    // bitmap's aspect ratio; edges and other drags size freely.
+    void MoveHandleTo(int n, POINT point, unsigned keyFlags) override;
+    // The same path and bitmap; an embedded picture gets a private copy of
+    // its own (null when that copy cannot be made).
+    std::unique_ptr<CDrawObj> Clone() const override;
+    int GetMenuIndex(const CDataTable *) const override { return 5; } // "DrawPic"
+    // Whether the picture failed to load; decodes a pending file first.
+    bool LoadFailed();
+
     // Imaging control; holds the bitmap.
     CLead viewer;
     // The picture file the object was made from (absolute in memory).

@@ -108,6 +108,40 @@ void CDrawPoly::MovePoint(int n, POINT point)
     }
 }
 
+POINT CDrawPoly::GetHandle(int n) const
+{
+    if (n < 1 || std::size_t(n) > points.size())
+        return {position.left, position.top};
+    return points[std::size_t(n) - 1];
+}
+
+void CDrawPoly::Draw(CDC &dc, const DrawContext &)
+{
+    SelectPenAndBrush(dc);
+    dc.Polygon(points);
+}
+
+std::unique_ptr<CDrawObj> CDrawPoly::Clone() const
+{
+    auto clone = std::make_unique<CDrawPoly>(position);
+    CopyLookTo(*clone);
+    clone->points = points;
+    clone->allocatedCount = allocatedCount;
+    return clone;
+}
+
+void CDrawPoly::RemoveLastPoint()
+{
+    if (points.empty())
+        return;
+    if (document != nullptr)
+        document->Invalidate(this);
+    points.pop_back();
+    recalcBounds();
+    if (document != nullptr)
+        document->SetModified(true);
+}
+
 bool CDrawPoly::recalcBounds()
 {
     if (points.empty())

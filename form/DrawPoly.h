@@ -23,7 +23,18 @@ public:
     explicit CDrawPoly(const RECT &position, const DrawColors &colors = {});
 
     void Serialize(CArchive &ar) override;
+
+    // The handles are the points; the cursor over them is the arrow.
+    int GetHandleCount() const override { return int(points.size()); }
+    POINT GetHandle(int n) const override;
+    HandleCursor GetHandleCursor(int) const override { return HandleCursor::Arrow; }
+    void Draw(CDC &dc, const DrawContext &context) override;
     bool Intersects(const RECT &rect) const override;
+    void MoveHandleTo(int n, POINT point, unsigned /*keyFlags*/) override { MovePoint(n, point); }
+    std::unique_ptr<CDrawObj> Clone() const override;
+    // Takes away the last point (the designer's closing click adds one too
+    // many); the bounds follow.
+    void RemoveLastPoint();
     // Moves every point with the position.
     void MoveTo(const RECT &newPosition) override;
 

@@ -18,8 +18,21 @@ public:
     CDrawRect(Shape shape, const RECT &position, const DrawColors &colors = {});
 
     void Serialize(CArchive &ar) override;
+
+    // A line has two handles (start and end), a rounded rectangle a ninth
+    // for its corner roundness, the rest the generic eight.
+    int GetHandleCount() const override;
+    POINT GetHandle(int n) const override;
+    HandleCursor GetHandleCursor(int n) const override;
+    void Draw(CDC &dc, const DrawContext &context) override;
     bool Intersects(const RECT &rect) const override;
+    void MoveHandleTo(int n, POINT point, unsigned keyFlags) override;
+    std::unique_ptr<CDrawObj> Clone() const override;
     bool Supports3DFrame() const override { return shape == rectangle; }
+    bool IsFillApplicable() const override { return shape != line; }
+    // The corner roundness of a rounded rectangle (handle 9): marks the form
+    // modified and repaints the object.
+    void SetRoundness(POINT newRoundness);
 
     // 32-bit, stored as its low 16 bits.
     uint32_t shape = rectangle;

@@ -1,13 +1,15 @@
 #include "form/DrawText.h"
 
+#include "form/FormObjects.h"
+#include "platform/Codepage.h"
 #include "resources/StringIds.h"
 #include "resources/StringTable.h"
+
+#include <algorithm>
 
 namespace orvel {
 
 ORVEL_IMPLEMENT_SERIAL(CDrawText, CDrawObj, 0);
-
-namespace {} // namespace
 
 CDrawText::CDrawText()
     : CDrawText(RECT{})
@@ -57,6 +59,39 @@ void CDrawText::SetLineColor(COLORREF color)
 {
     textColor = color;
     Changed();
+}
+
+void CDrawText::Draw(CDC &dc, const DrawContext &)
+{
+    dc.SelectFont(font);
+    dc.SetTextColor(textColor);
+    dc.SetBkMode(TRANSPARENT);
+    RECT r = GetNormalizedPosition();
+    dc.DrawText(AnsiToQString(text), r, drawFlags);
+}
+
+std::unique_ptr<CDrawObj> CDrawText::Clone() const
+{
+    auto clone = std::make_unique<CDrawText>(position);
+    CopyLookTo(*clone);
+    clone->text = text;
+    clone->font = font;
+    clone->reserved = reserved;
+    clone->textColor = textColor;
+    clone->drawFlags = drawFlags;
+    clone->alignment = alignment;
+    clone->wordWrap = wordWrap;
+    return clone;
+}
+
+void CDrawText::FitToText(CDC &dc)
+{
+    dc.SelectFont(font);
+    RECT measured = GetNormalizedPosition();
+    dc.DrawText(AnsiToQString(text), measured, drawFlags | DT_CALCRECT);
+    measured.right = std::min(measured.right, int32_t(CFormObjects::kFormWidth));
+    measured.bottom = std::min(measured.bottom, int32_t(CFormObjects::kFormHeight));
+    MoveTo(measured);
 }
 
 } // namespace orvel

@@ -23,6 +23,16 @@ public:
     // The line colour of a text is its text colour.
     void SetLineColor(COLORREF color) override;
 
+    // The text in its font and colour, transparent, with its draw flags; no
+    // outline, no fill.
+    void Draw(CDC &dc, const DrawContext &context) override;
+    std::unique_ptr<CDrawObj> Clone() const override;
+    int GetMenuIndex(const CDataTable *) const override { return 6; } // "DrawText"
+    // "Optimale Größe": the position becomes the rectangle the text needs
+    // in its font with its flags (measured on `dc`), right and bottom at most
+    // 3000. Marks the form modified and repaints.
+    void FitToText(CDC &dc);
+
     AnsiString text;
     // lfEscapement and lfOrientation hold the angle in tenths of a degree.
     LOGFONT font;

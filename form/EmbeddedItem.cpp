@@ -1,5 +1,11 @@
 #include "form/EmbeddedItem.h"
 
+#include "media/PictureDecoder.h"
+#include "platform/Codepage.h"
+#include "platform/TempFile.h"
+
+#include <QFile>
+
 namespace orvel {
 
 ORVEL_IMPLEMENT_DYNAMIC(CEmbeddedItem, CObject);
@@ -36,6 +42,39 @@ void CEmbeddedItem::Serialize(CArchive &ar)
             bytes = ar.ReadBytes(std::size_t(ar.ReadU32()));
         }
     }
+}
+
+void CEmbeddedItem::CopyTo(CEmbeddedItem &other) const
+{
+    other.fileName = fileName;
+    other.mimeType = mimeType;
+    other.linked = linked;
+    other.linkPath = linkPath;
+    other.bytes = bytes;
+}
+
+BitmapPtr CEmbeddedItem::Preview() const
+{
+    if (m_previewTried)
+        return m_preview;
+    m_previewTried = true;
+    int format = 0;
+    if (linked) {
+        m_preview = DecodePicture(AnsiToQString(linkPath), &format);
+        return m_preview;
+    }
+    if (bytes.isEmpty())
+        return nullptr;
+    // The decoders read files: the bytes go to a private one for a moment.
+    TempFile copy = TempFile::Create(QStringLiteral("TMP"), QStringLiteral("tmp"));
+    if (copy.isNull())
+        return nullptr;
+    QFile file(copy.path());
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size())
+        return nullptr;
+    file.close();
+    m_preview = DecodePicture(copy.path(), &format);
+    return m_preview;
 }
 
 } // namespace orvel

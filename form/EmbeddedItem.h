@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/Bitmap.h"
+
 #include "platform/Archive.h"
 
 #include <QByteArray>
@@ -30,6 +32,19 @@ public:
     AnsiString linkPath;
     // The embedded document's bytes; empty for a linked one.
     QByteArray bytes;
+
+    // Runtime only: the document is open in its application (drawn
+    // hatched meanwhile).
+    bool open = false;
+    // A copy of the item: same document, same bytes or link.
+    void CopyTo(CEmbeddedItem &other) const;
+    // The item's picture when its document is one (decoded once, on the
+    // first request); null otherwise.
+    BitmapPtr Preview() const;
+
+private:
+    mutable BitmapPtr m_preview;
+    mutable bool m_previewTried = false;
 };
 
 } // namespace orvel

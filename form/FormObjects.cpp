@@ -10,6 +10,8 @@
 #include "form/DrawText.h"
 #include "platform/Archive.h"
 
+#include <QBuffer>
+
 #include <algorithm>
 
 namespace orvel {
@@ -122,6 +124,139 @@ CDrawObj *CFormObjects::ObjectAt(QPoint point) const
     return nullptr;
 }
 
+int CFormObjects::IndexOf(const CDrawObj *object) const
+{
+    for (std::size_t i = 0; i < m_objects.size(); ++i) {
+        if (m_objects[i].get() == object)
+            return int(i);
+    }
+    return -1;
+}
+
+void CFormObjects::MoveObject(CDrawObj *object, const RECT &position)
+{
+    if (object != nullptr)
+        object->MoveTo(position);
+}
+
+void CFormObjects::MoveObjectHandle(CDrawObj *object, int handle, POINT point, unsigned keyFlags)
+{
+    if (object != nullptr)
+        object->MoveHandleTo(handle, point, keyFlags);
+}
+
+bool CFormObjects::Reorder(CDrawObj *object, ZOrder order)
+{
+    const int index = IndexOf(object);
+    if (index < 0)
+        return false;
+    const auto from = std::size_t(index);
+    const std::size_t last = m_objects.size() - 1;
+    std::size_t to = from;
+    switch (order) {
+    case ZOrder::ToFront:
+        to = last;
+        break;
+    case ZOrder::ToBack:
+        to = 0;
+        break;
+    case ZOrder::Forward:
+        to = from < last ? from + 1 : from;
+        break;
+    case ZOrder::Backward:
+        to = from > 0 ? from - 1 : from;
+        break;
+    }
+    if (to == from)
+        return false;
+    std::unique_ptr<CDrawObj> moved = std::move(m_objects[from]);
+    m_objects.erase(m_objects.begin() + std::ptrdiff_t(from));
+    m_objects.insert(m_objects.begin() + std::ptrdiff_t(to), std::move(moved));
+    Invalidate(object);
+    SetModified(true);
+    return true;
+}
+
+void CFormObjects::SetLineColor(CDrawObj *object, COLORREF color)
+{
+    if (object != nullptr)
+        object->SetLineColor(color);
+}
+
+void CFormObjects::SetFillColor(CDrawObj *object, COLORREF color)
+{
+    if (object != nullptr)
+        object->SetFillColor(color);
+}
+
+void CFormObjects::SetLineStyle(CDrawObj *object, uint32_t style)
+{
+    if (object != nullptr)
+        object->SetLineStyle(style);
+}
+
+void CFormObjects::DrawObjects(CDC &dc, const DrawContext &context, std::span<const RECT> clip,
+                               const std::vector<CDrawObj *> *selected) const
+{
+    for (const auto &object : m_objects) {
+        // What lies wholly outside the area to paint is not drawn at all.
+        // Lines and wide pens reach a little beyond their rectangles.
+        RECT reach = object->GetNormalizedPosition();
+        const int pen = std::clamp(object->pen.lopnWidth.x, 0, 4096);
+        InflateRect(reach, pen + 4, pen + 4);
+        const bool visible = std::any_of(clip.begin(), clip.end(), [&](const RECT &area) {
+            RECT common;
+            return IntersectRect(common, reach, area);
+        });
+        if (visible)
+            object->Draw(dc, context);
+    }
+    if (selected == nullptr || context.printing)
+        return;
+    for (const CDrawObj *object : *selected)
+        object->DrawTracker(dc, kTrackerSelected);
+}
+
+QByteArray CFormObjects::StoreObjects(const std::vector<CDrawObj *> &objects) const
+{
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    // Paths stay absolute and embedded pictures carry their bytes, so that
+    // another database can take the objects as they are.
+    const FormFileContext context;
+    {
+        CArchive ar(buffer);
+        ArchiveScope scope(ar, const_cast<CFormObjects *>(this), m_context, context);
+        ar.WriteCount(objects.size());
+        for (const CDrawObj *object : objects)
+            ar.WriteObject(object);
+    }
+    return bytes;
+}
+
+std::vector<std::unique_ptr<CDrawObj>> CFormObjects::LoadObjects(QByteArrayView bytes)
+{
+    RegisterClasses();
+    std::vector<std::unique_ptr<CDrawObj>> objects;
+    const FormFileContext context;
+    CArchive ar(bytes);
+    ArchiveScope scope(ar, this, m_context, context);
+    const uint32_t count = ar.ReadCount(2);
+    objects.reserve(count);
+    for (uint32_t i = 0; i < count; ++i) {
+        if (std::unique_ptr<CDrawObj> object = ar.ReadOwnedObject<CDrawObj>())
+            objects.push_back(std::move(object));
+    }
+    // Whatever follows the objects is no part of a stream this program
+    // wrote.
+    if (ar.remaining() != 0)
+        throw ArchiveException(ArchiveException::BadFormat, "bytes after the form objects");
+    for (const auto &object : objects)
+        object->document = nullptr;
+    return objects;
+}
+
 void CFormObjects::removeAll()
 {
     // Taken out of the list first, so that a hook never sees a half-emptied
@@ -188,6 +323,28 @@ void CFormObjects::DeleteDataFields(int fieldIndex)
     for (CDrawObj *object : doomed)
         Remove(object);
     SetModified(true);
+}
+
+RECT CFormObjects::NewDataFieldRect(int lineHeight) const
+{
+    const CDrawEdit *last = nullptr;
+    for (const auto &object : m_objects) {
+        if (const auto *field = dynamic_cast<const CDrawEdit *>(object.get()))
+            last = field;
+    }
+    if (last == nullptr)
+        return RECT{5, 20, 405, 20 + lineHeight};
+    const int64_t top = int64_t(last->position.top) + 2 * int64_t(lineHeight);
+    const auto clamp = [](int64_t v) { return int32_t(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX)); };
+    return RECT{last->position.left, clamp(top), last->position.right, clamp(top + lineHeight)};
+}
+
+void CFormObjects::InsertDataFieldIndex(int fieldIndex)
+{
+    for (const auto &object : m_objects) {
+        if (auto *field = dynamic_cast<CDrawEdit *>(object.get()); field && field->fieldIndex >= fieldIndex)
+            ++field->fieldIndex;
+    }
 }
 
 void CFormObjects::RenumberDataFields(const std::vector<int> &newIndexOfOld)

@@ -7,6 +7,7 @@
 
 #include <functional>
 #include <memory>
+#include <span>
 #include <vector>
 
 namespace orvel {
@@ -59,6 +60,39 @@ public:
     std::unique_ptr<CDrawObj> Remove(CDrawObj *object);
     // The frontmost object that the one-pixel rectangle at the point touches.
     CDrawObj *ObjectAt(QPoint point) const;
+    // The object's place in the list (0 at the back), -1 when not here.
+    int IndexOf(const CDrawObj *object) const;
+
+    // --- The changes of the designer, each one operation of the form ---
+    // (Each marks the form modified and repaints what changed; together
+    // with Add and Remove they are every change the designer makes.)
+
+    // Moves or resizes an object to a position (nothing when it is there).
+    void MoveObject(CDrawObj *object, const RECT &position);
+    // Drags one of the object's handles (see CDrawObj::MoveHandleTo).
+    void MoveObjectHandle(CDrawObj *object, int handle, POINT point, unsigned keyFlags);
+    enum class ZOrder { ToFront, ToBack, Forward, Backward };
+    // Moves the object in the z-order: to the front (end of the list), to
+    // the back, or one place. False when it stays where it was.
+    bool Reorder(CDrawObj *object, ZOrder order);
+    // The outline and fill colours and the line style.
+    void SetLineColor(CDrawObj *object, COLORREF color);
+    void SetFillColor(CDrawObj *object, COLORREF color);
+    void SetLineStyle(CDrawObj *object, uint32_t style);
+
+    // Draws the objects back to front, those that reach into one of the
+    // `clip` rectangles only, and the handles of the objects in `selected`
+    // (none when null).
+    void DrawObjects(CDC &dc, const DrawContext &context, std::span<const RECT> clip,
+                     const std::vector<CDrawObj *> *selected = nullptr) const;
+
+    // The "OrvelForm" stream of the clipboard: the objects as the form block
+    // lists them (a count and the object references), pictures with their
+    // absolute paths and their bytes.
+    QByteArray StoreObjects(const std::vector<CDrawObj *> &objects) const;
+    // The objects of such a stream, not yet added to any form. Throws
+    // ArchiveException for a damaged stream (nothing is kept then).
+    std::vector<std::unique_ptr<CDrawObj>> LoadObjects(QByteArrayView bytes);
     // Empties the form as a new document has it: no objects, light grey
     // background, not modified. The removal hook hears of every object.
     void Clear();
@@ -78,6 +112,13 @@ public:
     // A field was deleted: its data field objects leave the form (through
     // Remove) and those of later fields move down by one.
     void DeleteDataFields(int fieldIndex);
+    // Where a new data field goes: left 5, top 20, right 405, `lineHeight`
+    // high; when the form has data fields, below the last one in the list
+    // with its left and right, its top plus two line heights down.
+    RECT NewDataFieldRect(int lineHeight = kGeneratedFormLineHeight) const;
+    // A field is inserted at `fieldIndex`: the data fields of that and later
+    // fields move one field on.
+    void InsertDataFieldIndex(int fieldIndex);
     // The fields were reordered: a data field showing field i now shows
     // newIndexOfOld[i]. Fields outside the vector keep their index.
     void RenumberDataFields(const std::vector<int> &newIndexOfOld);

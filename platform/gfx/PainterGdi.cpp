@@ -874,7 +874,17 @@ int CPainterDC::DrawText(const QString &text, RECT &rect, uint32_t flags)
 {
     applyBackground();
     m_painter.setPen(QPen(ColorRefToQColor(m_textColor)));
-    return orvel::DrawText(m_painter, text, rect, flags);
+    if (m_font.lfEscapement == 0 || (flags & DT_CALCRECT))
+        return orvel::DrawText(m_painter, text, rect, flags);
+    // A slanted font turns the text around the rectangle's top-left corner
+    // (tenths of a degree, counter-clockwise).
+    m_painter.save();
+    m_painter.translate(rect.left, rect.top);
+    m_painter.rotate(-m_font.lfEscapement / 10.0);
+    RECT turned{0, 0, rect.right - rect.left, rect.bottom - rect.top};
+    const int height = orvel::DrawText(m_painter, text, turned, flags | DT_NOCLIP);
+    m_painter.restore();
+    return height;
 }
 
 LOGFONT CPainterDC::SelectFont(const LOGFONT &font)
