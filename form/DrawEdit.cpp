@@ -179,7 +179,7 @@ void CDrawEdit::Draw(CDC &dc, const DrawContext &context)
 
     if (framed != 0) {
         const bool grey = context.designMode || record == nullptr;
-        outlinedBox(dc, area, grey ? kClassicColors.face : colors.window);
+        outlinedBox(dc, area, grey ? colors.face : colors.window);
         dc.Draw3DFrame(area, Edge::Sunken);
     }
     if (IsRectEmpty(area) || record == nullptr)

@@ -118,6 +118,7 @@ POINT CDrawPoly::GetHandle(int n) const
 void CDrawPoly::Draw(CDC &dc, const DrawContext &)
 {
     SelectPenAndBrush(dc);
+    dc.SetPolyFillMode(ALTERNATE);
     dc.Polygon(points);
 }
 

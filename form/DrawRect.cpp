@@ -105,9 +105,11 @@ void CDrawRect::Draw(CDC &dc, const DrawContext &)
         dc.Ellipse(r);
         break;
     case line: {
-        // The ends move in so that a wide pen stays inside the position.
-        const int64_t w = pen.lopnWidth.x;
-        const int64_t h = pen.lopnWidth.y;
+        // The ends move in so that a wide pen stays inside the position,
+        // along the directions in which the line runs: a horizontal or
+        // vertical line has no room across and keeps its direction.
+        const int64_t w = position.left == position.right ? 0 : pen.lopnWidth.x;
+        const int64_t h = position.top == position.bottom ? 0 : pen.lopnWidth.y;
         int64_t x0 = position.left;
         int64_t y0 = position.top;
         int64_t x1 = position.right;

@@ -1,7 +1,9 @@
 #include "listview/OrvelView.h"
 
 #include "document/OrvelDoc.h"
-#include "listview/FormViewPlaceholder.h"
+#include "form/ui/DesignerHost.h"
+#include "form/ui/FormDesigner.h"
+#include "form/ui/FormView.h"
 #include "listview/RecordCommands.h"
 #include "listview/RecordStatusText.h"
 #include "resources/CommandIds.h"
@@ -23,12 +25,49 @@ namespace {
 // The list view's pop-up in the "Context" menu resource.
 constexpr int kListContextMenu = 0;
 
+// Hints about form objects alone: the record the status line names stays.
+bool isFormObjectHint(Hint hint)
+{
+    return hint >= Hint::FormRepaint && hint <= Hint::OleFrames;
+}
+
 } // namespace
+
+// What the form view and its designer ask of this view and its frame.
+class COrvelView::FormHost final : public DesignerHost
+{
+public:
+    explicit FormHost(COrvelView &view)
+        : m_view(view)
+    {}
+    COLORREF CurrentLineColor() const override
+    {
+        return m_view.m_frame ? m_view.m_frame->CurrentLineColor() : kDefaultLineColor;
+    }
+    COLORREF CurrentFillColor() const override
+    {
+        return m_view.m_frame ? m_view.m_frame->CurrentFillColor() : kDefaultFillColor;
+    }
+    int CurrentRecord() const override { return m_view.m_currentRecord; }
+    int CurrentField() const override { return m_view.m_currentField; }
+    void SetCurrentField(int field) override { m_view.SetCurrentCell(m_view.m_currentRecord, field); }
+    bool IsActiveView() const override { return m_view.m_active; }
+    void ShowStatusText(const QString &text) override { m_view.showStatusText(text); }
+    QMenu *BuildContextMenu(const QString &menu, int index) override
+    {
+        return m_view.m_frame ? m_view.m_frame->BuildContextMenu(menu, index) : nullptr;
+    }
+    void NotifyOtherViews(const UpdateHint &hint) override { m_view.UpdateOtherViews(hint); }
+
+private:
+    COrvelView &m_view;
+};
 
 COrvelView::COrvelView(COrvelDoc &doc, ViewFrame *frame, QWidget *parent)
     : QWidget(parent)
     , m_doc(doc)
     , m_frame(frame)
+    , m_formHost(std::make_unique<FormHost>(*this))
 {
     // Until the form view can show records, every view starts as a list,
     // whatever the "StandardView" setting says (the setting keeps its
@@ -76,7 +115,7 @@ void COrvelView::createBody()
         m_grid = new CListGrid(*this, m_doc, this);
         m_body = m_grid;
     } else {
-        m_formView = new FormViewPlaceholder(m_doc, this);
+        m_formView = new CFormView(m_doc, *m_formHost, this);
         m_formView->SetDesignMode(m_designMode);
         m_body = m_formView;
     }
@@ -94,7 +133,7 @@ void COrvelView::initialiseBody()
         m_grid->SetActive(m_active);
     } else if (m_formView) {
         m_formView->Initialise();
-        if (m_active)
+        if (m_active && !m_designMode)
             UpdateStatusText();
     }
 }
@@ -142,16 +181,28 @@ void COrvelView::ToggleDesignMode()
         m_formView->SetDesignMode(m_designMode);
     if (m_frame && m_active)
         m_frame->SetDesignMenu(m_designMode);
+    if (m_active) {
+        if (m_designMode)
+            showStatusText(QString());
+        else
+            UpdateStatusText();
+    }
     update();
 }
 
 void COrvelView::SetActive(bool active)
 {
     m_active = active;
-    if (m_grid)
+    if (m_grid) {
         m_grid->SetActive(active);
-    else if (active)
-        UpdateStatusText();
+        return;
+    }
+    if (m_formView) {
+        // The selection's handles show only in the active view.
+        m_formView->InvalidateAll();
+        if (active && !m_designMode)
+            UpdateStatusText();
+    }
 }
 
 // ---- current cell and hints ----
@@ -204,17 +255,27 @@ void COrvelView::OnUpdate(const UpdateHint &hint)
         OnInitialUpdate();
         return;
     case Hint::Closing:
-        m_designMode = false;
+        if (m_designMode) {
+            m_designMode = false;
+            if (m_formView)
+                m_formView->SetDesignMode(false);
+        }
         break;
     default:
         break;
+    }
+    if (isFormObjectHint(hint.kind)) {
+        // Only the form shows its objects; nothing of the records changed.
+        if (m_formView)
+            m_formView->OnUpdate(hint);
+        return;
     }
     clampCurrentCell();
     if (m_grid)
         m_grid->OnUpdate(hint);
     else if (m_formView && hint.kind != Hint::ListLayout)
         m_formView->OnUpdate(hint);
-    if (m_formView && m_active && hint.kind != Hint::CommitEdit)
+    if (m_formView && m_active && !m_designMode && hint.kind != Hint::CommitEdit)
         UpdateStatusText();
 }
 
@@ -269,6 +330,13 @@ void COrvelView::moveInForm(int record)
     CommitEdit();
     SetCurrentCell(record, std::max(0, m_currentField));
     OnUpdate(Hint::ShowCurrent);
+}
+
+bool COrvelView::OnCmdMsg(int id, CCmdUI *ui)
+{
+    if (m_formView && m_formView->Designer().OnCmdMsg(id, ui))
+        return true;
+    return CCmdTarget::OnCmdMsg(id, ui);
 }
 
 void COrvelView::registerCommands()
@@ -333,7 +401,7 @@ void COrvelView::contextMenuEvent(QContextMenuEvent *event)
     // The child window is activated first, so that the commands go here.
     if (auto *child = qobject_cast<QMdiSubWindow *>(parentWidget()); child && child->mdiArea())
         child->mdiArea()->setActiveSubWindow(child);
-    // The form chooses its own menus once it has objects to offer them for.
+    // The form view chooses its own menus by the object under the mouse.
     if (!m_listMode)
         return;
     QMenu *menu = m_frame->BuildContextMenu(QStringLiteral("Context"), kListContextMenu);

@@ -10,6 +10,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 
 class QContextMenuEvent;
 class QVBoxLayout;
@@ -17,8 +18,8 @@ class QVBoxLayout;
 namespace orvel {
 
 class CDataTable;
+class CFormView;
 class COrvelDoc;
-class FormViewPlaceholder;
 
 // The view of one open database inside its child window. It keeps the
 // current cell, shows the table as a list (the grid) or as a form, follows
@@ -66,7 +67,8 @@ public:
     QWidget *GetBody() const { return m_body; }
     // Null in form mode.
     CListGrid *GetGrid() const { return m_grid; }
-    FormViewPlaceholder *GetFormView() const { return m_formView; }
+    // Null in list mode.
+    CFormView *GetFormView() const { return m_formView; }
 
     // "&Listenansicht" / "&Formularansicht" (F9) and "Formular&design" (F6).
     void ToggleListMode();
@@ -83,6 +85,11 @@ public:
     // Pane 0 of the main frame's status bar for the current record, in
     // whichever mode the view is.
     void UpdateStatusText();
+
+    // In form mode the designer sees the commands first: the drawing tools
+    // and object commands are its own, and in design mode it takes the
+    // editing commands the records use otherwise.
+    bool OnCmdMsg(int id, CCmdUI *ui) override;
 
     void SetClipboardObjectFileSource(PathSource source) { m_clipboardFile = std::move(source); }
     QString ClipboardObjectFile() const { return m_clipboardFile ? m_clipboardFile() : QString(); }
@@ -102,6 +109,8 @@ protected:
     void contextMenuEvent(QContextMenuEvent *event) override;
 
 private:
+    class FormHost;
+
     void registerCommands();
     void registerNavigation();
     // Replaces the body by a new grid (list mode) or form (form mode).
@@ -118,7 +127,8 @@ private:
     QVBoxLayout *m_layout = nullptr;
     QWidget *m_body = nullptr;
     CListGrid *m_grid = nullptr;
-    FormViewPlaceholder *m_formView = nullptr;
+    CFormView *m_formView = nullptr;
+    std::unique_ptr<FormHost> m_formHost;
     PathSource m_clipboardFile;
     int m_listMode = 1;
     bool m_designMode = false;

@@ -2,7 +2,6 @@
 
 #include "document/OrvelDoc.h"
 #include "listview/CellEditor.h"
-#include "listview/FormViewPlaceholder.h"
 #include "listview/GoToDialog.h"
 #include "listview/InsertFromCommand.h"
 #include "listview/ListGrid.h"

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/Gdi.h"
+
 #include <QString>
 
 class QMenu;
@@ -33,6 +35,9 @@ public:
     // A context menu of the menu table ("Context", the pop-up by index),
     // its commands routed like the main menu's; null when there is none.
     virtual QMenu *BuildContextMenu(const QString &menu, int index) = 0;
+    // The current line and fill colours of the form designer.
+    virtual COLORREF CurrentLineColor() const = 0;
+    virtual COLORREF CurrentFillColor() const = 0;
 };
 
 } // namespace orvel

@@ -32,6 +32,7 @@ public:
     {
         return QString();
     }
+    std::optional<uint32_t> chooseColor(uint32_t) override { return std::nullopt; }
 
 private:
     std::map<int, MsgResult> m_answers;

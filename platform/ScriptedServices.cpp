@@ -100,4 +100,14 @@ QString ScriptedServices::getSaveFileName(const QString &title, const QString &,
     return getOpenFileName(title, filter, filterIndex, defaultSuffix);
 }
 
+std::optional<uint32_t> ScriptedServices::chooseColor(uint32_t initial)
+{
+    m_colorRequests.push_back(initial);
+    if (m_colors.empty())
+        return std::nullopt;
+    const std::optional<uint32_t> color = m_colors.front();
+    m_colors.pop_front();
+    return color;
+}
+
 } // namespace orvel

@@ -27,6 +27,10 @@ public:
     // The n-th poll from now (1 = the next one) reports Escape; 0 = never.
     void pressEscapeAtPoll(int n) { m_escapeAt = n > 0 ? m_polls + n : 0; }
     void queueFileName(const QString &name) { m_fileNames.push_back(name); }
+    // The next colour dialogs choose these colours; nullopt cancels.
+    void queueColor(std::optional<uint32_t> color) { m_colors.push_back(color); }
+    // The initial colours the colour dialogs were opened on.
+    const std::vector<uint32_t> &colorRequests() const { return m_colorRequests; }
 
     const std::vector<Message> &messages() const { return m_messages; }
     std::vector<int> messageIds() const;
@@ -43,8 +47,10 @@ public:
     bool pollEscape() override;
     QString getOpenFileName(const QString &title, const QString &filter, int *filterIndex,
                             const QString &defaultSuffix) override;
-    QString getSaveFileName(const QString &title, const QString &proposedName, const QString &filter,
-                            int *filterIndex, const QString &defaultSuffix) override;
+    QString getSaveFileName(const QString &title, const QString &proposedName, const QString &filter, int *filterIndex,
+                            const QString &defaultSuffix) override;
+    // Cancelled when no colour is queued.
+    std::optional<uint32_t> chooseColor(uint32_t initial) override;
 
 private:
     friend class ScriptedProgress;
@@ -52,6 +58,8 @@ private:
     std::deque<MsgResult> m_answers;
     std::optional<MsgResult> m_defaultAnswer;
     std::deque<QString> m_fileNames;
+    std::deque<std::optional<uint32_t>> m_colors;
+    std::vector<uint32_t> m_colorRequests;
     std::vector<ProgressEvent> m_progress;
     int m_polls = 0;
     int m_escapeAt = 0;

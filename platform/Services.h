@@ -5,7 +5,9 @@
 #include <QString>
 #include <QStringList>
 
+#include <cstdint>
 #include <memory>
+#include <optional>
 
 namespace orvel {
 
@@ -68,6 +70,8 @@ public:
                                     const QString &defaultSuffix = QString()) = 0;
     virtual QString getSaveFileName(const QString &title, const QString &proposedName, const QString &filter,
                                     int *filterIndex, const QString &defaultSuffix = QString()) = 0;
+    // The colour dialog on a colour (0x00BBGGRR); nothing when cancelled.
+    virtual std::optional<uint32_t> chooseColor(uint32_t initial) = 0;
 };
 
 // The installed services; a console implementation until one is installed.

@@ -10,7 +10,6 @@
 #include "resources/CommandIds.h"
 #include "table/SortKeys.h"
 
-#include <QColorDialog>
 #include <QFileInfo>
 #include <QMdiArea>
 #include <QTimer>
@@ -18,15 +17,6 @@
 namespace orvel {
 
 namespace {
-
-std::optional<COLORREF> chooseWithDialog(COLORREF current, QWidget *parent)
-{
-    const QColor chosen =
-            QColorDialog::getColor(QColor(GetRValue(current), GetGValue(current), GetBValue(current)), parent);
-    if (!chosen.isValid())
-        return std::nullopt;
-    return RGB(chosen.red(), chosen.green(), chosen.blue());
-}
 
 bool samePath(const QString &a, const QString &b)
 {
@@ -52,7 +42,6 @@ COrvelDocTemplate::COrvelDocTemplate(CMainFrame &frame, MailSender &mail)
     : m_frame(frame)
     , m_mail(mail)
     , m_factory([] { return std::make_unique<COrvelDoc>(); })
-    , m_chooseColor(chooseWithDialog)
 {}
 
 COrvelDocTemplate::~COrvelDocTemplate()
@@ -207,7 +196,7 @@ void COrvelDocTemplate::registerCommands(Entry &entry)
             },
             sortable);
     map.On(ID_BACKGROUND_COLOR, [this, doc] {
-        if (const auto color = m_chooseColor(doc->GetBackgroundColor(), &m_frame))
+        if (const auto color = services().chooseColor(doc->GetBackgroundColor()))
             doc->SetBackgroundColor(*color);
     });
 }

@@ -26,8 +26,6 @@ class COrvelDocTemplate : public QObject, public ChildWindowHost
     Q_OBJECT
 public:
     using DocumentFactory = std::function<std::unique_ptr<COrvelDoc>()>;
-    // Shows the colour dialog; nothing when it was cancelled.
-    using ColorChooser = std::function<std::optional<COLORREF>(COLORREF current, QWidget *parent)>;
 
     COrvelDocTemplate(CMainFrame &frame, MailSender &mail);
     ~COrvelDocTemplate() override;
@@ -37,7 +35,6 @@ public:
     // Where the views keep the objects of records they copy: the
     // application's temporary file, which it makes after the first window.
     void SetClipboardFileSource(std::function<QString()> source) { m_clipboardFile = std::move(source); }
-    void SetColorChooser(ColorChooser chooser) { m_chooseColor = std::move(chooser); }
 
     std::vector<COrvelDoc *> GetDocuments() const;
     // The document that has this file open, or null.
@@ -76,7 +73,6 @@ private:
     CMainFrame &m_frame;
     MailSender &m_mail;
     DocumentFactory m_factory;
-    ColorChooser m_chooseColor;
     std::function<QString()> m_clipboardFile;
     std::vector<std::unique_ptr<Entry>> m_entries;
     // Documents whose last window just closed; they are destroyed once the

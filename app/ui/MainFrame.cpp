@@ -2,6 +2,8 @@
 
 #include "app/ui/DChildWnd.h"
 #include "document/OrvelDoc.h"
+#include "form/ui/ColorBar.h"
+#include "form/ui/FormDesigner.h"
 #include "listview/OrvelView.h"
 #include "platform/Registry.h"
 #include "platform/ui/MenuBuilder.h"
@@ -129,6 +131,9 @@ bool CMainFrame::Create(CommandRouter &router, const BarOptions &options)
             QByteArray::fromBase64(Registry::GetProfileString(kToolbars, QStringLiteral("State")).toLatin1());
     if (!state.isEmpty())
         restoreState(state, kBarStateVersion);
+    // The design bars wait for a view in design mode, wherever they stood.
+    m_designBar->hide();
+    m_colorDock->hide();
     statusBar()->setVisible(Registry::GetProfileInt(kToolbars, QStringLiteral("StatusBar"), 1) != 0);
 
     // The lock keys are read from the key events of the whole program.
@@ -146,10 +151,25 @@ void CMainFrame::buildMenuBar()
 
 void CMainFrame::SetDesignMenu(bool design)
 {
+    // The bars follow every activation, even when the menu stays.
+    m_designBar->setVisible(design);
+    m_colorDock->setVisible(design);
     if (design == m_designMenu)
         return;
     m_designMenu = design;
     buildMenuBar();
+}
+
+void CMainFrame::SetCurrentLineColor(COLORREF color)
+{
+    m_lineColor = color;
+    m_colorBar->SetCurrentColors(m_lineColor, m_fillColor);
+}
+
+void CMainFrame::SetCurrentFillColor(COLORREF color)
+{
+    m_fillColor = color;
+    m_colorBar->SetCurrentColors(m_lineColor, m_fillColor);
 }
 
 void CMainFrame::fillPlaceholder(QMenu *menu, const QString &name)
@@ -229,21 +249,54 @@ void CMainFrame::createToolBars()
     m_standardBar->setObjectName(QStringLiteral("Standard"));
     m_navigationBar = new QToolBar(LoadQString(ids::kBarNavigation), this);
     m_navigationBar->setObjectName(QStringLiteral("Steuerung"));
+    m_designBar = new QToolBar(LoadQString(ids::kBarFormDesign), this);
+    m_designBar->setObjectName(QStringLiteral("Formulardesign"));
     m_menus->FillToolBar(m_standardBar, u"Standard");
     m_menus->FillToolBar(m_navigationBar, u"Steuerung");
-    if (QAction *mark = m_router->Action(ID_RECORD_MARK))
-        mark->setCheckable(true);
+    m_menus->FillToolBar(m_designBar, u"Formulardesign");
+    for (const int id :
+         {ID_RECORD_MARK, ID_VIEW_FORM_DESIGN, ID_TOOL_SELECT, ID_TOOL_LINE, ID_TOOL_RECT, ID_TOOL_ROUND_RECT,
+          ID_TOOL_ELLIPSE, ID_TOOL_POLYGON, ID_TOOL_TEXT, ID_TOOL_DATA_FIELD, ID_TOOL_PICTURE}) {
+        if (QAction *action = m_router->Action(id))
+            action->setCheckable(true);
+    }
 
-    for (QToolBar *bar : {m_standardBar, m_navigationBar}) {
+    // The colour bar: its buttons are the designer's, not commands.
+    m_colorDock = new QToolBar(LoadQString(ids::kBarColors), this);
+    m_colorDock->setObjectName(QStringLiteral("Farbauswahl"));
+    m_colorBar = new CColorBar(m_colorDock);
+    m_colorBar->SetCurrentColors(m_lineColor, m_fillColor);
+    m_colorDock->addWidget(m_colorBar);
+    connect(m_colorBar, &CColorBar::lineColorPicked, this, [this](COLORREF color) {
+        SetCurrentLineColor(color);
+        m_router->Execute(CFormDesigner::kApplyLineColor);
+    });
+    connect(m_colorBar, &CColorBar::fillColorPicked, this, [this](COLORREF color) {
+        SetCurrentFillColor(color);
+        m_router->Execute(CFormDesigner::kApplyFillColor);
+    });
+
+    for (QToolBar *bar : {m_standardBar, m_navigationBar, m_designBar, m_colorDock}) {
         bar->setAllowedAreas(Qt::AllToolBarAreas);
         bar->setMovable(true);
         bar->setFloatable(true);
-        bar->installEventFilter(this);
+        // The colour bar's right clicks pick fill colours.
+        if (bar != m_colorDock)
+            bar->installEventFilter(this);
         // The bar's own toggle would bypass the commands that show and hide it.
         bar->toggleViewAction()->setVisible(false);
-        addToolBar(Qt::TopToolBarArea, bar);
         applyBarOptions(bar);
     }
+    addToolBar(Qt::TopToolBarArea, m_standardBar);
+    addToolBar(Qt::TopToolBarArea, m_navigationBar);
+    // The design bars stand at the left, the colours below the tools, and
+    // show only while the active view designs its form.
+    m_designBar->setOrientation(Qt::Vertical);
+    addToolBar(Qt::LeftToolBarArea, m_designBar);
+    addToolBarBreak(Qt::LeftToolBarArea);
+    addToolBar(Qt::LeftToolBarArea, m_colorDock);
+    m_designBar->hide();
+    m_colorDock->hide();
     statusBar()->installEventFilter(this);
 }
 
@@ -265,8 +318,8 @@ void CMainFrame::applyBarOptions(QToolBar *bar)
 void CMainFrame::RebuildToolBars(const BarOptions &options)
 {
     m_barOptions = options;
-    applyBarOptions(m_standardBar);
-    applyBarOptions(m_navigationBar);
+    for (QToolBar *bar : {m_standardBar, m_navigationBar, m_designBar})
+        applyBarOptions(bar);
 }
 
 void CMainFrame::registerCommands()
@@ -283,6 +336,17 @@ void CMainFrame::registerCommands()
     }
     // Only a view enables the form design command.
     m_commandMap.On(ID_VIEW_FORM_DESIGN, {}, [](CCmdUI &ui) { ui.Enable(false); });
+    // The design bars may be hidden and shown while a view designs.
+    for (const auto &[id, bar] : {std::pair<int, QWidget *>{ID_VIEW_DESIGN_BAR, m_designBar},
+                                  std::pair<int, QWidget *>{ID_VIEW_COLOR_BAR, m_colorDock},
+                                  std::pair<int, QWidget *>{ID_VIEW_COLOR_BAR_FRAME, m_colorDock}}) {
+        m_commandMap.On(
+                id, [bar] { bar->setVisible(!bar->isVisible()); },
+                [this, bar](CCmdUI &ui) {
+                    ui.Enable(activeViewDesigns());
+                    ui.SetCheck(bar->isVisible());
+                });
+    }
 
     const auto hasChildren = [this](CCmdUI &ui) { ui.Enable(!m_mdiArea->subWindowList().isEmpty()); };
     m_commandMap.On(
@@ -350,6 +414,13 @@ void CMainFrame::AddChild(CDChildWnd *child)
         child->show();
     }
     m_mdiArea->setActiveSubWindow(child);
+}
+
+bool CMainFrame::activeViewDesigns() const
+{
+    const CDChildWnd *child = GetActiveChild();
+    const COrvelView *view = child ? child->GetView() : nullptr;
+    return view && view->IsDesignMode();
 }
 
 void CMainFrame::onSubWindowActivated(QMdiSubWindow *window)
@@ -605,7 +676,7 @@ void CMainFrame::contextMenuEvent(QContextMenuEvent *event)
 QWidget *CMainFrame::controlBarOf(QObject *object) const
 {
     for (QObject *o = object; o; o = o->parent()) {
-        if (o == m_standardBar || o == m_navigationBar || o == statusBar())
+        if (o == m_standardBar || o == m_navigationBar || o == m_designBar || o == statusBar())
             return static_cast<QWidget *>(o);
         if (o == this)
             break;

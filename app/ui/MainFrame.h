@@ -1,6 +1,7 @@
 #pragma once
 
 #include "listview/ViewFrame.h"
+#include "platform/Gdi.h"
 #include "platform/ui/CommandRouter.h"
 
 #include <QEvent>
@@ -22,14 +23,15 @@ class QToolBar;
 
 namespace orvel {
 
+class CColorBar;
 class CDChildWnd;
 class COrvelView;
 class MenuBuilder;
 
 // The program's main window: the MDI client with one child window per open
-// view, the menu bar, the "Standard" and "Steuerung" toolbars and the status
-// bar. It remembers its placement, the filter indices of four file dialogs
-// and the layout of its bars in the settings.
+// view, the menu bar, the "Standard" and "Steuerung" toolbars, the
+// designer's "Formulardesign" toolbar and colour bar, and the status bar. It remembers its placement, the filter
+// indices of four file dialogs and the layout of its bars in the settings.
 class CMainFrame : public QMainWindow, public CCmdTarget, public ViewFrame
 {
     Q_OBJECT
@@ -87,6 +89,17 @@ public:
     QMdiArea *GetMdiArea() const { return m_mdiArea; }
     QToolBar *GetStandardBar() const { return m_standardBar; }
     QToolBar *GetNavigationBar() const { return m_navigationBar; }
+    QToolBar *GetDesignBar() const { return m_designBar; }
+    QToolBar *GetColorBarDock() const { return m_colorDock; }
+    CColorBar *GetColorBar() const { return m_colorBar; }
+
+    // --- The designer's colours ---
+
+    // New objects take them; the colour bar sets them.
+    COLORREF CurrentLineColor() const override { return m_lineColor; }
+    COLORREF CurrentFillColor() const override { return m_fillColor; }
+    void SetCurrentLineColor(COLORREF color);
+    void SetCurrentFillColor(COLORREF color);
 
     // --- Child windows ---
 
@@ -126,7 +139,8 @@ public:
     QLabel *GetCapsLockPane() const { return m_capsPane; }
     QLabel *GetNumLockPane() const { return m_numPane; }
 
-    // The design menu instead of the main menu while a view designs its form.
+    // The design menu and the two design bars instead of the main menu while
+    // the active view designs its form.
     void SetDesignMenu(bool design) override;
     QMenu *BuildContextMenu(const QString &menu, int index) override;
     bool IsDesignMenu() const { return m_designMenu; }
@@ -165,6 +179,7 @@ private:
     void showContextMenu(int index, const QPoint &globalPos);
     void arrangeIcons();
     void onSubWindowActivated(QMdiSubWindow *window);
+    bool activeViewDesigns() const;
     QWidget *controlBarOf(QObject *object) const;
 
     CommandRouter *m_router = nullptr;
@@ -172,6 +187,11 @@ private:
     QMdiArea *m_mdiArea = nullptr;
     QToolBar *m_standardBar = nullptr;
     QToolBar *m_navigationBar = nullptr;
+    QToolBar *m_designBar = nullptr;
+    QToolBar *m_colorDock = nullptr;
+    CColorBar *m_colorBar = nullptr;
+    COLORREF m_lineColor = 0x00000000;
+    COLORREF m_fillColor = 0x00FFFFFF;
     QLabel *m_messagePane = nullptr;
     QLabel *m_capsPane = nullptr;
     QLabel *m_numPane = nullptr;

@@ -42,6 +42,16 @@ constexpr IconName kIcons[] = {
         {ID_RECORD_NEXT, "record-next"},
         {ID_RECORD_LAST, "record-last"},
         {ID_RECORD_MARK, "record-mark"},
+        {ID_TOOL_SELECT, "tool-select"},
+        {ID_TOOL_TEXT, "tool-text"},
+        {ID_TOOL_DATA_FIELD, "tool-data-field"},
+        {ID_TOOL_LINE, "tool-line"},
+        {ID_TOOL_RECT, "tool-rect"},
+        {ID_TOOL_ROUND_RECT, "tool-round-rect"},
+        {ID_TOOL_ELLIPSE, "tool-ellipse"},
+        {ID_TOOL_POLYGON, "tool-polygon"},
+        {ID_TOOL_PICTURE, "tool-picture"},
+        {ID_OLE_INSERT_NEW, "ole-insert"},
 };
 
 } // namespace

@@ -3,6 +3,7 @@
 #include "resources/StringTable.h"
 
 #include <QApplication>
+#include <QColorDialog>
 #include <QDialog>
 #include <QFileDialog>
 #include <QKeyEvent>
@@ -236,6 +237,15 @@ QString WidgetServices::getSaveFileName(const QString &title, const QString &pro
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     return runFileDialog(dialog, filter, filterIndex, defaultSuffix, proposedName);
+}
+
+std::optional<uint32_t> WidgetServices::chooseColor(uint32_t initial)
+{
+    const QColor start(int(initial & 0xFF), int((initial >> 8) & 0xFF), int((initial >> 16) & 0xFF));
+    const QColor chosen = QColorDialog::getColor(start, QApplication::activeWindow());
+    if (!chosen.isValid())
+        return std::nullopt;
+    return uint32_t(chosen.red()) | uint32_t(chosen.green()) << 8 | uint32_t(chosen.blue()) << 16;
 }
 
 } // namespace orvel

@@ -32,6 +32,8 @@ public:
                             const QString &defaultSuffix) override;
     QString getSaveFileName(const QString &title, const QString &proposedName, const QString &filter, int *filterIndex,
                             const QString &defaultSuffix) override;
+    // Qt's colour dialog over the active window.
+    std::optional<uint32_t> chooseColor(uint32_t initial) override;
 
     // "Orvel-Dateien (*.ovd)|*.ovd|...||" as Qt's name filters.
     static QStringList ToNameFilters(const QString &filter);

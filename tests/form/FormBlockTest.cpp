@@ -415,6 +415,84 @@ TEST_F(FormBlockTest, PictureCopyFailuresAreReportedAndTheRestGoesOn)
 }
 
 // Writes the seed corpus of the fuzz target fuzz_form_block. Run by hand:
+std::vector<CDrawObj *> allOf(const CFormObjects &form)
+{
+    std::vector<CDrawObj *> objects;
+    for (const auto &object : form.GetObjects())
+        objects.push_back(object.get());
+    return objects;
+}
+
+// The cause a paste is refused for; -1 when it is accepted.
+int pasteFailure(QByteArrayView bytes)
+{
+    CFormObjects form;
+    try {
+        form.LoadObjects(bytes);
+    } catch (const ArchiveException &e) {
+        return e.cause();
+    }
+    return -1;
+}
+
+TEST_F(FormBlockTest, ClipboardStreamCarriesEveryClassWithoutTheForm)
+{
+    const QString scratch = test::MakeScratchDir();
+    CFormObjects form;
+    fillWithEveryClass(form, scratch, 300);
+    const QByteArray stream = form.StoreObjects(allOf(form));
+
+    CFormObjects other;
+    const auto pasted = other.LoadObjects(stream);
+    ASSERT_EQ(pasted.size(), form.GetObjects().size());
+    for (std::size_t i = 0; i < pasted.size(); ++i) {
+        EXPECT_EQ(&pasted[i]->GetRuntimeClass(), &form.GetObjects()[i]->GetRuntimeClass()) << i;
+        EXPECT_EQ(pasted[i]->position, form.GetObjects()[i]->position) << i;
+        // Not yet part of the other form: the designer adds them.
+        EXPECT_EQ(pasted[i]->document, nullptr);
+    }
+    EXPECT_TRUE(other.GetObjects().empty());
+    // An embedded picture brings its bytes along.
+    const auto *picture = dynamic_cast<const CDrawPicture *>(pasted[8].get());
+    ASSERT_NE(picture, nullptr);
+    ASSERT_FALSE(picture->tempPath.isNull());
+    EXPECT_EQ(readFile(picture->tempPath.path()).size(), 300);
+
+    std::vector<CDrawObj *> again;
+    for (const auto &object : pasted)
+        again.push_back(object.get());
+    EXPECT_EQ(other.StoreObjects(again), stream);
+}
+
+TEST_F(FormBlockTest, DamagedClipboardStreamsAreRefusedWhole)
+{
+    const QString scratch = test::MakeScratchDir();
+    CFormObjects form;
+    fillWithEveryClass(form, scratch, 300);
+    const QByteArray stream = form.StoreObjects(allOf(form));
+
+    // Cut short anywhere: refused, whatever had been read is dropped.
+    for (qsizetype length = 0; length < stream.size(); length += length < 64 ? 1 : 7)
+        EXPECT_NE(pasteFailure(QByteArrayView(stream).first(length)), -1) << length;
+
+    // One byte more than the objects: not a stream of ours.
+    EXPECT_EQ(pasteFailure(stream + '\0'), ArchiveException::BadFormat);
+
+    // More objects announced than bytes could hold.
+    ByteBuilder many;
+    many.u16(0x7FFF).u16(0x8001);
+    EXPECT_EQ(pasteFailure(many.bytes), ArchiveException::EndOfFile);
+
+    // Classes that are not form objects of this program.
+    ByteBuilder foreign;
+    foreign.u16(1).newClass("CDrawBox");
+    objectPart(foreign, {});
+    EXPECT_EQ(pasteFailure(foreign.bytes), ArchiveException::BadClass);
+    ByteBuilder item;
+    item.u16(1).newClass("CDrawItem").u16(1).str("a").str("b").u16(1).str("c");
+    EXPECT_EQ(pasteFailure(item.bytes), ArchiveException::WrongClass);
+}
+
 // orvel-form-tests --gtest_also_run_disabled_tests --gtest_filter=*WriteFuzzSeeds
 TEST_F(FormBlockTest, DISABLED_WriteFuzzSeeds)
 {
@@ -428,6 +506,11 @@ TEST_F(FormBlockTest, DISABLED_WriteFuzzSeeds)
     generated.CreateDefaultForm(4);
     writeFile(folder + "/generated-form", StoreForm(generated));
     writeFile(folder + "/empty-form", StoreForm(CFormObjects()));
+
+    const QString streams = test::SourceDir() + "/fuzz/corpus/form_stream";
+    writeFile(streams + "/every-class", every.StoreObjects(allOf(every)));
+    writeFile(streams + "/generated-form", generated.StoreObjects(allOf(generated)));
+    writeFile(streams + "/nothing", CFormObjects().StoreObjects({}));
 }
 
 } // namespace

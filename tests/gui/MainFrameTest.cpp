@@ -276,14 +276,12 @@ TEST_F(FrameTest, BackgroundColourMarksTheDocumentAndTellsTheViews)
     COrvelDoc &doc = newDocument();
     std::vector<int> hints;
     const int listener = doc.AddHintListener([&](const UpdateHint &hint) { hints.push_back(int(hint.kind)); });
-    docs().SetColorChooser([](COLORREF, QWidget *) { return std::optional<COLORREF>(); });
+    scripted.queueColor(std::nullopt);
     router().Execute(32981);
     EXPECT_FALSE(doc.IsModified());
-    docs().SetColorChooser([](COLORREF current, QWidget *) {
-        EXPECT_EQ(current, 0x00C0C0C0u);
-        return std::optional<COLORREF>(0x00FFEEDD);
-    });
+    scripted.queueColor(0x00FFEEDD);
     router().Execute(32981);
+    EXPECT_EQ(scripted.colorRequests(), (std::vector<uint32_t>{0x00C0C0C0, 0x00C0C0C0}));
     EXPECT_EQ(doc.GetBackgroundColor(), 0x00FFEEDDu);
     EXPECT_TRUE(doc.IsModified());
     EXPECT_EQ(hints, std::vector<int>{20});

@@ -1,8 +1,8 @@
 #include "AppTestSupport.h"
 
 #include "app/ui/DChildWnd.h"
+#include "form/ui/FormView.h"
 #include "listview/CellEditor.h"
-#include "listview/FormViewPlaceholder.h"
 #include "listview/ListGrid.h"
 #include "listview/OrvelView.h"
 #include "platform/Codepage.h"

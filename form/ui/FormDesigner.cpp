@@ -1,0 +1,768 @@
+#include "form/ui/FormDesigner.h"
+
+#include "document/OrvelDoc.h"
+#include "form/DrawEdit.h"
+#include "form/DrawObj.h"
+#include "form/DrawPoly.h"
+#include "form/DrawText.h"
+#include "form/FormObjects.h"
+#include "form/ui/DesignerHost.h"
+#include "form/ui/DesignerTools.h"
+#include "form/ui/FormView.h"
+#include "platform/Codepage.h"
+#include "platform/Services.h"
+#include "platform/gfx/PainterGdi.h"
+#include "resources/CommandIds.h"
+#include "resources/StringIds.h"
+#include "resources/StringTable.h"
+#include "table/DataTable.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QImage>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QMimeData>
+#include <QPainter>
+
+#include <algorithm>
+
+namespace orvel {
+
+namespace {
+
+// The "OrvelForm" stream on the clipboard.
+const QString kFormMimeType = QStringLiteral("application/x-orvel-form");
+
+constexpr int kFormSize = CFormObjects::kFormWidth;
+bool g_showOleFrames = false;
+
+int32_t clampToForm(int64_t v)
+{
+    return int32_t(std::clamp<int64_t>(v, 0, kFormSize));
+}
+
+// A device context for measuring text when nothing is being painted.
+class MeasuringDC
+{
+public:
+    MeasuringDC()
+        : m_image(1, 1, QImage::Format_ARGB32_Premultiplied)
+        , m_painter(&m_image)
+        , m_dc(m_painter)
+    {}
+    CDC &dc() { return m_dc; }
+
+private:
+    QImage m_image;
+    QPainter m_painter;
+    CPainterDC m_dc;
+};
+
+} // namespace
+
+CFormDesigner::ToolState &CFormDesigner::Tools()
+{
+    static ToolState state;
+    return state;
+}
+
+bool CFormDesigner::ShowOleFrames()
+{
+    return g_showOleFrames;
+}
+
+CFormDesigner::CFormDesigner(COrvelDoc &doc, CFormView &view, DesignerHost &host)
+    : m_doc(doc)
+    , m_view(view)
+    , m_host(host)
+{
+    registerCommands();
+}
+
+CFormDesigner::~CFormDesigner()
+{
+    ToolState &state = Tools();
+    if (state.polygonOwner == this) {
+        state.polygon = nullptr;
+        state.polygonOwner = nullptr;
+        state.captured = false;
+        state.currentTool = Tool::Select;
+    }
+}
+
+CFormObjects &CFormDesigner::GetForm() const
+{
+    return m_doc.GetForm();
+}
+
+DesignerTool &CFormDesigner::currentTool() const
+{
+    return DesignerTool::For(Tools().currentTool);
+}
+
+void CFormDesigner::SetDesignMode(bool design)
+{
+    if (design == m_designMode)
+        return;
+    Cancel();
+    ClearSelection();
+    m_designMode = design;
+    m_view.InvalidateAll();
+}
+
+// ---- selection ----
+
+bool CFormDesigner::IsSelected(const CDrawObj *object) const
+{
+    return std::find(m_selection.begin(), m_selection.end(), object) != m_selection.end();
+}
+
+void CFormDesigner::Select(CDrawObj *object, bool add)
+{
+    if (!add)
+        ClearSelection();
+    if (object == nullptr || IsSelected(object))
+        return;
+    m_selection.push_back(object);
+    InvalObj(object);
+}
+
+void CFormDesigner::SelectWithinRect(const QRect &client, bool add)
+{
+    if (!add)
+        ClearSelection();
+    const QPoint topLeft = client.topLeft();
+    const POINT from = ClientToForm(topLeft);
+    const RECT formRect{from.x, from.y, from.x + client.width(), from.y + client.height()};
+    for (const auto &object : GetForm().GetObjects()) {
+        if (object->Intersects(formRect))
+            Select(object.get(), true);
+    }
+}
+
+void CFormDesigner::Deselect(CDrawObj *object)
+{
+    const auto it = std::find(m_selection.begin(), m_selection.end(), object);
+    if (it == m_selection.end())
+        return;
+    InvalObj(object);
+    m_selection.erase(it);
+}
+
+void CFormDesigner::SelectAll()
+{
+    for (const auto &object : GetForm().GetObjects())
+        Select(object.get(), true);
+}
+
+void CFormDesigner::ClearSelection()
+{
+    for (const CDrawObj *object : m_selection)
+        InvalObj(object);
+    m_selection.clear();
+}
+
+bool CFormDesigner::selectedSingle(const CDrawObj **object) const
+{
+    if (m_selection.size() != 1)
+        return false;
+    if (object != nullptr)
+        *object = m_selection.front();
+    return true;
+}
+
+void CFormDesigner::InvalObj(const CDrawObj *object)
+{
+    QRect area = FormToClient(object->GetNormalizedPosition());
+    // Wide pens reach beyond the rectangle (a line's may be empty).
+    const int pen = std::clamp(object->pen.lopnWidth.x, 0, 4096) / 2 + 1;
+    area.adjust(-pen, -pen, pen, pen);
+    if (m_host.IsActiveView() && IsSelected(object))
+        area.adjust(-4, -5, 5, 4);
+    area.adjust(-1, -1, 1, 1);
+    m_view.InvalidateClient(area);
+}
+
+void CFormDesigner::ScrollToObject(const CDrawObj *object)
+{
+    const RECT r = object->GetNormalizedPosition();
+    const QSize client = m_view.ClientSize();
+    QPoint scroll = m_view.ScrollPosition();
+    if (r.bottom > scroll.y() + client.height())
+        scroll.setY(r.bottom - client.height() + 10);
+    if (r.right > scroll.x() + client.width())
+        scroll.setX(r.right - client.width() + 10);
+    if (r.top < scroll.y())
+        scroll.setY(r.top - 10);
+    if (r.left < scroll.x())
+        scroll.setX(r.left - 10);
+    if (client.height() >= r.bottom)
+        scroll.setY(0);
+    if (client.width() >= r.right)
+        scroll.setX(0);
+    m_view.ScrollTo(scroll);
+}
+
+RECT CFormDesigner::SelectionBounds() const
+{
+    if (m_selection.empty())
+        return RECT{};
+    RECT bounds = m_selection.front()->GetNormalizedPosition();
+    for (const CDrawObj *object : m_selection) {
+        const RECT r = object->GetNormalizedPosition();
+        bounds.left = std::min(bounds.left, r.left);
+        bounds.top = std::min(bounds.top, r.top);
+        bounds.right = std::max(bounds.right, r.right);
+        bounds.bottom = std::max(bounds.bottom, r.bottom);
+    }
+    return bounds;
+}
+
+// ---- coordinates and feedback ----
+
+POINT CFormDesigner::ClientToForm(QPoint point) const
+{
+    const QPoint scroll = m_view.ScrollPosition();
+    return POINT{point.x() + scroll.x(), point.y() + scroll.y()};
+}
+
+QRect CFormDesigner::FormToClient(const RECT &rect) const
+{
+    RECT r = rect;
+    NormalizeRect(r);
+    const QPoint scroll = m_view.ScrollPosition();
+    OffsetRect(r, -scroll.x(), -scroll.y());
+    return RectToQRect(r);
+}
+
+CDrawObj *CFormDesigner::ObjectAtClient(QPoint point) const
+{
+    const POINT p = ClientToForm(point);
+    return GetForm().ObjectAt(QPoint(p.x, p.y));
+}
+
+void CFormDesigner::ShowPosition(const RECT &rect)
+{
+    m_host.ShowStatusText(
+            QStringLiteral("(%1, %2) - (%3, %4)").arg(rect.left).arg(rect.top).arg(rect.right).arg(rect.bottom));
+}
+
+void CFormDesigner::SetCursorShape(HandleCursor cursor)
+{
+    m_view.SetHandleCursor(cursor);
+}
+
+void CFormDesigner::SetCrossCursor()
+{
+    m_view.SetCursorShape(Qt::CrossCursor);
+}
+
+void CFormDesigner::SetPencilCursor()
+{
+    m_view.SetPencilCursor();
+}
+
+DrawColors CFormDesigner::CurrentColors() const
+{
+    return DrawColors{m_host.CurrentLineColor(), m_host.CurrentFillColor()};
+}
+
+void CFormDesigner::DragSelection(POINT to, unsigned flags)
+{
+    ToolState &state = Tools();
+    CFormObjects &form = GetForm();
+    int64_t dx = int64_t(to.x) - state.lastFormPoint.x;
+    int64_t dy = int64_t(to.y) - state.lastFormPoint.y;
+    for (CDrawObj *object : m_selection) {
+        if (state.selectMode == SelectMode::Move) {
+            // Each object limits the offset that it and the objects after it
+            // use, so that nothing leaves the form.
+            const RECT r = object->GetNormalizedPosition();
+            dx = std::clamp<int64_t>(dx, -int64_t(r.left), int64_t(kFormSize) - r.right);
+            dy = std::clamp<int64_t>(dy, -int64_t(r.top), int64_t(kFormSize) - r.bottom);
+            RECT moved = object->position;
+            OffsetRect(moved, int(dx), int(dy));
+            form.MoveObject(object, moved);
+        } else if (state.selectMode == SelectMode::Size) {
+            const POINT limited{clampToForm(to.x), clampToForm(to.y)};
+            form.MoveObjectHandle(object, state.dragHandle, limited, flags);
+        }
+    }
+    state.lastFormPoint = to;
+}
+
+void CFormDesigner::EndPolygon(bool dropLast, bool closedOnFirstPoint)
+{
+    ToolState &state = Tools();
+    CDrawPoly *polygon = state.polygonOwner == this ? state.polygon : nullptr;
+    state.polygon = nullptr;
+    state.polygonOwner = nullptr;
+    state.captured = false;
+    state.currentTool = Tool::Select;
+    if (polygon == nullptr)
+        return;
+    if (dropLast)
+        polygon->RemoveLastPoint();
+    if (closedOnFirstPoint && polygon->GetPointCount() <= 1) {
+        Deselect(polygon);
+        GetForm().Remove(polygon);
+        return;
+    }
+    InvalObj(polygon);
+}
+
+// ---- input ----
+
+void CFormDesigner::OnButtonDown(QPoint point, unsigned flags)
+{
+    currentTool().OnButtonDown(*this, point, flags);
+}
+
+void CFormDesigner::OnDoubleClick(QPoint point, unsigned flags)
+{
+    currentTool().OnDoubleClick(*this, point, flags);
+}
+
+void CFormDesigner::OnButtonUp(QPoint point, unsigned flags)
+{
+    currentTool().OnButtonUp(*this, point, flags);
+}
+
+void CFormDesigner::OnMouseMove(QPoint point, unsigned flags)
+{
+    currentTool().OnMouseMove(*this, point, flags);
+}
+
+bool CFormDesigner::OnKey(QKeyEvent *event)
+{
+    const bool control = event->modifiers() & Qt::ControlModifier;
+    const bool shift = event->modifiers() & Qt::ShiftModifier;
+    switch (event->key()) {
+    case Qt::Key_Left:
+    case Qt::Key_Right:
+        if (!m_designMode)
+            return false;
+        MoveSelection(event->key() == Qt::Key_Left ? -1 : 1, 0);
+        return true;
+    case Qt::Key_Up:
+    case Qt::Key_Down:
+        if (!m_designMode) {
+            if (!control)
+                return false;
+            // In data mode Ctrl+Up and Ctrl+Down walk the data fields.
+            SelectNext(event->key() == Qt::Key_Down);
+            return true;
+        }
+        MoveSelection(0, event->key() == Qt::Key_Up ? -1 : 1);
+        return true;
+    case Qt::Key_Tab:
+    case Qt::Key_Backtab:
+        if (control)
+            return false;
+        SelectNext(!(shift || event->key() == Qt::Key_Backtab));
+        return true;
+    case Qt::Key_Delete:
+        if (!m_designMode)
+            return false;
+        DeleteSelection();
+        return true;
+    case Qt::Key_Escape:
+        Cancel();
+        return true;
+    default:
+        return false;
+    }
+}
+
+void CFormDesigner::OnContextMenu(QPoint client, QPoint global)
+{
+    CDrawObj *object = ObjectAtClient(client);
+    if (object != nullptr && !IsSelected(object))
+        Select(object);
+    int index = m_designMode ? 7 : 0; // "DesignNoObj" / "DataNoObj"
+    if (object != nullptr)
+        index = object->GetMenuIndex(&m_doc.GetTable());
+    QMenu *menu =
+            m_host.BuildContextMenu(m_designMode ? QStringLiteral("Context") : QStringLiteral("DataContext"), index);
+    if (menu == nullptr)
+        return;
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    menu->setObjectName(QStringLiteral("FormView"));
+    menu->popup(global);
+}
+
+void CFormDesigner::OnUpdate(const UpdateHint &hint)
+{
+    switch (hint.kind) {
+    case Hint::ObjectRepaint:
+        if (hint.object != nullptr)
+            InvalObj(hint.object);
+        break;
+    case Hint::SelectionRepaint: {
+        const std::vector<CDrawObj *> &objects = hint.objects != nullptr ? *hint.objects : m_selection;
+        for (const CDrawObj *object : objects)
+            InvalObj(object);
+        break;
+    }
+    case Hint::ObjectsRemoved:
+        if (hint.objects != nullptr) {
+            for (CDrawObj *object : *hint.objects) {
+                Deselect(object);
+                ToolState &state = Tools();
+                if (state.polygon == object) {
+                    state.polygon = nullptr;
+                    state.polygonOwner = nullptr;
+                }
+            }
+        }
+        break;
+    case Hint::FieldsChanged:
+    case Hint::Replaced:
+    case Hint::InitialUpdate:
+        // The data fields may show other fields now.
+        m_view.InvalidateAll();
+        break;
+    case Hint::RecordChanged:
+        if (const CDrawEdit *field = GetForm().FindDataField(hint.field))
+            InvalObj(field);
+        break;
+    case Hint::CommitEdit:
+        break;
+    default:
+        m_view.InvalidateAll();
+        break;
+    }
+}
+
+// ---- commands ----
+
+void CFormDesigner::SetTool(Tool tool)
+{
+    Cancel();
+    Tools().currentTool = tool;
+}
+
+void CFormDesigner::MoveSelection(int dx, int dy)
+{
+    CFormObjects &form = GetForm();
+    for (CDrawObj *object : m_selection) {
+        RECT moved = object->position;
+        OffsetRect(moved, dx, dy);
+        form.MoveObject(object, moved);
+    }
+}
+
+void CFormDesigner::SelectNext(bool forward)
+{
+    if (m_selection.size() != 1)
+        return;
+    CFormObjects &form = GetForm();
+    const auto &objects = form.GetObjects();
+    const int count = int(objects.size());
+    const int start = form.IndexOf(m_selection.front());
+    if (start < 0 || count == 0)
+        return;
+    Deselect(m_selection.front());
+    // Around the list, in design mode to any object, in data mode to the
+    // next data field.
+    for (int step = 1; step <= count; ++step) {
+        const int index = ((forward ? start + step : start - step) % count + count) % count;
+        CDrawObj *candidate = objects[std::size_t(index)].get();
+        if (!m_designMode && dynamic_cast<CDrawEdit *>(candidate) == nullptr)
+            continue;
+        Select(candidate);
+        ScrollToObject(candidate);
+        if (auto *field = dynamic_cast<CDrawEdit *>(candidate); field && !m_designMode)
+            m_host.SetCurrentField(field->fieldIndex);
+        return;
+    }
+}
+
+void CFormDesigner::Reorder(int command)
+{
+    if (m_selection.empty())
+        return;
+    CFormObjects::ZOrder order = CFormObjects::ZOrder::ToFront;
+    switch (command) {
+    case ID_OBJECT_TO_BACK:
+        order = CFormObjects::ZOrder::ToBack;
+        break;
+    case ID_OBJECT_FORWARD:
+        order = CFormObjects::ZOrder::Forward;
+        break;
+    case ID_OBJECT_BACKWARD:
+        order = CFormObjects::ZOrder::Backward;
+        break;
+    default:
+        break;
+    }
+    GetForm().Reorder(m_selection.front(), order);
+}
+
+void CFormDesigner::ApplyLineColor(COLORREF color)
+{
+    for (CDrawObj *object : m_selection)
+        GetForm().SetLineColor(object, color);
+}
+
+void CFormDesigner::ApplyFillColor(COLORREF color)
+{
+    for (CDrawObj *object : m_selection)
+        GetForm().SetFillColor(object, color);
+}
+
+void CFormDesigner::AlignToGrid()
+{
+    if (m_selection.empty())
+        SelectAll();
+    for (CDrawObj *object : m_selection) {
+        RECT r = object->position;
+        // Left and top go down to a multiple of 5 (towards zero); the
+        // height stays; the right edge moves with the left one and then
+        // goes down to a multiple of 5 itself.
+        const int32_t left = r.left / 5 * 5;
+        const int32_t top = r.top / 5 * 5;
+        const int64_t dx = int64_t(left) - r.left;
+        const int64_t dy = int64_t(top) - r.top;
+        const auto clamp = [](int64_t v) { return int32_t(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX)); };
+        r.left = left;
+        r.top = top;
+        r.bottom = clamp(r.bottom + dy);
+        r.right = clamp(r.right + dx) / 5 * 5;
+        GetForm().MoveObject(object, r);
+    }
+}
+
+void CFormDesigner::FitSelectedText()
+{
+    const CDrawObj *single = nullptr;
+    if (!selectedSingle(&single))
+        return;
+    auto *text = dynamic_cast<CDrawText *>(const_cast<CDrawObj *>(single));
+    if (text == nullptr)
+        return;
+    InvalObj(text);
+    MeasuringDC measuring;
+    text->FitToText(measuring.dc());
+    InvalObj(text);
+}
+
+void CFormDesigner::ToggleGuideDots()
+{
+    m_showGuideDots = !m_showGuideDots;
+    m_view.InvalidateAll();
+}
+
+void CFormDesigner::ToggleOleFrames()
+{
+    g_showOleFrames = !g_showOleFrames;
+    m_doc.UpdateAllViews(Hint::OleFrames);
+}
+
+void CFormDesigner::Cancel()
+{
+    ToolState &state = Tools();
+    currentTool().OnCancel(*this);
+    if (state.selectMode == SelectMode::Net)
+        m_view.SetNetRect(QRect());
+    state.captured = false;
+    state.selectMode = SelectMode::None;
+    state.currentTool = Tool::Select;
+}
+
+void CFormDesigner::InsertText()
+{
+    const POINT from = ClientToForm(QPoint(kDefaultClientRect.left, kDefaultClientRect.top));
+    const POINT to = ClientToForm(QPoint(kDefaultClientRect.right, kDefaultClientRect.bottom));
+    auto text = std::make_unique<CDrawText>(RECT{from.x, from.y, to.x, to.y}, CurrentColors());
+    CDrawObj *added = GetForm().Add(std::move(text));
+    Select(added);
+    FitSelectedText();
+    ScrollToObject(added);
+}
+
+void CFormDesigner::InsertDataField()
+{
+    CDrawEdit *field = m_doc.AddFieldWithDataField(m_doc.NextDataFieldName(), CurrentColors());
+    if (field == nullptr)
+        return;
+    Select(field);
+    ScrollToObject(field);
+}
+
+bool CFormDesigner::CopySelection()
+{
+    if (m_selection.empty())
+        return false;
+    auto *data = new QMimeData;
+    data->setData(kFormMimeType, GetForm().StoreObjects(m_selection));
+    QApplication::clipboard()->setMimeData(data);
+    return true;
+}
+
+void CFormDesigner::CutSelection()
+{
+    if (CopySelection())
+        DeleteSelection();
+}
+
+bool CFormDesigner::CanPaste() const
+{
+    return m_view.ClipboardHasForm();
+}
+
+bool CFormDesigner::Paste()
+{
+    const QMimeData *data = QApplication::clipboard()->mimeData();
+    if (data == nullptr || !data->hasFormat(kFormMimeType))
+        return false;
+    std::vector<std::unique_ptr<CDrawObj>> objects;
+    try {
+        objects = GetForm().LoadObjects(data->data(kFormMimeType));
+    } catch (const ArchiveException &) {
+        // Bytes from elsewhere under our format's name: nothing of them.
+        MessageBoxById(ids::kMsgFormClipboardDamaged, MsgIcon::Exclamation);
+        return false;
+    }
+    ClearSelection();
+    std::vector<CDrawObj *> pasted;
+    for (std::unique_ptr<CDrawObj> &object : objects) {
+        // A data field belongs to its table field: it is not pasted.
+        if (dynamic_cast<CDrawEdit *>(object.get()) != nullptr)
+            continue;
+        pasted.push_back(GetForm().Add(std::move(object)));
+    }
+    for (CDrawObj *object : pasted)
+        Select(object, true);
+    m_doc.SetModifiedFlag();
+    m_doc.UpdateAllViews(UpdateHint::ForObjects(Hint::SelectionRepaint, &pasted));
+    return true;
+}
+
+void CFormDesigner::DeleteSelection()
+{
+    const std::vector<CDrawObj *> doomed = m_selection;
+    ClearSelection();
+    for (CDrawObj *object : doomed) {
+        if (GetForm().IndexOf(object) < 0)
+            continue; // went with a field deleted before it
+        if (auto *field = dynamic_cast<CDrawEdit *>(object)) {
+            const QString name = AnsiToQString(m_doc.GetTable().GetFieldName(field->fieldIndex));
+            if (MessageBoxById(ids::kMsgConfirmDeleteDataField, MsgIcon::Question, MsgButtons::YesNoCancel, {name})
+                == MsgResult::Yes)
+                m_doc.DeleteFieldWithDataFields(field->fieldIndex);
+            continue;
+        }
+        GetForm().Remove(object);
+    }
+}
+
+bool CFormDesigner::OnCmdMsg(int id, CCmdUI *ui)
+{
+    // In data mode the record commands that share these ids belong to the
+    // view.
+    static const int dataModeIds[] = {ID_EDIT_COPY,       ID_EDIT_CUT, ID_EDIT_PASTE, ID_EDIT_CLEAR,
+                                      ID_EDIT_SELECT_ALL, ID_MOVE_UP,  ID_MOVE_DOWN,  ID_NEXT_FIELD,
+                                      ID_PREV_FIELD,      ID_LINE_UP,  ID_LINE_DOWN};
+    if (!m_designMode && std::find(std::begin(dataModeIds), std::end(dataModeIds), id) != std::end(dataModeIds))
+        return false;
+    return CCmdTarget::OnCmdMsg(id, ui);
+}
+
+void CFormDesigner::registerCommands()
+{
+    CommandMap &map = m_commandMap;
+    const auto design = [this](CCmdUI &ui) { ui.Enable(m_designMode); };
+    const auto withSelection = [this](CCmdUI &ui) { ui.Enable(m_designMode && !m_selection.empty()); };
+
+    const std::pair<int, Tool> tools[] = {{ID_TOOL_SELECT, Tool::Select},   {ID_TOOL_LINE, Tool::Line},
+                                          {ID_TOOL_RECT, Tool::Rectangle},  {ID_TOOL_ROUND_RECT, Tool::RoundRectangle},
+                                          {ID_TOOL_ELLIPSE, Tool::Ellipse}, {ID_TOOL_POLYGON, Tool::Polygon}};
+    for (const auto &[id, tool] : tools) {
+        map.On(
+                id, [this, tool = tool] { SetTool(tool); },
+                [this, tool = tool](CCmdUI &ui) {
+                    ui.Enable(m_designMode);
+                    ui.SetCheck(m_designMode && Tools().currentTool == tool);
+                });
+    }
+    map.On(
+            ID_TOOL_TEXT, [this] { InsertText(); }, design);
+    map.On(
+            ID_TOOL_DATA_FIELD, [this] { InsertDataField(); }, design);
+    // Pictures and embedded documents are inserted through their own
+    // dialogs, which come with the picture and embedded-document layers.
+    map.On(ID_TOOL_PICTURE, {}, [](CCmdUI &ui) { ui.Enable(false); });
+    map.On(ID_OLE_INSERT_NEW, {}, [](CCmdUI &ui) { ui.Enable(false); });
+
+    for (const int id : {ID_OBJECT_TO_FRONT, ID_OBJECT_TO_BACK, ID_OBJECT_FORWARD, ID_OBJECT_BACKWARD})
+        map.On(
+                id, [this, id] { Reorder(id); }, withSelection);
+    map.On(
+            ID_OBJECT_LINE_COLOR,
+            [this] {
+                // The dialog starts on black, whatever is selected.
+                if (const auto chosen = services().chooseColor(0x000000))
+                    ApplyLineColor(*chosen);
+            },
+            withSelection);
+    map.On(
+            ID_OBJECT_FILL_COLOR,
+            [this] {
+                if (const auto chosen = services().chooseColor(0x000000))
+                    ApplyFillColor(*chosen);
+            },
+            withSelection);
+    map.On(
+            kApplyLineColor, [this] { ApplyLineColor(m_host.CurrentLineColor()); }, design);
+    map.On(
+            kApplyFillColor, [this] { ApplyFillColor(m_host.CurrentFillColor()); }, design);
+    map.On(
+            ID_ALIGN_TO_GRID, [this] { AlignToGrid(); }, design);
+    map.On(
+            ID_MOVE_UP, [this] { MoveSelection(0, -1); }, design);
+    map.On(
+            ID_MOVE_DOWN, [this] { MoveSelection(0, 1); }, design);
+    map.On(
+            ID_LINE_UP, [this] { MoveSelection(0, -1); }, design);
+    map.On(
+            ID_LINE_DOWN, [this] { MoveSelection(0, 1); }, design);
+    map.On(ID_NEXT_FIELD, [this] { SelectNext(true); });
+    map.On(ID_PREV_FIELD, [this] { SelectNext(false); });
+    map.On(
+            ID_TEXT_FIT, [this] { FitSelectedText(); },
+            [this](CCmdUI &ui) {
+                const CDrawObj *single = nullptr;
+                ui.Enable(m_designMode && selectedSingle(&single) && dynamic_cast<const CDrawText *>(single));
+            });
+    map.On(
+            ID_VIEW_GUIDE_DOTS, [this] { ToggleGuideDots(); },
+            [this](CCmdUI &ui) {
+                ui.Enable(m_designMode);
+                ui.SetCheck(m_showGuideDots);
+            });
+    map.On(
+            ID_VIEW_OLE_FRAMES, [this] { ToggleOleFrames(); },
+            [](CCmdUI &ui) {
+                ui.Enable(true);
+                ui.SetCheck(g_showOleFrames);
+            });
+    map.On(ID_CANCEL_ACTION, [this] { Cancel(); });
+    map.On(
+            ID_EDIT_COPY, [this] { CopySelection(); }, withSelection);
+    map.On(
+            ID_EDIT_CUT, [this] { CutSelection(); }, withSelection);
+    map.On(
+            ID_EDIT_CLEAR, [this] { DeleteSelection(); }, withSelection);
+    map.On(
+            ID_EDIT_PASTE, [this] { Paste(); }, [this](CCmdUI &ui) { ui.Enable(m_designMode && CanPaste()); });
+    map.On(
+            ID_EDIT_SELECT_ALL, [this] { SelectAll(); },
+            [this](CCmdUI &ui) { ui.Enable(m_designMode && !GetForm().GetObjects().empty()); });
+    // The property sheets come with their own layer; until then the command
+    // is there and waits.
+    map.On(ID_OBJECT_PROPERTIES, {}, [](CCmdUI &ui) { ui.Enable(false); });
+}
+
+} // namespace orvel
