@@ -1,9 +1,9 @@
 // The list grid at the table's limits: a 1280 × 800 grid over the generated
 // 32 fields, paged through and painted synchronously, frame by frame.
 #include "bench/GeneratedTable.h"
+#include "bench/WidgetBench.h"
 #include "document/OrvelDoc.h"
 #include "listview/ListGrid.h"
-#include "platform/ScriptedServices.h"
 
 #include <benchmark/benchmark.h>
 
@@ -19,29 +19,9 @@
 namespace {
 
 using namespace orvel;
-
-// Widgets need an application object; the benchmark executable makes one
-// the first time a widget benchmark runs, on the offscreen platform unless
-// the environment names another.
-void EnsureApplication()
-{
-    if (QCoreApplication::instance())
-        return;
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    static int argc = 1;
-    static char name[] = "orvel-bench";
-    static char *argv[] = {name, nullptr};
-    // Never destroyed: at exit, after main, Qt's own globals may already be
-    // gone, and tearing the application down then crashes.
-    new QApplication(argc, argv);
-}
-
-void QuietServices()
-{
-    static ScriptedServices services;
-    installServices(&services);
-}
+using bench::EnsureApplication;
+using bench::Median;
+using bench::QuietServices;
 
 class BenchHost : public ListGridHost
 {
@@ -86,24 +66,11 @@ struct ShownGrid
         grid = std::make_unique<CListGrid>(host, doc);
         grid->resize(1280, 800);
         grid->show();
-        // Painting waits for the window to be exposed.
-        QElapsedTimer waited;
-        waited.start();
-        while (grid->windowHandle() && !grid->windowHandle()->isExposed() && waited.elapsed() < 5000)
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        bench::WaitUntilExposed(*grid);
         grid->Initialise();
         grid->viewport()->repaint();
     }
 };
-
-double Median(std::vector<double> values)
-{
-    if (values.empty())
-        return 0;
-    std::sort(values.begin(), values.end());
-    const std::size_t middle = values.size() / 2;
-    return values.size() % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
-}
 
 // Page down and paint the frame, as holding Page Down does. At the end of
 // the table the grid goes back to the first record (not timed).

@@ -144,9 +144,19 @@ bool CMainFrame::Create(CommandRouter &router, const BarOptions &options)
 
 void CMainFrame::buildMenuBar()
 {
-    QMenuBar *bar = new QMenuBar(this);
+    // The bar itself stays: a maximised child window keeps its buttons in
+    // it, and a new bar would leave the child's caption showing.
+    QMenuBar *bar = menuBar();
+    std::vector<QMenu *> old;
+    for (QAction *action : bar->actions()) {
+        if (QMenu *menu = action->menu())
+            old.push_back(menu);
+    }
+    bar->clear();
+    // A menu may be open while its command swaps the bar.
+    for (QMenu *menu : old)
+        menu->deleteLater();
     m_menus->FillMenuBar(bar, m_designMenu ? u"DesignMenu" : u"MainMenu");
-    setMenuBar(bar); // deletes the previous one
 }
 
 void CMainFrame::SetDesignMenu(bool design)
@@ -254,12 +264,8 @@ void CMainFrame::createToolBars()
     m_menus->FillToolBar(m_standardBar, u"Standard");
     m_menus->FillToolBar(m_navigationBar, u"Steuerung");
     m_menus->FillToolBar(m_designBar, u"Formulardesign");
-    for (const int id :
-         {ID_RECORD_MARK, ID_VIEW_FORM_DESIGN, ID_TOOL_SELECT, ID_TOOL_LINE, ID_TOOL_RECT, ID_TOOL_ROUND_RECT,
-          ID_TOOL_ELLIPSE, ID_TOOL_POLYGON, ID_TOOL_TEXT, ID_TOOL_DATA_FIELD, ID_TOOL_PICTURE}) {
-        if (QAction *action = m_router->Action(id))
-            action->setCheckable(true);
-    }
+    if (QAction *mark = m_router->Action(ID_RECORD_MARK))
+        mark->setCheckable(true);
 
     // The colour bar: its buttons are the designer's, not commands.
     m_colorDock = new QToolBar(LoadQString(ids::kBarColors), this);
@@ -291,9 +297,7 @@ void CMainFrame::createToolBars()
     addToolBar(Qt::TopToolBarArea, m_navigationBar);
     // The design bars stand at the left, the colours below the tools, and
     // show only while the active view designs its form.
-    m_designBar->setOrientation(Qt::Vertical);
     addToolBar(Qt::LeftToolBarArea, m_designBar);
-    addToolBarBreak(Qt::LeftToolBarArea);
     addToolBar(Qt::LeftToolBarArea, m_colorDock);
     m_designBar->hide();
     m_colorDock->hide();

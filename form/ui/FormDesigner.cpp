@@ -663,8 +663,7 @@ bool CFormDesigner::OnCmdMsg(int id, CCmdUI *ui)
     // In data mode the record commands that share these ids belong to the
     // view.
     static const int dataModeIds[] = {ID_EDIT_COPY,       ID_EDIT_CUT, ID_EDIT_PASTE, ID_EDIT_CLEAR,
-                                      ID_EDIT_SELECT_ALL, ID_MOVE_UP,  ID_MOVE_DOWN,  ID_NEXT_FIELD,
-                                      ID_PREV_FIELD,      ID_LINE_UP,  ID_LINE_DOWN};
+                                      ID_EDIT_SELECT_ALL, ID_LINE_UP,  ID_LINE_DOWN};
     if (!m_designMode && std::find(std::begin(dataModeIds), std::end(dataModeIds), id) != std::end(dataModeIds))
         return false;
     return CCmdTarget::OnCmdMsg(id, ui);
@@ -720,10 +719,10 @@ void CFormDesigner::registerCommands()
             kApplyFillColor, [this] { ApplyFillColor(m_host.CurrentFillColor()); }, design);
     map.On(
             ID_ALIGN_TO_GRID, [this] { AlignToGrid(); }, design);
-    map.On(
-            ID_MOVE_UP, [this] { MoveSelection(0, -1); }, design);
-    map.On(
-            ID_MOVE_DOWN, [this] { MoveSelection(0, 1); }, design);
+    // Ctrl+Up and Ctrl+Down move the selection; in data mode they walk the
+    // data fields as Shift+Tab and Tab do.
+    map.On(ID_MOVE_UP, [this] { m_designMode ? MoveSelection(0, -1) : SelectNext(false); });
+    map.On(ID_MOVE_DOWN, [this] { m_designMode ? MoveSelection(0, 1) : SelectNext(true); });
     map.On(
             ID_LINE_UP, [this] { MoveSelection(0, -1); }, design);
     map.On(

@@ -69,6 +69,15 @@ BitmapPtr ImageBitmap::Make(QImage image, short bitsPerPixel)
     return std::make_shared<const ImageBitmap>(std::move(image), bitsPerPixel);
 }
 
+const QImage &ImageBitmap::scaled(QSize size) const
+{
+    if (size == m_image.size() || size.isEmpty())
+        return m_image;
+    if (m_scaled.size() != size)
+        m_scaled = m_image.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    return m_scaled;
+}
+
 QImage ImageBitmap::ImageOf(const Bitmap &bitmap)
 {
     const auto *image = dynamic_cast<const ImageBitmap *>(&bitmap);
@@ -111,7 +120,7 @@ BitmapPtr ImageBitmap::converted(short bitsPerPixel) const
     switch (bitsPerPixel) {
     case 8:
         return Make(m_image.format() == QImage::Format_Indexed8 ? m_image
-                                                                  : m_image.convertToFormat(QImage::Format_Indexed8));
+                                                                : m_image.convertToFormat(QImage::Format_Indexed8));
     case 24:
         return Make(m_image.convertToFormat(QImage::Format_RGB32), 24);
     case 32:

@@ -22,6 +22,10 @@ public:
     static short BitsOf(QImage::Format format, int colorCount);
 
     const QImage &image() const { return m_image; }
+    // The whole picture smoothly scaled to `size` device pixels. The last
+    // size asked for is kept, so that a picture on a form is scaled once
+    // and not at every repaint.
+    const QImage &scaled(QSize size) const;
 
     int width() const override { return m_image.width(); }
     int height() const override { return m_image.height(); }
@@ -34,6 +38,7 @@ public:
 private:
     QImage m_image;
     short m_bits;
+    mutable QImage m_scaled;
 };
 
 // The bytes of a Windows bitmap file (file header, 40-byte information

@@ -940,14 +940,27 @@ void CPainterDC::Draw3DFrame(const RECT &rect, Edge edge)
 
 void CPainterDC::StretchBitmap(const Bitmap &bitmap, const RECT &target, const QRectF &source)
 {
-    const QImage image = ImageBitmap::ImageOf(bitmap);
-    if (image.isNull() || IsRectEmpty(target))
+    const auto *pixels = dynamic_cast<const ImageBitmap *>(&bitmap);
+    if (pixels == nullptr || pixels->image().isNull() || IsRectEmpty(target))
         return;
+    const QImage &image = pixels->image();
+    const QRect area = RectToQRect(target);
+    const QTransform &transform = m_painter.worldTransform();
+    if (source.isEmpty() && transform.type() <= QTransform::TxTranslate && m_painter.device() != nullptr) {
+        // On screen the whole picture is scaled once to its device pixels
+        // and then only copied.
+        const qreal ratio = m_painter.device()->devicePixelRatioF();
+        const QSize pixelsSize(qRound(area.width() * ratio), qRound(area.height() * ratio));
+        QImage scaled = pixels->scaled(pixelsSize);
+        scaled.setDevicePixelRatio(ratio);
+        m_painter.drawImage(area.topLeft(), scaled);
+        return;
+    }
     const QRectF from = source.isEmpty() ? QRectF(image.rect()) : source;
     m_painter.save();
     // Pictures are mostly shrunk: smooth scaling keeps them legible.
     m_painter.setRenderHint(QPainter::SmoothPixmapTransform);
-    m_painter.drawImage(QRectF(RectToQRect(target)), image, from);
+    m_painter.drawImage(QRectF(area), image, from);
     m_painter.restore();
 }
 
