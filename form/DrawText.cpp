@@ -84,14 +84,14 @@ std::unique_ptr<CDrawObj> CDrawText::Clone() const
     return clone;
 }
 
-void CDrawText::FitToText(CDC &dc)
+RECT CDrawText::FittedPosition(CDC &dc) const
 {
     dc.SelectFont(font);
     RECT measured = GetNormalizedPosition();
     dc.DrawText(AnsiToQString(text), measured, drawFlags | DT_CALCRECT);
     measured.right = std::min(measured.right, int32_t(CFormObjects::kFormWidth));
     measured.bottom = std::min(measured.bottom, int32_t(CFormObjects::kFormHeight));
-    MoveTo(measured);
+    return measured;
 }
 
 } // namespace orvel

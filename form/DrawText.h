@@ -28,10 +28,10 @@ public:
     void Draw(CDC &dc, const DrawContext &context) override;
     std::unique_ptr<CDrawObj> Clone() const override;
     int GetMenuIndex(const CDataTable *) const override { return 6; } // "DrawText"
-    // "Optimale Größe": the position becomes the rectangle the text needs
-    // in its font with its flags (measured on `dc`), right and bottom at most
-    // 3000. Marks the form modified and repaints.
-    void FitToText(CDC &dc);
+    // "Optimale Größe": the rectangle the text needs in its font with its
+    // flags (measured on `dc`) from its top-left corner, right and bottom at
+    // most 3000. The designer moves the text there through its form.
+    RECT FittedPosition(CDC &dc) const;
 
     AnsiString text;
     // lfEscapement and lfOrientation hold the angle in tenths of a degree.

@@ -544,7 +544,7 @@ void CFormDesigner::FitSelectedText()
         return;
     InvalObj(text);
     MeasuringDC measuring;
-    text->FitToText(measuring.dc());
+    GetForm().MoveObject(text, text->FittedPosition(measuring.dc()));
     InvalObj(text);
 }
 

@@ -376,6 +376,29 @@ TEST_F(DesignerTest, KeysMoveTheSelectionAndWalkTheObjects)
     EXPECT_TRUE(doc.IsModified());
 }
 
+TEST_F(DesignerTest, InsertedTextsFitTheirTextAndFitAgainOnRequest)
+{
+    ASSERT_TRUE(run(ID_TOOL_TEXT));
+    ASSERT_EQ(objects().GetObjects().size(), 1u);
+    auto *text = dynamic_cast<CDrawText *>(objects().GetObjects().front().get());
+    ASSERT_NE(text, nullptr);
+    EXPECT_EQ(designer().GetSelection(), std::vector<CDrawObj *>{text});
+    EXPECT_EQ(text->position.left, 10);
+    EXPECT_EQ(text->position.top, 10);
+    const int width = text->position.right - text->position.left;
+    const int height = text->position.bottom - text->position.top;
+    EXPECT_GT(width, 10);
+    EXPECT_LT(width, 290);
+    // A longer text breaks into lines within the width it has.
+    text->text = "Ein viel l\xE4ngerer Text als vorher";
+    doc.SetModifiedFlag(false);
+    ASSERT_TRUE(enabled(ID_TEXT_FIT));
+    ASSERT_TRUE(run(ID_TEXT_FIT));
+    EXPECT_LE(text->position.right - text->position.left, width);
+    EXPECT_GT(text->position.bottom - text->position.top, height);
+    EXPECT_TRUE(doc.IsModified());
+}
+
 TEST_F(DesignerTest, ColourCommandsColourTheSelection)
 {
     CDrawObj *rect = add(CDrawRect::rectangle, {10, 10, 20, 20});
