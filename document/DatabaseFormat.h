@@ -1,5 +1,7 @@
 #pragma once
 
+#include "table/FieldType.h"
+
 #include <cstddef>
 #include <cstdint>
 
@@ -74,9 +76,6 @@ inline constexpr std::size_t kMaxPageTextLength = kPageTextSize - 1;
 // names.
 inline constexpr std::uint16_t kWrittenBlockSize = 500;
 inline constexpr std::size_t kMaxBlockPositions = 100;
-
-// Format bit of picture fields: paths are stored relative to the database.
-inline constexpr int kRelativePathsFormatBit = 2;
 
 // Bytes before a record's values: modification time and row height.
 inline constexpr std::size_t kRecordPrefixSize = 6;

@@ -9,6 +9,7 @@
 #include "document/SaveProposal.h"
 #include "resources/StringIds.h"
 #include "resources/StringTable.h"
+#include "table/FieldType.h"
 #include "table/ObjectStore.h"
 
 #include <QDir>
@@ -508,6 +509,44 @@ bool COrvelDoc::OnFileSaveAs(int *saveAsFilter)
 void COrvelDoc::OnCloseDocument()
 {
     UpdateAllViews(Hint::Closing);
+}
+
+bool COrvelDoc::SetFieldText(int record, int field, AnsiView text)
+{
+    CDataRecord *entry = m_table.GetRecord(record);
+    if (entry == nullptr || field < 0 || field >= m_table.GetFieldCount())
+        return false;
+    // Numbers and dates are compared in the form they are shown and typed
+    // in, so that opening and closing an edit never rewrites them.
+    AnsiString shown;
+    const AnsiView current = ShowsDisplayValue(m_table.GetFieldType(field)) ? entry->GetDisplayValue(field, shown)
+                                                                            : entry->GetRawValue(field);
+    if (text == current)
+        return false;
+    entry->SetValue(text, field);
+    SetModifiedFlag();
+    return true;
+}
+
+FieldValueState COrvelDoc::GetFieldValueState(int record, int field) const
+{
+    const CDataRecord *entry = m_table.GetRecord(record);
+    if (entry == nullptr || field < 0 || field >= m_table.GetFieldCount())
+        return {};
+    return {AnsiString(entry->GetRawValue(field)), entry->GetModificationTime(), m_modified, m_table.IsModified()};
+}
+
+bool COrvelDoc::RestoreFieldValue(int record, int field, const FieldValueState &state)
+{
+    CDataRecord *entry = m_table.GetRecord(record);
+    if (entry == nullptr || field < 0 || field >= m_table.GetFieldCount())
+        return false;
+    const bool changed = entry->GetRawValue(field) != AnsiView(state.value);
+    entry->SetRawValue(state.value, field);
+    entry->SetModificationTime(state.time);
+    m_modified = state.documentModified;
+    m_table.SetModified(state.tableModified);
+    return changed;
 }
 
 CDrawEdit *COrvelDoc::AddFieldWithDataField(AnsiView name, const DrawColors &colors)

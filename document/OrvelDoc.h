@@ -3,6 +3,7 @@
 #include "document/DatabaseFormat.h"
 #include "document/DatabaseWriter.h"
 #include "document/DocumentOptions.h"
+#include "document/FieldValueState.h"
 #include "document/PageSettings.h"
 #include "document/UpdateHint.h"
 #include "form/FormObjects.h"
@@ -83,6 +84,20 @@ public:
     // The settings as they are now, with the caller's overrides applied.
     DocumentOptions GetOptions() const;
     void SetOptionOverrides(const DocumentOptionOverrides &overrides) { m_overrides = overrides; }
+
+    // --- Values ---
+
+    // Stores typed text as a field's value (normalised by the field's type)
+    // and marks the document modified. Nothing happens, and false comes
+    // back, when the text is what the value shows already (the displayed
+    // form for numbers and dates) or the record or field does not exist.
+    // The caller tells the other views (hint 3).
+    bool SetFieldText(int record, int field, AnsiView text);
+    // Puts back a value as it was before an edit (Escape): the stored text,
+    // the record's time of change and both modified flags. False when
+    // nothing had changed or the record or field does not exist.
+    FieldValueState GetFieldValueState(int record, int field) const;
+    bool RestoreFieldValue(int record, int field, const FieldValueState &state);
 
     // --- Fields together with their data fields ---
 

@@ -3,13 +3,13 @@
 #include "platform/ui/DisabledKeys.h"
 
 #include "document/OrvelDoc.h"
-#include "listview/CellEditor.h"
 #include "platform/Codepage.h"
 #include "platform/Nls.h"
 #include "platform/Registry.h"
 #include "platform/gfx/FontConversion.h"
 #include "platform/gfx/PainterGdi.h"
 #include "platform/gfx/TextBreak.h"
+#include "platform/ui/CellEditor.h"
 #include "resources/StringIds.h"
 #include "resources/StringTable.h"
 #include "table/DataRecord.h"
@@ -85,13 +85,6 @@ public:
 private:
     int &m_depth;
 };
-
-bool ShowsDisplayValue(int type)
-{
-    // Numbers and dates are edited as they are shown; the type's input
-    // rules turn the text back into the stored form.
-    return type == FT_NUMERIC || type == FT_DATE;
-}
 
 } // namespace
 
@@ -1154,8 +1147,7 @@ void CListGrid::startEdit(QKeyEvent *typed, const QString &composed)
                                   std::move(callbacks));
     m_editRecord = record;
     m_editField = field;
-    m_editOrigin = {AnsiString(entry->GetRawValue(field)), entry->GetModificationTime(), m_document.IsModified(),
-                    table().IsModified()};
+    m_editOrigin = m_document.GetFieldValueState(record, field);
     m_editor->setText(ShowsDisplayValue(type) ? AnsiView(entry->GetDisplayValue(field, m_displayBuffer))
                                               : entry->GetRawValue(field));
     QWidget *widget = m_editor->widget();
@@ -1182,16 +1174,8 @@ void CListGrid::onEditChanged()
     CDataRecord *entry = table().GetRecord(m_editRecord);
     if (!entry || m_editField < 0 || m_editField >= table().GetFieldCount())
         return;
-    const int type = table().GetFieldType(m_editField);
-    const AnsiString text = m_editor->text();
-    // Compared with what the edit started from: the shown value for numbers
-    // and dates, so that opening and closing an edit never rewrites them.
-    const AnsiView current = ShowsDisplayValue(type) ? entry->GetDisplayValue(m_editField, m_displayBuffer)
-                                                     : entry->GetRawValue(m_editField);
-    if (AnsiView(text) == current)
+    if (!m_document.SetFieldText(m_editRecord, m_editField, m_editor->text()))
         return;
-    entry->SetValue(text, m_editField);
-    m_document.SetModifiedFlag();
     m_host.notifyOtherViews({Hint::RecordChanged, m_editRecord, m_editField});
     repaintRow(m_editRecord);
 }
@@ -1221,16 +1205,8 @@ void CListGrid::cancelEdit()
 {
     if (!m_editor)
         return;
-    CDataRecord *entry = table().GetRecord(m_editRecord);
-    if (entry && m_editField >= 0 && m_editField < table().GetFieldCount()) {
-        const bool changed = entry->GetRawValue(m_editField) != AnsiView(m_editOrigin.value);
-        entry->SetRawValue(m_editOrigin.value, m_editField);
-        entry->SetModificationTime(m_editOrigin.time);
-        m_document.SetModifiedFlag(m_editOrigin.documentModified);
-        table().SetModified(m_editOrigin.tableModified);
-        if (changed)
-            m_host.notifyOtherViews({Hint::RecordChanged, m_editRecord, m_editField});
-    }
+    if (m_document.RestoreFieldValue(m_editRecord, m_editField, m_editOrigin))
+        m_host.notifyOtherViews({Hint::RecordChanged, m_editRecord, m_editField});
     // Nothing to report: the value is the one it was.
     m_editField = -1;
     closeEdit();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "document/FieldValueState.h"
 #include "document/UpdateHint.h"
 #include "listview/ListGridGeometry.h"
 #include "platform/AnsiString.h"
@@ -226,13 +227,7 @@ private:
     int m_editField = -1;
     // What Escape puts back: the stored value, the record's time and the
     // modified flags as they were when the edit opened.
-    struct EditOrigin
-    {
-        AnsiString value;
-        std::uint32_t time = 0;
-        bool documentModified = false;
-        bool tableModified = false;
-    } m_editOrigin;
+    FieldValueState m_editOrigin;
 
     Sizing m_sizing = Sizing::None;
     QPoint m_dragStart;

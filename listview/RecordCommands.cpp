@@ -1,12 +1,12 @@
 #include "listview/RecordCommands.h"
 
 #include "document/OrvelDoc.h"
-#include "listview/CellEditor.h"
 #include "listview/GoToDialog.h"
 #include "listview/InsertFromCommand.h"
 #include "listview/ListGrid.h"
 #include "listview/OrvelView.h"
 #include "listview/RecordClipboard.h"
+#include "platform/ui/CellEditor.h"
 #include "platform/ui/CommandRouter.h"
 #include "resources/CommandIds.h"
 #include "table/DataRecord.h"

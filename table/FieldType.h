@@ -33,6 +33,15 @@ constexpr bool IsMediaType(int type)
 {
     return type >= FT_PICTURE && type <= FT_LINK;
 }
+// Format bit of picture fields: paths are stored relative to the database.
+inline constexpr int kRelativePathsFormatBit = 2;
+
+// Numbers and dates are edited as they are shown; the type's input rules
+// turn the typed text back into the stored form.
+constexpr bool ShowsDisplayValue(int type)
+{
+    return type == FT_NUMERIC || type == FT_DATE;
+}
 constexpr int FieldTypeNameId(int type)
 {
     return kFieldTypeNameBase + type;

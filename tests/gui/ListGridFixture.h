@@ -5,9 +5,9 @@
 // and records what it is told.
 
 #include "document/OrvelDoc.h"
-#include "listview/CellEditor.h"
 #include "listview/ListGrid.h"
 #include "platform/ScriptedServices.h"
+#include "platform/ui/CellEditor.h"
 #include "table/DataRecord.h"
 #include "table/FieldType.h"
 

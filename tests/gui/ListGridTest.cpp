@@ -196,7 +196,7 @@ TEST_F(ListGridTest, NumbersAndDatesAreEditedAsTheyAreShown)
     QTest::keyClick(grid.get(), Qt::Key_Return);
     ASSERT_TRUE(grid->IsEditing());
     EXPECT_TRUE(grid->Editor()->style().multiLine);
-    EXPECT_TRUE(grid->Editor()->style().rightAligned);
+    EXPECT_EQ(grid->Editor()->style().align, CellEditor::Align::Right);
     EXPECT_EQ(EditorSelection(grid->Editor()), QStringLiteral("1.234,50"));
     grid->Commit();
     settle();
@@ -221,7 +221,7 @@ TEST_F(ListGridTest, NumbersAndDatesAreEditedAsTheyAreShown)
     QTest::keyClick(grid.get(), Qt::Key_Return);
     ASSERT_TRUE(grid->IsEditing());
     EXPECT_TRUE(grid->Editor()->style().multiLine);
-    EXPECT_FALSE(grid->Editor()->style().rightAligned);
+    EXPECT_EQ(grid->Editor()->style().align, CellEditor::Align::Left);
     // Down belongs to the grid even in a multi-line edit.
     QTest::keyClick(grid->Editor()->widget(), Qt::Key_Up);
     settle();

@@ -1,6 +1,5 @@
-#include "listview/CellEditor.h"
+#include "platform/ui/CellEditor.h"
 
-#include "listview/ListGridGeometry.h"
 #include "platform/Codepage.h"
 #include "table/FieldType.h"
 
@@ -45,9 +44,9 @@ bool IsNavigationKey(const QKeyEvent *event)
     }
 }
 
-// The keys both edit variants leave to the grid: Enter ends the edit,
-// Escape cancels it, the moves go to the grid. True when the key was taken.
-bool PassKeyToGrid(QKeyEvent *event, const CellEditor::Callbacks &callbacks)
+// The keys both edit variants leave to their host: Enter ends the edit,
+// Escape cancels it, the moves go to the host. True when the key was taken.
+bool PassKeyToHost(QKeyEvent *event, const CellEditor::Callbacks &callbacks)
 {
     if (IsFinishKey(event)) {
         if (callbacks.finished)
@@ -60,6 +59,18 @@ bool PassKeyToGrid(QKeyEvent *event, const CellEditor::Callbacks &callbacks)
         return true;
     }
     return IsNavigationKey(event) && callbacks.navigate && callbacks.navigate(event);
+}
+
+Qt::Alignment horizontalAlignment(CellEditor::Align align)
+{
+    switch (align) {
+    case CellEditor::Align::Centre:
+        return Qt::AlignHCenter;
+    case CellEditor::Align::Right:
+        return Qt::AlignRight;
+    default:
+        return Qt::AlignLeft;
+    }
 }
 
 // The cell's colours: the window colours of the grid, whatever the desktop
@@ -111,8 +122,8 @@ public:
         setFont(font);
         setTextMargins(0, 0, 0, 0);
         setContentsMargins(0, 0, 0, 0);
-        setMaxLength(grid::kMaxEditLength);
-        setAlignment((style.rightAligned ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignTop);
+        setMaxLength(kMaxLength);
+        setAlignment(horizontalAlignment(style.align) | Qt::AlignTop);
         setPalette(EditorPalette(palette()));
         connect(this, &QLineEdit::textEdited, this, [this] {
             if (m_callbacks.changed)
@@ -139,7 +150,7 @@ public:
 protected:
     void keyPressEvent(QKeyEvent *event) override
     {
-        if (PassKeyToGrid(event, m_callbacks))
+        if (PassKeyToHost(event, m_callbacks))
             return;
         QLineEdit::keyPressEvent(event);
     }
@@ -168,7 +179,7 @@ public:
         setLineWrapMode(QPlainTextEdit::WidgetWidth);
         document()->setDocumentMargin(0);
         QTextOption option = document()->defaultTextOption();
-        option.setAlignment(style.rightAligned ? Qt::AlignRight : Qt::AlignLeft);
+        option.setAlignment(horizontalAlignment(style.align));
         option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
         document()->setDefaultTextOption(option);
         setPalette(EditorPalette(palette()));
@@ -219,7 +230,7 @@ public:
 protected:
     void keyPressEvent(QKeyEvent *event) override
     {
-        if (PassKeyToGrid(event, m_callbacks))
+        if (!(m_style.enterBreaksLine && IsFinishKey(event)) && PassKeyToHost(event, m_callbacks))
             return;
         if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
             // Ctrl+Enter breaks the line (plain Enter ends the edit).
@@ -233,10 +244,10 @@ private:
     void onTextChanged()
     {
         const QString shown = toPlainText();
-        if (StoredLength(shown) > grid::kMaxEditLength) {
+        if (StoredLength(shown) > kMaxLength) {
             // Pasted text beyond the limit: keep what fits, caret at the end.
             const QSignalBlocker blocker(this);
-            setPlainText(CutToStoredLength(shown, grid::kMaxEditLength));
+            setPlainText(CutToStoredLength(shown, kMaxLength));
             moveCursor(QTextCursor::End);
         }
         if (m_callbacks.changed)
@@ -252,7 +263,7 @@ private:
 CellEditor::Style CellEditor::StyleFor(int fieldType, int rowLines)
 {
     Style style;
-    style.rightAligned = fieldType == FT_NUMERIC;
+    style.align = fieldType == FT_NUMERIC ? Align::Right : Align::Left;
     style.multiLine = fieldType == FT_NUMERIC || rowLines > 1;
     return style;
 }
