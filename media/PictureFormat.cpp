@@ -137,7 +137,68 @@ int TiffVariant(const Head &head)
     return kPictureFormatTiff;
 }
 
+// The 18-byte TARGA header: a colour map type of 0 or 1, one of the six
+// image types (colour-mapped, true-colour, grey; each plain or run-length
+// encoded), a colour map that the image type needs and whose entries have a
+// known size, a size, and a known pixel depth.
+bool IsTargaHeader(const Head &head)
+{
+    if (!head.has(0, 18))
+        return false;
+    const unsigned mapType = head.u8(1);
+    const unsigned imageType = head.u8(2);
+    const std::uint32_t mapLength = head.u16(5, true);
+    const unsigned mapEntryBits = head.u8(7);
+    const std::uint32_t width = head.u16(12, true);
+    const std::uint32_t height = head.u16(14, true);
+    const unsigned depth = head.u8(16);
+    if (mapType > 1 || width == 0 || height == 0)
+        return false;
+    const unsigned baseType = imageType & ~8u;
+    if (imageType > 11 || baseType < 1 || baseType > 3)
+        return false;
+    if (baseType == 1 && (mapType != 1 || depth != 8))
+        return false;
+    if (mapType == 1
+        && (mapLength == 0 || (mapEntryBits != 15 && mapEntryBits != 16 && mapEntryBits != 24 && mapEntryBits != 32)))
+        return false;
+    return depth == 8 || depth == 15 || depth == 16 || depth == 24 || depth == 32;
+}
+
+// A MacPaint file as the Macintosh leaves it has no signature of its own:
+// its header starts with the version 0, 2 or 3 (big-endian) and is 512
+// bytes long, before at least one packed row.
+bool IsMacPaintHeader(const Head &head)
+{
+    if (!head.has(0, 513))
+        return false;
+    const std::uint32_t version = head.u32(0, false);
+    return version == 0 || version == 2 || version == 3;
+}
+
 } // namespace
+
+bool HasMacBinaryHeader(QByteArrayView bytes)
+{
+    // Version 0, a name of 1 to 63 bytes, the file type "PNTG", the two
+    // bytes that must be zero, and a data fork long enough for the header.
+    const Head head(bytes);
+    return head.u8(0) == 0 && head.u8(1) >= 1 && head.u8(1) <= 63 && head.startsWith("PNTG", 65) && head.u8(74) == 0
+           && head.u8(82) == 0 && head.u32(83, false) > 512 && head.has(0, 128 + 513);
+}
+
+int RecognisePictureFile(QByteArrayView bytes, QStringView extension)
+{
+    const int bySignature = DetectPictureFormat(bytes);
+    if (bySignature != kPictureFormatUnknown)
+        return bySignature;
+    const Head head(bytes);
+    if (extension.compare(u"tga", Qt::CaseInsensitive) == 0 && IsTargaHeader(head))
+        return kPictureFormatTarga;
+    if (extension.compare(u"mac", Qt::CaseInsensitive) == 0 && IsMacPaintHeader(head))
+        return kPictureFormatMacPaint;
+    return kPictureFormatUnknown;
+}
 
 int DetectPictureFormat(QByteArrayView bytes, QByteArrayView decoderFormat)
 {
@@ -173,6 +234,8 @@ int DetectPictureFormat(QByteArrayView bytes, QByteArrayView decoderFormat)
         return kPictureFormatWordPerfect;
     if (head.startsWith("PCD_IPI", 2048))
         return kPictureFormatPhotoCd;
+    if (HasMacBinaryHeader(bytes))
+        return kPictureFormatMacPaint;
     if (head.startsWith("srcdocid:") || head.startsWith("rorient:") || head.startsWith("rtype:"))
         return kPictureFormatCals;
     // PCX: manufacturer 10, a known version, run-length encoding 0 or 1.

@@ -2,6 +2,7 @@
 
 #include <QByteArrayView>
 #include <QString>
+#include <QStringView>
 
 namespace orvel {
 
@@ -49,5 +50,18 @@ inline constexpr int kPictureFormatHeadSize = 4096;
 // lower case; empty when unknown). Returns kPictureFormatUnknown for
 // anything else. Reads only inside `head`.
 int DetectPictureFormat(QByteArrayView head, QByteArrayView decoderFormat = {});
+
+// The format code of a picture file before anything decodes it: by its
+// signature as DetectPictureFormat tells it, and for the formats that have
+// none (TARGA, and MacPaint without the MacBinary header a Macintosh adds)
+// by the file's extension ("tga", "mac", in any case), and only when the
+// header also fits that format. kPictureFormatUnknown for anything else, so
+// that a decoder which must be told the format is never handed a file that
+// merely carries a picture's extension. Reads only inside `head`.
+int RecognisePictureFile(QByteArrayView head, QStringView extension);
+
+// Whether a MacPaint file starts with the 128-byte MacBinary header (file
+// type "PNTG") before its own 512-byte header.
+bool HasMacBinaryHeader(QByteArrayView head);
 
 } // namespace orvel

@@ -58,6 +58,11 @@ constexpr PictureDecoder kQtDecoder{decode, examine};
 
 void RegisterQtPictureDecoder()
 {
+    // Stated here rather than left to Qt's default, which has changed between
+    // versions: a header that claims an enormous picture must give a failed
+    // load, never an allocation of gigabytes. 256 MB hold 64 million pixels
+    // of 32 bits, more than any picture a form shows.
+    QImageReader::setAllocationLimit(kQtPictureAllocationLimitMB);
     RegisterPictureDecoder(kQtDecoder);
 }
 

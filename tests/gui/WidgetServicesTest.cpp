@@ -8,9 +8,9 @@
 #include <QApplication>
 #include <QFile>
 #include <QFileDialog>
-#include <QLineEdit>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
@@ -126,10 +126,8 @@ TEST(WidgetServices, SaveDialogAsksAboutTheNameWithItsDefaultExtension)
 
     int index = 1;
     typeName(QMessageBox::No);
-    EXPECT_TRUE(widgets
-                        .getSaveFileName(QStringLiteral("Speichern unter"), dir + QStringLiteral("/Neu.ovd"),
-                                         QStringLiteral("Orvel-Dateien (*.ovd)|*.ovd||"), &index,
-                                         QStringLiteral("ovd"))
+    EXPECT_TRUE(widgets.getSaveFileName(QStringLiteral("Speichern unter"), dir + QStringLiteral("/Neu.ovd"),
+                                        QStringLiteral("Orvel-Dateien (*.ovd)|*.ovd||"), &index, QStringLiteral("ovd"))
                         .isEmpty());
     ASSERT_EQ(questions.size(), 1);
     EXPECT_TRUE(questions.first().contains(QStringLiteral("Liste.ovd")));

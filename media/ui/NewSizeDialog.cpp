@@ -1,0 +1,93 @@
+#include "media/ui/NewSizeDialog.h"
+
+#include "ui_NewSizeDialog.h"
+
+#include "platform/Services.h"
+#include "resources/StringIds.h"
+
+#include <QPushButton>
+#include <QRegularExpressionValidator>
+
+#include <charconv>
+
+namespace orvel {
+
+NewSizeDialog::NewSizeDialog(int width, int height, QWidget *parent)
+    : QDialog(parent)
+    , m_ui(std::make_unique<Ui::NewSizeDialog>())
+    , m_width(width)
+    , m_height(height)
+{
+    m_ui->setupUi(this);
+    m_ui->buttonBox->button(QDialogButtonBox::Ok)->setText(QStringLiteral("OK"));
+    m_ui->buttonBox->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("Abbrechen"));
+    connect(m_ui->buttonBox, &QDialogButtonBox::accepted, this, &NewSizeDialog::accept);
+    connect(m_ui->buttonBox, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    // Digits only, as in a number field; the range is checked on OK, so that
+    // a wrong number is answered with a message rather than refused keys.
+    const auto *digits = new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), this);
+    for (QLineEdit *edit : {m_ui->widthEdit, m_ui->heightEdit})
+        edit->setValidator(digits);
+    m_ui->widthEdit->setText(QString::number(width));
+    m_ui->heightEdit->setText(QString::number(height));
+    m_ui->widthEdit->setFocus();
+    m_ui->widthEdit->selectAll();
+}
+
+NewSizeDialog::~NewSizeDialog() = default;
+
+QLineEdit *NewSizeDialog::WidthEdit() const
+{
+    return m_ui->widthEdit;
+}
+
+QLineEdit *NewSizeDialog::HeightEdit() const
+{
+    return m_ui->heightEdit;
+}
+
+std::optional<int> NewSizeDialog::checkedSide(QLineEdit *edit)
+{
+    const QByteArray text = edit->text().trimmed().toLatin1();
+    const char *end = text.constData() + text.size();
+    long long number = 0;
+    const auto [stop, error] = std::from_chars(text.constData(), end, number);
+    const bool isNumber =
+            !text.isEmpty() && stop == end && (error == std::errc() || error == std::errc::result_out_of_range);
+    std::optional<int> side;
+    if (!isNumber)
+        MessageBoxById(ids::kMsgEnterInteger, MsgIcon::Exclamation);
+    else if (error != std::errc() || number < kMinSide || number > kMaxSide)
+        MessageBoxById(ids::kMsgEnterIntegerBetween, MsgIcon::Exclamation, MsgButtons::Ok,
+                       {QString::number(kMinSide), QString::number(kMaxSide)});
+    else
+        side = int(number);
+    if (!side) {
+        edit->setFocus();
+        edit->selectAll();
+    }
+    return side;
+}
+
+void NewSizeDialog::accept()
+{
+    const std::optional<int> width = checkedSide(m_ui->widthEdit);
+    if (!width)
+        return;
+    const std::optional<int> height = checkedSide(m_ui->heightEdit);
+    if (!height)
+        return;
+    m_width = *width;
+    m_height = *height;
+    QDialog::accept();
+}
+
+std::optional<QSize> RunNewSizeDialog(QWidget *parent, int width, int height)
+{
+    NewSizeDialog dialog(width, height, parent);
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    return QSize(dialog.Width(), dialog.Height());
+}
+
+} // namespace orvel
