@@ -14,8 +14,12 @@
 #include "form/ui/DesignerHost.h"
 #include "form/ui/FormDesigner.h"
 #include "form/ui/FormView.h"
+#include "listview/OrvelView.h"
 #include "media/gfx/QtPictureDecoder.h"
 #include "platform/Codepage.h"
+#include "resources/CommandIds.h"
+#include "table/DataRecord.h"
+#include "table/FieldType.h"
 
 #include <benchmark/benchmark.h>
 
@@ -45,6 +49,8 @@ public:
     void ShowStatusText(const QString &) override {}
     QMenu *BuildContextMenu(const QString &, int) override { return nullptr; }
     void NotifyOtherViews(const UpdateHint &) override {}
+    int PictureFilterIndex() const override { return 1; }
+    void SetPictureFilterIndex(int) override {}
 };
 
 // The 300 objects in a grid of cells over the visible part of the form.
@@ -200,6 +206,76 @@ void Drag50(benchmark::State &state)
     state.counters["p95_ms"] = bench::Percentile(frames, 0.95);
 }
 BENCHMARK(Drag50)->Name("Form/Drag50")->Unit(benchmark::kMillisecond);
+
+// The form of the generator's table in data mode: its 32 data fields, one
+// text field turned into a picture field whose records name four photos of
+// 3000 × 2000 pixels, one record after the other.
+struct PictureTable
+{
+    PictureTable()
+    {
+        bench::FillGeneratedTable(doc.GetTable(), 30000);
+        CDataTable &table = doc.GetTable();
+        // The second field is a text field of the generator.
+        constexpr int pictureField = 1;
+        table.SetFieldType(FT_PICTURE, pictureField);
+        std::vector<AnsiString> photos;
+        for (int i = 0; i < 4; ++i) {
+            QImage photo(3000, 2000, QImage::Format_RGB32);
+            photo.fill(QColor::fromHsv(i * 90, 160, 220));
+            QPainter(&photo).fillRect(500, 400, 2000, 1200, QColor::fromHsv(i * 90 + 45, 200, 120));
+            const QString file = folder.filePath(QStringLiteral("foto%1.jpg").arg(i));
+            photo.save(file, "JPG", 85);
+            photos.push_back(QStringToAnsi(file));
+        }
+        for (int r = 0; r < table.GetRecordCount(); ++r)
+            table.GetRecord(r)->SetRawValue(photos[std::size_t(r) % photos.size()], pictureField);
+        doc.CreateDefaultForm();
+        // The picture gets room to be seen.
+        if (CDrawEdit *field = doc.GetForm().FindDataField(pictureField)) {
+            field->position.right = field->position.left + 300;
+            field->position.bottom = field->position.top + 200;
+        }
+        view = std::make_unique<COrvelView>(doc, nullptr, nullptr, false);
+        view->resize(1280, 800);
+        view->show();
+        bench::WaitUntilExposed(*view);
+        view->OnInitialUpdate();
+        view->repaint();
+    }
+
+    QTemporaryDir folder;
+    COrvelDoc doc;
+    std::unique_ptr<COrvelView> view;
+};
+
+void PaintDataFields(benchmark::State &state)
+{
+    bench::EnsureApplication();
+    bench::QuietServices();
+    RegisterQtPictureDecoder();
+    static PictureTable *bench = new PictureTable;
+    COrvelView &view = *bench->view;
+    const int last = bench->doc.GetTable().GetRecordCount() - 1;
+    std::vector<double> frames;
+    QElapsedTimer timer;
+    for (auto _ : state) {
+        if (view.GetCurrentRecord() >= last) {
+            state.PauseTiming();
+            view.OnCmdMsg(ID_RECORD_FIRST, nullptr);
+            state.ResumeTiming();
+        }
+        timer.start();
+        view.OnCmdMsg(ID_RECORD_NEXT, nullptr);
+        // The form paints the new record at once (as the grid's benchmark
+        // paints its page).
+        view.GetFormView()->viewport()->repaint();
+        frames.push_back(double(timer.nsecsElapsed()) / 1e6);
+    }
+    state.counters["median_ms"] = bench::Median(frames);
+    state.counters["p95_ms"] = bench::Percentile(frames, 0.95);
+}
+BENCHMARK(PaintDataFields)->Name("Form/PaintDataFields")->Unit(benchmark::kMillisecond);
 
 // The front object under a point, through the 300 objects.
 void HitTest(benchmark::State &state)

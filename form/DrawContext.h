@@ -2,9 +2,14 @@
 
 #include "platform/Gdi.h"
 
+#include <QString>
+
+#include <vector>
+
 namespace orvel {
 
 class CDataTable;
+class CDrawObj;
 
 // What form objects need to know while they draw themselves: the record the
 // data fields show and the state of the view that draws.
@@ -23,6 +28,16 @@ struct DrawContext
     bool showOleFrames = false;
     // The system colours of data fields and buttons.
     SysColors colors = kClassicColors;
+    // The objects selected in the view that draws (in either mode); null
+    // for none.
+    const std::vector<CDrawObj *> *selection = nullptr;
+    // Where the embedded pictures and documents of data fields are kept
+    // (the document's working copy of its object file), and the database
+    // file that relative picture paths start from.
+    QString objectFile;
+    QString databasePath;
+
+    bool IsSelected(const CDrawObj *object) const;
 };
 
 // The mouse cursor over a handle of an object.

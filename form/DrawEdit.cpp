@@ -2,11 +2,23 @@
 
 #include "form/DrawEditItem.h"
 #include "form/DrawText.h"
+#include "form/FormObjects.h"
 #include "media/Lead.h"
+#include "media/PictureCache.h"
+#include "media/PictureDecoder.h"
 #include "platform/Codepage.h"
+#include "platform/TempFile.h"
+#include "resources/StringIds.h"
+#include "resources/StringTable.h"
 #include "table/DataRecord.h"
 #include "table/DataTable.h"
 #include "table/FieldType.h"
+#include "table/ObjectStore.h"
+#include "table/PathHelpers.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QScopeGuard>
 
 #include <algorithm>
 
@@ -31,6 +43,7 @@ void CDrawEdit::DiscardValueDisplay()
 {
     valueItem.reset();
     shownValue.clear();
+    valueUnreadable = false;
 }
 
 void CDrawEdit::Serialize(CArchive &ar)
@@ -87,6 +100,8 @@ int CDrawEdit::GetMenuIndex(const CDataTable *table) const
 }
 
 namespace {
+
+constexpr COLORREF kLightGrey = 0x00C0C0C0;
 
 QString fieldName(const CDataTable *table, int fieldIndex)
 {
@@ -168,10 +183,14 @@ void CDrawEdit::Draw(CDC &dc, const DrawContext &context)
     }
     case FT_PICTURE:
     case FT_OLE:
-        // The value itself is drawn by the data-field layer of pictures and
-        // embedded documents; the field keeps its frame meanwhile.
         if (framed != 0)
             dc.Draw3DFrame(area, Edge::Sunken);
+        if (record == nullptr)
+            return;
+        if (type == FT_PICTURE)
+            drawPicture(dc, context, *record, area);
+        else
+            drawObject(dc, context, *record, area);
         return;
     default:
         break;
@@ -179,7 +198,9 @@ void CDrawEdit::Draw(CDC &dc, const DrawContext &context)
 
     if (framed != 0) {
         const bool grey = context.designMode || record == nullptr;
-        outlinedBox(dc, area, grey ? colors.face : colors.window);
+        // A fixed light grey, whatever the desktop's colours: design mode
+        // and "no record" look the same everywhere.
+        outlinedBox(dc, area, grey ? kLightGrey : colors.window);
         dc.Draw3DFrame(area, Edge::Sunken);
     }
     if (IsRectEmpty(area) || record == nullptr)
@@ -188,6 +209,115 @@ void CDrawEdit::Draw(CDC &dc, const DrawContext &context)
     dc.SetTextColor(colors.windowText);
     dc.DrawText(AnsiToQString(record->GetDisplayValue(fieldIndex)), area,
                 drawFlags | DT_WORDBREAK | DT_VCENTER | DT_NOPREFIX);
+}
+
+QString CDrawEdit::PictureFileOf(AnsiView value, bool embedded, int format, const QString &objectFile,
+                                 const QString &databasePath, TempFile *copy)
+{
+    if (embedded) {
+        if (IsNoObjectReference(value))
+            return QString();
+        copy->reset(ReadObject(objectFile, value));
+        return copy->path();
+    }
+    if (value.empty())
+        return QString();
+    if ((format & kRelativePathsFormatBit) != 0 && !databasePath.isEmpty()) {
+        const QString folder = QFileInfo(databasePath).absolutePath();
+        return AnsiToQString(MakeAbsolutePath(value, QStringToAnsi(folder)));
+    }
+    return AnsiToQString(value);
+}
+
+void CDrawEdit::drawPicture(CDC &dc, const DrawContext &context, const CDataRecord &record, RECT area)
+{
+    const AnsiView value = record.GetRawValue(fieldIndex);
+    if (value.empty())
+        return;
+    // Inside the frame; a little further in while the field is selected.
+    if (context.IsSelected(this)) {
+        area.left += 3;
+        area.top += 3;
+        area.right -= 2;
+        area.bottom -= 2;
+    } else {
+        area.left += 2;
+        area.top += 2;
+        area.right -= 1;
+        area.bottom -= 1;
+    }
+    if (!viewer)
+        viewer = std::make_unique<CLead>();
+    if (value != AnsiView(shownValue)) {
+        TempFile copy;
+        const int format = context.table != nullptr ? context.table->GetFieldFormat(fieldIndex) : 0;
+        const QString file =
+                PictureFileOf(value, embedded != 0, format, context.objectFile, context.databasePath, &copy);
+        // Linked files are decoded once however many records name them; a
+        // temporary copy is read once and then removed.
+        BitmapPtr bitmap = file.isEmpty() ? nullptr : copy.isNull() ? PictureCache::Instance().Load(file) : nullptr;
+        if (!copy.isNull()) {
+            int formatCode = 0;
+            bitmap = DecodePicture(file, &formatCode);
+        }
+        viewer->SetBitmap(bitmap);
+        shownValue = AnsiString(value);
+        valueUnreadable = !bitmap;
+    }
+    if (valueUnreadable) {
+        QString message = LoadQString(ids::kMsgPictureUnreadable);
+        message.replace(QStringLiteral("%1"), AnsiToQString(value));
+        dc.SetTextColor(context.colors.windowText);
+        dc.DrawText(message, area, DT_WORDBREAK | DT_NOPREFIX);
+        return;
+    }
+    viewer->Draw(dc, area);
+}
+
+void CDrawEdit::drawObject(CDC &dc, const DrawContext &context, const CDataRecord &record, RECT area)
+{
+    // Reading the object may show the wait cursor and so paint again.
+    static bool drawing = false;
+    if (drawing)
+        return;
+    drawing = true;
+    const auto done = qScopeGuard([] { drawing = false; });
+
+    area.left += 2;
+    area.top += 2;
+    area.right -= 1;
+    area.bottom -= 1;
+    const AnsiView value = record.GetRawValue(fieldIndex);
+    if (value != AnsiView(shownValue)) {
+        valueItem.reset();
+        valueUnreadable = false;
+        shownValue = AnsiString(value);
+        if (!IsNoObjectReference(value)) {
+            const TempFile copy(ReadObject(context.objectFile, value));
+            QFile file(copy.path());
+            valueUnreadable = true;
+            if (!copy.isNull() && file.open(QIODevice::ReadOnly)) {
+                const QByteArray bytes = file.readAll();
+                try {
+                    CFormObjects::RegisterClasses();
+                    CArchive ar{QByteArrayView(bytes)};
+                    valueItem = ar.ReadOwnedObject<CDrawEditItem>();
+                    valueUnreadable = !valueItem;
+                } catch (const ArchiveException &) {
+                    valueItem.reset();
+                }
+            }
+            if (valueItem)
+                valueItem->drawEdit = this;
+        }
+    }
+    if (valueUnreadable) {
+        dc.SetTextColor(context.colors.windowText);
+        dc.DrawText(LoadQString(ids::kMsgOleValueUnreadable), area, DT_WORDBREAK | DT_NOPREFIX);
+        return;
+    }
+    if (valueItem)
+        valueItem->DrawInto(dc, area);
 }
 
 } // namespace orvel

@@ -8,6 +8,8 @@ namespace orvel {
 
 class CDrawEditItem;
 class CLead;
+class CDataRecord;
+class TempFile;
 
 // A data field: shows and edits one field of the current record. Besides
 // its stored look it keeps runtime state for the value it shows, which is
@@ -30,6 +32,12 @@ public:
 
     // Drops the display item and the value it was made for.
     void DiscardValueDisplay();
+    // The file a picture value names: for an embedded field a temporary
+    // copy out of `objectFile` (owned by *copy), with format bit 2 the value
+    // taken relative to the database's folder, else the value itself. Empty
+    // when there is nothing to read.
+    static QString PictureFileOf(AnsiView value, bool embedded, int format, const QString &objectFile,
+                                 const QString &databasePath, TempFile *copy);
 
     // The label and the value by the type of the field (see ValueArea).
     void Draw(CDC &dc, const DrawContext &context) override;
@@ -78,8 +86,16 @@ public:
     AnsiString shownValue;
     // The OLE value being shown.
     std::unique_ptr<CDrawEditItem> valueItem;
+    // The picture of `shownValue` could not be read: the message stands in
+    // its place until the value changes, instead of a new attempt at every
+    // repaint.
+    bool valueUnreadable = false;
     // Where the value area starts when the field name is shown.
     int32_t labelRight = 0;
+
+private:
+    void drawPicture(CDC &dc, const DrawContext &context, const CDataRecord &record, RECT area);
+    void drawObject(CDC &dc, const DrawContext &context, const CDataRecord &record, RECT area);
 };
 
 } // namespace orvel

@@ -2,11 +2,18 @@
 
 #include "form/FormObjects.h"
 
+#include <algorithm>
+
 namespace orvel {
 
 ORVEL_IMPLEMENT_SERIAL(CDrawObj, CObject, 0);
 
 CDrawObj::CDrawObj() = default;
+
+bool DrawContext::IsSelected(const CDrawObj *object) const
+{
+    return selection != nullptr && std::find(selection->begin(), selection->end(), object) != selection->end();
+}
 
 CDrawObj::CDrawObj(const RECT &position_, const DrawColors &colors)
     : position(position_)

@@ -46,19 +46,8 @@ void CDrawOleObj::Draw(CDC &dc, const DrawContext &context)
         dc.SelectPen(kBlackPen);
         dc.SelectBrush(kWhiteBrush);
         dc.Rectangle(r);
-    } else if (const BitmapPtr preview = clientItem->Preview()) {
-        dc.StretchBitmap(*preview, r, QRectF());
     } else {
-        dc.SelectPen(kBlackPen);
-        dc.SelectBrush(kWhiteBrush);
-        dc.Rectangle(r);
-        RECT text = r;
-        InflateRect(text, -4, -4);
-        dc.SetBkMode(TRANSPARENT);
-        dc.SetTextColor(0x000000);
-        dc.SelectFont(StockFont(DEFAULT_GUI_FONT));
-        const QString label = AnsiToQString(clientItem->fileName) + u'\n' + AnsiToQString(clientItem->mimeType);
-        dc.DrawText(label, text, DT_CENTER | DT_WORDBREAK | DT_NOPREFIX | DT_END_ELLIPSIS);
+        clientItem->DrawInto(dc, r);
     }
     if (context.printing || !context.showOleFrames)
         return;

@@ -177,6 +177,24 @@ std::unique_ptr<CDrawObj> CDrawPicture::Clone() const
     return clone;
 }
 
+bool CDrawPicture::MakePrivateCopy(const QString &source)
+{
+    TempFile copy = TempFile::Create(source.isEmpty() ? QStringLiteral("bmp") : copyExtension(QStringToAnsi(source)),
+                                     QStringLiteral("tmp"));
+    if (copy.isNull())
+        return false;
+    if (source.isEmpty()) {
+        if (viewer.Save(copy.path(), kPictureFormatWindowsBmp, 8) != LeadOk)
+            return false;
+    } else {
+        QFile::remove(copy.path());
+        if (!QFile::copy(source, copy.path()))
+            return false;
+    }
+    tempPath = std::move(copy);
+    return true;
+}
+
 void CDrawPicture::Serialize(CArchive &ar)
 {
     CDrawObj::Serialize(ar);

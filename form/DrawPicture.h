@@ -40,6 +40,10 @@ public:
     int GetMenuIndex(const CDataTable *) const override { return 5; } // "DrawPic"
     // Whether the picture failed to load; decodes a pending file first.
     bool LoadFailed();
+    // An embedded picture keeps its bytes in a private temporary file: a
+    // copy of `source`, or with an empty source the control's bitmap saved
+    // as an 8-bit Windows bitmap (a scan). False when no copy could be made.
+    bool MakePrivateCopy(const QString &source);
 
     // Imaging control; holds the bitmap.
     CLead viewer;

@@ -2,6 +2,7 @@
 
 #include "media/PictureDecoder.h"
 #include "platform/Codepage.h"
+#include "platform/LogFont.h"
 #include "platform/TempFile.h"
 
 #include <QFile>
@@ -75,6 +76,24 @@ BitmapPtr CEmbeddedItem::Preview() const
     file.close();
     m_preview = DecodePicture(copy.path(), &format);
     return m_preview;
+}
+
+void CEmbeddedItem::DrawInto(CDC &dc, const RECT &rect) const
+{
+    if (const BitmapPtr preview = Preview()) {
+        dc.StretchBitmap(*preview, rect, QRectF());
+        return;
+    }
+    dc.SelectPen(kBlackPen);
+    dc.SelectBrush(kWhiteBrush);
+    dc.Rectangle(rect);
+    RECT text = rect;
+    InflateRect(text, -4, -4);
+    dc.SetBkMode(TRANSPARENT);
+    dc.SetTextColor(0x000000);
+    dc.SelectFont(StockFont(DEFAULT_GUI_FONT));
+    const QString label = AnsiToQString(fileName) + u'\n' + AnsiToQString(mimeType);
+    dc.DrawText(label, text, DT_CENTER | DT_WORDBREAK | DT_NOPREFIX | DT_END_ELLIPSIS);
 }
 
 } // namespace orvel

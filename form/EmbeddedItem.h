@@ -1,8 +1,8 @@
 #pragma once
 
-#include "platform/Bitmap.h"
-
 #include "platform/Archive.h"
+#include "platform/Bitmap.h"
+#include "platform/Gdi.h"
 
 #include <QByteArray>
 
@@ -41,6 +41,9 @@ public:
     // The item's picture when its document is one (decoded once, on the
     // first request); null otherwise.
     BitmapPtr Preview() const;
+    // Draws the item into the rectangle: its preview stretched, or a white
+    // box with the document's name and type.
+    void DrawInto(CDC &dc, const RECT &rect) const;
 
 private:
     mutable BitmapPtr m_preview;

@@ -58,21 +58,27 @@ public:
         return m_view.m_frame ? m_view.m_frame->BuildContextMenu(menu, index) : nullptr;
     }
     void NotifyOtherViews(const UpdateHint &hint) override { m_view.UpdateOtherViews(hint); }
+    int PictureFilterIndex() const override
+    {
+        return m_view.m_frame ? m_view.m_frame->GetFilterIndex(ViewFrame::FileDialog::Picture) : 1;
+    }
+    void SetPictureFilterIndex(int index) override
+    {
+        if (m_view.m_frame)
+            m_view.m_frame->SetFilterIndex(ViewFrame::FileDialog::Picture, index);
+    }
 
 private:
     COrvelView &m_view;
 };
 
-COrvelView::COrvelView(COrvelDoc &doc, ViewFrame *frame, QWidget *parent)
+COrvelView::COrvelView(COrvelDoc &doc, ViewFrame *frame, QWidget *parent, bool listMode)
     : QWidget(parent)
     , m_doc(doc)
     , m_frame(frame)
     , m_formHost(std::make_unique<FormHost>(*this))
 {
-    // Until the form view can show records, every view starts as a list,
-    // whatever the "StandardView" setting says (the setting keeps its
-    // value): a form without objects would hide the data.
-    m_listMode = 1;
+    m_listMode = listMode ? 1 : 0;
     m_layout = new QVBoxLayout(this);
     m_layout->setContentsMargins(0, 0, 0, 0);
     m_layout->setSpacing(0);

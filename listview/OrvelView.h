@@ -34,8 +34,9 @@ public:
     // since the application makes the file after the first window opens.
     using PathSource = std::function<QString()>;
 
-    // `frame` may be null (a view on its own, in tests).
-    COrvelView(COrvelDoc &doc, ViewFrame *frame, QWidget *parent = nullptr);
+    // `frame` may be null (a view on its own, in tests). The view starts as
+    // a list or as the form (the "StandardView" setting).
+    COrvelView(COrvelDoc &doc, ViewFrame *frame, QWidget *parent = nullptr, bool listMode = true);
     ~COrvelView() override;
 
     COrvelDoc &GetDocument() const { return m_doc; }

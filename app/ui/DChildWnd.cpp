@@ -9,13 +9,13 @@
 
 namespace orvel {
 
-CDChildWnd::CDChildWnd(COrvelDoc &doc, CMainFrame *frame, ChildWindowHost *host)
+CDChildWnd::CDChildWnd(COrvelDoc &doc, CMainFrame *frame, ChildWindowHost *host, bool listMode)
     : m_doc(doc)
     , m_host(host)
 {
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowIcon(QIcon(QStringLiteral(":/orvel/icons/orvel.svg")));
-    m_view = new COrvelView(doc, frame, this);
+    m_view = new COrvelView(doc, frame, this, listMode);
     setWidget(m_view);
     UpdateTitle();
 }

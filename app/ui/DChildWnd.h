@@ -27,7 +27,8 @@ class CDChildWnd : public QMdiSubWindow
 {
     Q_OBJECT
 public:
-    CDChildWnd(COrvelDoc &doc, CMainFrame *frame, ChildWindowHost *host);
+    // The view starts as a list or as the form.
+    CDChildWnd(COrvelDoc &doc, CMainFrame *frame, ChildWindowHost *host, bool listMode = true);
     ~CDChildWnd() override;
 
     COrvelDoc &GetDocument() const { return m_doc; }

@@ -133,7 +133,7 @@ COrvelDoc *COrvelDocTemplate::OpenNewDocument()
 
 CDChildWnd *COrvelDocTemplate::CreateNewWindow(COrvelDoc &doc)
 {
-    auto *child = new CDChildWnd(doc, &m_frame, this);
+    auto *child = new CDChildWnd(doc, &m_frame, this, m_listMode);
     m_frame.AddChild(child);
     // The application makes its temporary file only after the first window.
     child->GetView()->SetClipboardObjectFileSource(m_clipboardFile);

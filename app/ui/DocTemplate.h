@@ -35,6 +35,8 @@ public:
     // Where the views keep the objects of records they copy: the
     // application's temporary file, which it makes after the first window.
     void SetClipboardFileSource(std::function<QString()> source) { m_clipboardFile = std::move(source); }
+    // The "StandardView" setting: 1 opens new windows as lists, 0 as forms.
+    void SetStandardView(int standardView) { m_listMode = standardView != 0; }
 
     std::vector<COrvelDoc *> GetDocuments() const;
     // The document that has this file open, or null.
@@ -73,6 +75,7 @@ private:
     CMainFrame &m_frame;
     MailSender &m_mail;
     DocumentFactory m_factory;
+    bool m_listMode = false;
     std::function<QString()> m_clipboardFile;
     std::vector<std::unique_ptr<Entry>> m_entries;
     // Documents whose last window just closed; they are destroyed once the

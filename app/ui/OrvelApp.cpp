@@ -8,6 +8,8 @@
 #include "listview/OrvelView.h"
 #include "listview/RecordClipboard.h"
 #include "media/gfx/QtPictureDecoder.h"
+#include "media/ui/MagickPictureDecoder.h"
+#include "media/ui/SaneScanner.h"
 #include "platform/Registry.h"
 #include "platform/TempFile.h"
 #include "platform/gfx/FontConversion.h"
@@ -185,8 +187,12 @@ bool COrvelApp::InitInstance()
     if (auto *app = qobject_cast<QApplication *>(QCoreApplication::instance()))
         InstallQtGermanTranslations(*app);
     InstallFontSubstitutions();
-    // Pictures are read by Qt's image readers; the core decodes nothing.
+    // Pictures are read by Qt's image readers, the older formats by
+    // ImageMagick after them; scanning goes through SANE. The core decodes
+    // and scans nothing itself.
     RegisterQtPictureDecoder();
+    RegisterMagickPictureDecoder();
+    InstallSaneScanner();
     loadRecentFiles();
     COrvelDoc::SetRecentFileHook([this](const QString &p) { AddToRecentFileList(p); });
 
@@ -199,6 +205,7 @@ bool COrvelApp::InitInstance()
     m_mail = std::make_unique<MailSender>();
     m_template = std::make_unique<COrvelDocTemplate>(*m_frame, *m_mail);
     m_template->SetClipboardFileSource([this] { return m_tempFile; });
+    m_template->SetStandardView(m_settings.standardView);
     m_frame->SetOpenFilesHandler([this](const QStringList &files) {
         for (const QString &file : files)
             OpenDocumentFile(file);

@@ -33,6 +33,10 @@ public:
     virtual QMenu *BuildContextMenu(const QString &menu, int index) = 0;
     // A hint for the other views of the document, not this one.
     virtual void NotifyOtherViews(const UpdateHint &hint) = 0;
+    // The filter chosen last in the picture dialogs (from 1), which the main
+    // window remembers.
+    virtual int PictureFilterIndex() const = 0;
+    virtual void SetPictureFilterIndex(int index) = 0;
 };
 
 } // namespace orvel

@@ -1,12 +1,15 @@
 #include "form/ui/DesignerTools.h"
 
 #include "document/OrvelDoc.h"
+#include "form/DrawEdit.h"
 #include "form/DrawObj.h"
 #include "form/DrawPoly.h"
 #include "form/DrawRect.h"
 #include "form/FormObjects.h"
+#include "form/ui/DataFieldControl.h"
 #include "form/ui/DesignerHost.h"
 #include "form/ui/FormView.h"
+#include "table/FieldType.h"
 
 namespace orvel {
 
@@ -101,8 +104,13 @@ void SelectTool::OnButtonDown(CFormDesigner &designer, QPoint point, unsigned fl
                             designer.GetForm().Add(std::move(clone));
                     }
                 }
-            } else if (!designer.IsSelected(object)) {
-                designer.Select(object);
+            } else {
+                if (!designer.IsSelected(object))
+                    designer.Select(object);
+                // The press goes on to the field's control: the caret lands
+                // where the user clicked, a button goes down.
+                if (DataFieldControl *control = designer.GetEditor(); control && &control->Field() == object)
+                    control->PassPress(point);
             }
         } else if (designer.IsDesignMode()) {
             if (!(flags & kMouseShift))
@@ -117,9 +125,18 @@ void SelectTool::OnButtonDown(CFormDesigner &designer, QPoint point, unsigned fl
 
 void SelectTool::OnDoubleClick(CFormDesigner &designer, QPoint point, unsigned flags)
 {
-    if (!designer.IsDesignMode())
-        return;
     CDrawObj *object = designer.ObjectAtClient(point);
+    if (!designer.IsDesignMode()) {
+        // A picture field changes its picture, an OLE field opens its value.
+        if (const auto *field = dynamic_cast<const CDrawEdit *>(object)) {
+            const int type = field->GetFieldType(&designer.GetDocument().GetTable());
+            if (type == FT_PICTURE)
+                designer.RunCommand(CFormDesigner::kChangePicture);
+            else if (type == FT_OLE)
+                designer.RunCommand(CFormDesigner::kOpenObjectValue);
+        }
+        return;
+    }
     if ((flags & kMouseShift) && object != nullptr)
         designer.Deselect(object);
 }

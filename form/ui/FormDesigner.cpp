@@ -6,16 +6,20 @@
 #include "form/DrawPoly.h"
 #include "form/DrawText.h"
 #include "form/FormObjects.h"
+#include "form/ui/DataFieldControl.h"
 #include "form/ui/DesignerHost.h"
 #include "form/ui/DesignerTools.h"
 #include "form/ui/FormView.h"
+#include "form/ui/PictureCommands.h"
 #include "platform/Codepage.h"
 #include "platform/Services.h"
 #include "platform/gfx/PainterGdi.h"
 #include "resources/CommandIds.h"
 #include "resources/StringIds.h"
 #include "resources/StringTable.h"
+#include "table/DataRecord.h"
 #include "table/DataTable.h"
+#include "table/FieldType.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -107,6 +111,7 @@ void CFormDesigner::SetDesignMode(bool design)
         return;
     Cancel();
     ClearSelection();
+    destroyEditor();
     m_designMode = design;
     m_view.InvalidateAll();
 }
@@ -126,6 +131,88 @@ void CFormDesigner::Select(CDrawObj *object, bool add)
         return;
     m_selection.push_back(object);
     InvalObj(object);
+    if (!m_designMode)
+        createEditor(object);
+}
+
+void CFormDesigner::createEditor(CDrawObj *object)
+{
+    destroyEditor();
+    auto *field = dynamic_cast<CDrawEdit *>(object);
+    if (field != nullptr) {
+        m_editor = DataFieldControl::Create(*field, *this);
+        rememberEditOrigin();
+    }
+    if (!m_editor)
+        m_view.setFocus();
+}
+
+void CFormDesigner::rememberEditOrigin()
+{
+    m_editRecord = -1;
+    if (!m_editor || m_editor->Id() != DataFieldControl::kEditId)
+        return;
+    m_editRecord = m_host.CurrentRecord();
+    m_editOrigin = m_doc.GetFieldValueState(m_editRecord, m_editor->Field().fieldIndex);
+}
+
+void CFormDesigner::destroyEditor()
+{
+    if (!m_editor)
+        return;
+    const bool hadFocus = m_editor->Widget()->hasFocus();
+    m_editor.reset();
+    m_editRecord = -1;
+    if (hadFocus)
+        m_view.setFocus();
+}
+
+void CFormDesigner::SelectCurrentField()
+{
+    if (m_designMode)
+        return;
+    CDrawEdit *field = GetForm().FindDataField(m_host.CurrentField());
+    if (field == nullptr) {
+        ClearSelection();
+        return;
+    }
+    if (IsSelected(field) && m_selection.size() == 1) {
+        // The same field on another record: its control stays and shows the
+        // new value.
+        if (m_editor && &m_editor->Field() == field) {
+            m_editor->Refresh();
+            rememberEditOrigin();
+        } else {
+            createEditor(field);
+        }
+        return;
+    }
+    Select(field);
+    ScrollToObject(field);
+}
+
+void CFormDesigner::OnEditorChanged()
+{
+    if (!m_editor || m_editor->Id() != DataFieldControl::kEditId)
+        return;
+    CDataTable &table = m_doc.GetTable();
+    if (table.GetRecordCount() == 0)
+        return;
+    const int field = m_editor->Field().fieldIndex;
+    const int record = m_host.CurrentRecord();
+    m_host.SetCurrentField(field);
+    if (m_doc.SetFieldText(record, field, m_editor->Text()))
+        m_host.NotifyOtherViews({Hint::RecordChanged, record, field});
+}
+
+void CFormDesigner::OnEditorCancelled()
+{
+    if (!m_editor || m_editRecord < 0)
+        return;
+    const int field = m_editor->Field().fieldIndex;
+    if (m_doc.RestoreFieldValue(m_editRecord, field, m_editOrigin))
+        m_host.NotifyOtherViews({Hint::RecordChanged, m_editRecord, field});
+    m_editor->Refresh();
 }
 
 void CFormDesigner::SelectWithinRect(const QRect &client, bool add)
@@ -148,6 +235,8 @@ void CFormDesigner::Deselect(CDrawObj *object)
         return;
     InvalObj(object);
     m_selection.erase(it);
+    if (m_editor && &m_editor->Field() == object)
+        destroyEditor();
 }
 
 void CFormDesigner::SelectAll()
@@ -161,6 +250,7 @@ void CFormDesigner::ClearSelection()
     for (const CDrawObj *object : m_selection)
         InvalObj(object);
     m_selection.clear();
+    destroyEditor();
 }
 
 bool CFormDesigner::selectedSingle(const CDrawObj **object) const
@@ -417,20 +507,43 @@ void CFormDesigner::OnUpdate(const UpdateHint &hint)
             }
         }
         break;
-    case Hint::FieldsChanged:
-    case Hint::Replaced:
-    case Hint::InitialUpdate:
-        // The data fields may show other fields now.
-        m_view.InvalidateAll();
-        break;
-    case Hint::RecordChanged:
-        if (const CDrawEdit *field = GetForm().FindDataField(hint.field))
+    case Hint::RecordChanged: {
+        // Another view changed a value: the field shows it, and so does the
+        // control over it.
+        const CDrawEdit *field = GetForm().FindDataField(hint.field);
+        if (field != nullptr)
             InvalObj(field);
+        else
+            m_view.InvalidateAll();
+        if (m_editor && hint.record == m_host.CurrentRecord()
+            && (hint.field < 0 || hint.field == m_editor->Field().fieldIndex))
+            m_editor->Refresh();
         break;
+    }
     case Hint::CommitEdit:
+        // Every keystroke is in the record already; the field the edit was
+        // in is the current one. The control itself stays: a move to another
+        // record shows that record's value in it (hint 8).
+        if (m_editor)
+            m_host.SetCurrentField(m_editor->Field().fieldIndex);
+        break;
+    case Hint::ShowCurrent:
+        m_view.InvalidateAll();
+        SelectCurrentField();
+        break;
+    case Hint::Closing:
         break;
     default:
+        // The records or the fields changed: everything is drawn again, and
+        // the control shows the current record or goes with its field.
         m_view.InvalidateAll();
+        if (m_editor) {
+            if (m_editor->Field().fieldIndex < m_doc.GetTable().GetFieldCount()
+                && m_doc.GetTable().GetRecord(m_host.CurrentRecord()) != nullptr)
+                m_editor->Refresh();
+            else
+                destroyEditor();
+        }
         break;
     }
 }
@@ -669,6 +782,14 @@ bool CFormDesigner::OnCmdMsg(int id, CCmdUI *ui)
     return CCmdTarget::OnCmdMsg(id, ui);
 }
 
+bool CFormDesigner::RunCommand(int id)
+{
+    CCmdUI state(id);
+    if (!CCmdTarget::OnCmdMsg(id, &state) || !state.IsEnabled())
+        return false;
+    return CCmdTarget::OnCmdMsg(id, nullptr);
+}
+
 void CFormDesigner::registerCommands()
 {
     CommandMap &map = m_commandMap;
@@ -690,10 +811,10 @@ void CFormDesigner::registerCommands()
             ID_TOOL_TEXT, [this] { InsertText(); }, design);
     map.On(
             ID_TOOL_DATA_FIELD, [this] { InsertDataField(); }, design);
-    // Pictures and embedded documents are inserted through their own
-    // dialogs, which come with the picture and embedded-document layers.
-    map.On(ID_TOOL_PICTURE, {}, [](CCmdUI &ui) { ui.Enable(false); });
+    // Embedded documents are inserted through their own dialog, which comes
+    // with the embedded-document layer.
     map.On(ID_OLE_INSERT_NEW, {}, [](CCmdUI &ui) { ui.Enable(false); });
+    RegisterPictureCommands(*this, map);
 
     for (const int id : {ID_OBJECT_TO_FRONT, ID_OBJECT_TO_BACK, ID_OBJECT_FORWARD, ID_OBJECT_BACKWARD})
         map.On(
@@ -762,6 +883,11 @@ void CFormDesigner::registerCommands()
     // The property sheets come with their own layer; until then the command
     // is there and waits.
     map.On(ID_OBJECT_PROPERTIES, {}, [](CCmdUI &ui) { ui.Enable(false); });
+    // Links, memos and embedded documents open with their own layer; until
+    // then their commands are there and wait.
+    for (const int id : {kOpenLink, kOpenObjectValue, kOpenMemo, int(ID_FIELD_CHANGE_LINK), int(ID_FIELD_INSERT_OLE),
+                         int(ID_FIELD_EDIT_MEMO)})
+        map.On(id, {}, [](CCmdUI &ui) { ui.Enable(false); });
 }
 
 } // namespace orvel

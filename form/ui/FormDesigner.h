@@ -1,5 +1,6 @@
 #pragma once
 
+#include "document/FieldValueState.h"
 #include "document/UpdateHint.h"
 #include "form/DrawContext.h"
 #include "form/DrawObj.h"
@@ -16,8 +17,10 @@ class QKeyEvent;
 
 namespace orvel {
 
+class CDrawEdit;
 class CDrawObj;
 class CDrawPoly;
+class DataFieldControl;
 class CFormObjects;
 class CFormView;
 class COrvelDoc;
@@ -69,6 +72,12 @@ public:
     // The colour bar's commands apply the current colours.
     static constexpr int kApplyFillColor = 126;
     static constexpr int kApplyLineColor = 127;
+    // Data mode: a double click on a picture field changes its picture, on
+    // an OLE field it opens the value; the buttons of link and memo fields.
+    static constexpr int kOpenLink = 200;
+    static constexpr int kChangePicture = 201;
+    static constexpr int kOpenObjectValue = 202;
+    static constexpr int kOpenMemo = 203;
 
     CFormDesigner(COrvelDoc &doc, CFormView &view, DesignerHost &host);
     ~CFormDesigner() override;
@@ -87,9 +96,13 @@ public:
 
     // --- Selection ---
     const std::vector<CDrawObj *> &GetSelection() const { return m_selection; }
+    // In data mode the control over the selected data field; null when it
+    // has none.
+    DataFieldControl *GetEditor() const { return m_editor.get(); }
     bool IsSelected(const CDrawObj *object) const;
     // Unless `add`, the selection is emptied first; the object (if any and
-    // not yet selected) is appended.
+    // not yet selected) is appended. In data mode the selected data field
+    // gets its control (or the view the focus).
     void Select(CDrawObj *object, bool add = false);
     // Selects (adding unless told otherwise) every object that the client
     // rectangle touches, in list order.
@@ -139,10 +152,21 @@ public:
     void EndPolygon(bool dropLast, bool closedOnFirstPoint = false);
     // The current colours of the main frame.
     DrawColors CurrentColors() const;
+    // The edit box's text changed: it becomes the record's value at once,
+    // and the other views hear of it.
+    void OnEditorChanged();
+    // Escape in the edit box: the value it started from comes back.
+    void OnEditorCancelled();
+    // Data mode: the data field of the view's current field is selected
+    // (and so edited), if the form has one.
+    void SelectCurrentField();
 
     // Handles the design-mode commands; in data mode the record commands
     // that share their ids (copy, paste, Tab, ...) go on to the view.
     bool OnCmdMsg(int id, CCmdUI *ui) override;
+    // Runs one of the designer's own commands when it is enabled (the
+    // buttons and double clicks of data fields); false when it is not.
+    bool RunCommand(int id);
 
     // The commands, for the view and the tests.
     void SetTool(Tool tool);
@@ -167,12 +191,19 @@ public:
 private:
     void registerCommands();
     DesignerTool &currentTool() const;
+    void createEditor(CDrawObj *object);
+    void destroyEditor();
+    void rememberEditOrigin();
     bool selectedSingle(const CDrawObj **object = nullptr) const;
 
     COrvelDoc &m_doc;
     CFormView &m_view;
     DesignerHost &m_host;
     std::vector<CDrawObj *> m_selection;
+    std::unique_ptr<DataFieldControl> m_editor;
+    // What the edited value was when its control was made, for Escape.
+    int m_editRecord = -1;
+    FieldValueState m_editOrigin;
     bool m_designMode = false;
     bool m_showGuideDots = false;
 };

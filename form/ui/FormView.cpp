@@ -91,6 +91,8 @@ void CFormView::Initialise()
 {
     updateScrollBars();
     InvalidateAll();
+    // In data mode the current field is edited at once.
+    m_designer->SelectCurrentField();
 }
 
 void CFormView::SetDesignMode(bool design)
@@ -240,6 +242,9 @@ void CFormView::PaintForm(QPainter &painter, const QRegion &clientArea)
     context.designMode = m_designer->IsDesignMode();
     context.showOleFrames = CFormDesigner::ShowOleFrames();
     context.colors = colors;
+    context.selection = &m_designer->GetSelection();
+    context.objectFile = m_doc.GetWorkingStorePath();
+    context.databasePath = m_doc.GetPathName();
     const bool trackers = context.designMode && m_host.IsActiveView();
     form.DrawObjects(dc, context, clips, trackers ? &m_designer->GetSelection() : nullptr);
     painter.restore();

@@ -42,7 +42,7 @@ TEST_F(AppTest, MissingSettingsGiveTheDefaultsAndAreWrittenAtExit)
     EXPECT_EQ(s.gridFont, StockFont(ANSI_VAR_FONT));
 
     // "StartWindow" without a dialog yet: an empty untitled database, shown
-    // as a list whatever "StandardView" says.
+    // as "StandardView" says.
     ASSERT_EQ(docs().GetDocuments().size(), 1u);
     EXPECT_EQ(docs().GetDocuments()[0]->GetTitle(), QStringLiteral("Unbenannt1"));
     ASSERT_NE(frame().GetActiveChild(), nullptr);

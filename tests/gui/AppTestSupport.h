@@ -47,6 +47,8 @@ protected:
         for (const char *section :
              {"Settings", "Toolbars", "Recent File List", "GridFont", "FormFont", "SDF-Options", "DBF-Options"})
             Registry::DeleteSection(QString::fromLatin1(section));
+        // Windows open as lists unless a test wants the form.
+        Registry::WriteProfileInt(QStringLiteral("Settings"), QStringLiteral("StandardView"), 1);
     }
     void TearDown() override { stop(); }
 

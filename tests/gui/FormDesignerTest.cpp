@@ -9,6 +9,7 @@
 #include "form/DrawText.h"
 #include "form/FormObjects.h"
 #include "form/ui/ColorBar.h"
+#include "form/ui/DataFieldControl.h"
 #include "form/ui/FormDesigner.h"
 #include "form/ui/FormView.h"
 #include "listview/OrvelView.h"
@@ -570,6 +571,39 @@ TEST_F(FormDesignerAppTest, DrawSelectMoveCopySaveAndReadBack)
     EXPECT_EQ(again->GetForm().GetObjects()[generated + 3]->position, (RECT{602, 181, 502, 131}));
 }
 
+TEST_F(FormDesignerAppTest, StandardViewZeroOpensWindowsAsForms)
+{
+    Registry::WriteProfileInt(QStringLiteral("Settings"), QStringLiteral("StandardView"), 0);
+    const QString file = writeSampleDatabase("form.ovd");
+    {
+        // A form with a data field for every field.
+        COrvelDoc doc;
+        ASSERT_TRUE(doc.Open(file));
+        doc.CreateDefaultForm();
+        ASSERT_TRUE(doc.Save(file, 1, true));
+    }
+    start();
+    ASSERT_NE(app->OpenDocumentFile(file), nullptr);
+    QCoreApplication::processEvents();
+    COrvelView &view = *frame().GetActiveChild()->GetView();
+    EXPECT_EQ(view.GetListMode(), 0);
+    ASSERT_NE(view.GetFormView(), nullptr);
+    // The first field of the first record is being edited.
+    ASSERT_NE(formOf(view).Designer().GetEditor(), nullptr);
+    EXPECT_EQ(formOf(view).Designer().GetEditor()->Text(), "M\xFCller");
+    EXPECT_TRUE(frame().GetMessageText().startsWith(QStringLiteral("Datensatz 1 von 3")));
+    run(ID_RECORD_NEXT);
+    EXPECT_EQ(formOf(view).Designer().GetEditor()->Text(), "Sch\xE4"
+                                                           "fer");
+    // F9 shows the list; the form again keeps the current cell.
+    run(ID_VIEW_LIST_FORM);
+    EXPECT_EQ(view.GetListMode(), 1);
+    EXPECT_EQ(view.GetCurrentRecord(), 1);
+    run(ID_VIEW_LIST_FORM);
+    EXPECT_EQ(formOf(view).Designer().GetEditor()->Text(), "Sch\xE4"
+                                                           "fer");
+}
+
 TEST_F(FormDesignerAppTest, DesignBarsShowOnlyWhileTheActiveViewDesigns)
 {
     COrvelView &first = openSample("eins.ovd");
@@ -669,6 +703,19 @@ TEST_F(FormDesignerAppTest, ContextMenusFollowTheObjectUnderTheMouse)
     EXPECT_EQ(form.Designer().GetSelection(), std::vector<CDrawObj *>{rect});
     const QString nothing = menuAt({1500, 1200});
     EXPECT_TRUE(nothing.contains(QStringLiteral("Hintergrundfarbe"))) << nothing.toStdString();
+
+    // In data mode a data field offers the record commands and those of its
+    // field's type.
+    CDataTable &table = view.GetTable();
+    const int picture = table.InsertField("Bild");
+    table.SetFieldType(FT_PICTURE, picture);
+    objects.Add(std::make_unique<CDrawEdit>(picture, RECT{500, 300, 700, 400}));
+    run(ID_VIEW_FORM_DESIGN);
+    ASSERT_FALSE(form.Designer().IsDesignMode());
+    const QString onPicture = menuAt({600, 350});
+    EXPECT_TRUE(onPicture.contains(QStringLiteral("Neue Grafik"))) << onPicture.toStdString();
+    EXPECT_TRUE(onPicture.contains(QStringLiteral("Datensatz löschen"))) << onPicture.toStdString();
+    EXPECT_FALSE(onPicture.contains(QStringLiteral("Vordergrund"))) << onPicture.toStdString();
 }
 
 // With ORVEL_SCREENSHOT_DIR set, a form with every kind of object is saved

@@ -2,10 +2,10 @@
 
 #include "app/ui/DChildWnd.h"
 #include "form/ui/FormView.h"
-#include "listview/CellEditor.h"
 #include "listview/ListGrid.h"
 #include "listview/OrvelView.h"
 #include "platform/Codepage.h"
+#include "platform/ui/CellEditor.h"
 #include "table/FieldType.h"
 
 #include <QClipboard>
