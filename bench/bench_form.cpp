@@ -42,6 +42,8 @@ class BenchDesignerHost : public DesignerHost
 public:
     COLORREF CurrentLineColor() const override { return 0; }
     COLORREF CurrentFillColor() const override { return 0xFFFFFF; }
+    void SetCurrentLineColor(COLORREF) override {}
+    void SetCurrentFillColor(COLORREF) override {}
     int CurrentRecord() const override { return 0; }
     int CurrentField() const override { return 0; }
     void SetCurrentField(int) override {}

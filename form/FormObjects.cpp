@@ -195,6 +195,16 @@ void CFormObjects::SetLineStyle(CDrawObj *object, uint32_t style)
         object->SetLineStyle(style);
 }
 
+void CFormObjects::ChangeObject(CDrawObj *object, const std::function<void(CDrawObj &)> &change)
+{
+    if (object == nullptr || !change)
+        return;
+    Invalidate(object);
+    change(*object);
+    Invalidate(object);
+    SetModified();
+}
+
 void CFormObjects::DrawObjects(CDC &dc, const DrawContext &context, std::span<const RECT> clip,
                                const std::vector<CDrawObj *> *selected) const
 {

@@ -79,6 +79,10 @@ public:
     void SetLineColor(CDrawObj *object, COLORREF color);
     void SetFillColor(CDrawObj *object, COLORREF color);
     void SetLineStyle(CDrawObj *object, uint32_t style);
+    // Any other change of an object's own values (the property sheets):
+    // `change` alters the object; it is repainted where it was and where it
+    // is, and the form is marked modified.
+    void ChangeObject(CDrawObj *object, const std::function<void(CDrawObj &)> &change);
 
     // Draws the objects back to front, those that reach into one of the
     // `clip` rectangles only, and the handles of the objects in `selected`

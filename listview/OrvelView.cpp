@@ -48,6 +48,16 @@ public:
     {
         return m_view.m_frame ? m_view.m_frame->CurrentFillColor() : kDefaultFillColor;
     }
+    void SetCurrentLineColor(COLORREF color) override
+    {
+        if (m_view.m_frame)
+            m_view.m_frame->SetCurrentLineColor(color);
+    }
+    void SetCurrentFillColor(COLORREF color) override
+    {
+        if (m_view.m_frame)
+            m_view.m_frame->SetCurrentFillColor(color);
+    }
     int CurrentRecord() const override { return m_view.m_currentRecord; }
     int CurrentField() const override { return m_view.m_currentField; }
     void SetCurrentField(int field) override { m_view.SetCurrentCell(m_view.m_currentRecord, field); }
@@ -126,6 +136,10 @@ void COrvelView::createBody()
         m_body = m_formView;
     }
     m_layout->addWidget(m_body);
+    // The layout would show the new body only once the event loop runs;
+    // keys that follow at once belong to it already.
+    if (isVisible())
+        m_body->show();
     setFocusProxy(m_body);
     delete old;
     if (hadFocus)

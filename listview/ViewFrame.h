@@ -38,6 +38,8 @@ public:
     // The current line and fill colours of the form designer.
     virtual COLORREF CurrentLineColor() const = 0;
     virtual COLORREF CurrentFillColor() const = 0;
+    virtual void SetCurrentLineColor(COLORREF color) = 0;
+    virtual void SetCurrentFillColor(COLORREF color) = 0;
 };
 
 } // namespace orvel

@@ -33,6 +33,7 @@ public:
         return QString();
     }
     std::optional<uint32_t> chooseColor(uint32_t) override { return std::nullopt; }
+    std::optional<ChosenFont> chooseFont(const LOGFONT &, COLORREF) override { return std::nullopt; }
 
 private:
     std::map<int, MsgResult> m_answers;

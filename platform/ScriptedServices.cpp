@@ -110,4 +110,14 @@ std::optional<uint32_t> ScriptedServices::chooseColor(uint32_t initial)
     return color;
 }
 
+std::optional<ChosenFont> ScriptedServices::chooseFont(const LOGFONT &initial, COLORREF initialColor)
+{
+    m_fontRequests.push_back({initial, initialColor});
+    if (m_fonts.empty())
+        return std::nullopt;
+    std::optional<ChosenFont> font = std::move(m_fonts.front());
+    m_fonts.pop_front();
+    return font;
+}
+
 } // namespace orvel

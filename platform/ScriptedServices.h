@@ -31,6 +31,15 @@ public:
     void queueColor(std::optional<uint32_t> color) { m_colors.push_back(color); }
     // The initial colours the colour dialogs were opened on.
     const std::vector<uint32_t> &colorRequests() const { return m_colorRequests; }
+    // The next font dialogs choose these fonts; nullopt cancels.
+    void queueFont(std::optional<ChosenFont> font) { m_fonts.push_back(std::move(font)); }
+    // The fonts and colours the font dialogs were opened on.
+    struct FontRequest
+    {
+        LOGFONT font;
+        COLORREF color = 0;
+    };
+    const std::vector<FontRequest> &fontRequests() const { return m_fontRequests; }
 
     const std::vector<Message> &messages() const { return m_messages; }
     std::vector<int> messageIds() const;
@@ -51,6 +60,8 @@ public:
                             const QString &defaultSuffix) override;
     // Cancelled when no colour is queued.
     std::optional<uint32_t> chooseColor(uint32_t initial) override;
+    // Cancelled when no font is queued.
+    std::optional<ChosenFont> chooseFont(const LOGFONT &initial, COLORREF initialColor) override;
 
 private:
     friend class ScriptedProgress;
@@ -60,6 +71,8 @@ private:
     std::deque<QString> m_fileNames;
     std::deque<std::optional<uint32_t>> m_colors;
     std::vector<uint32_t> m_colorRequests;
+    std::deque<std::optional<ChosenFont>> m_fonts;
+    std::vector<FontRequest> m_fontRequests;
     std::vector<ProgressEvent> m_progress;
     int m_polls = 0;
     int m_escapeAt = 0;

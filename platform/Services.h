@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/AnsiString.h"
+#include "platform/LogFont.h"
 
 #include <QString>
 #include <QStringList>
@@ -47,6 +48,16 @@ public:
     virtual int pos() const = 0;
 };
 
+// What the font dialog returns.
+struct ChosenFont
+{
+    // Escapement and orientation 0; the height in pixels of the screen.
+    LOGFONT font;
+    // The size the user chose, in tenths of a point.
+    int pointSizeTenths = 0;
+    COLORREF color = 0;
+};
+
 class Services
 {
 public:
@@ -72,6 +83,9 @@ public:
                                     int *filterIndex, const QString &defaultSuffix = QString()) = 0;
     // The colour dialog on a colour (0x00BBGGRR); nothing when cancelled.
     virtual std::optional<uint32_t> chooseColor(uint32_t initial) = 0;
+    // The font dialog (screen fonts, with underline, strike-out and a
+    // colour) on a font and its colour; nothing when cancelled.
+    virtual std::optional<ChosenFont> chooseFont(const LOGFONT &initial, COLORREF initialColor) = 0;
 };
 
 // The installed services; a console implementation until one is installed.

@@ -98,8 +98,8 @@ public:
     // New objects take them; the colour bar sets them.
     COLORREF CurrentLineColor() const override { return m_lineColor; }
     COLORREF CurrentFillColor() const override { return m_fillColor; }
-    void SetCurrentLineColor(COLORREF color);
-    void SetCurrentFillColor(COLORREF color);
+    void SetCurrentLineColor(COLORREF color) override;
+    void SetCurrentFillColor(COLORREF color) override;
 
     // --- Child windows ---
 

@@ -20,6 +20,10 @@ public:
     // colour bar sets.
     virtual COLORREF CurrentLineColor() const = 0;
     virtual COLORREF CurrentFillColor() const = 0;
+    // A property sheet's colours become the current ones (and the colour
+    // bar shows them).
+    virtual void SetCurrentLineColor(COLORREF color) = 0;
+    virtual void SetCurrentFillColor(COLORREF color) = 0;
     // The view's current cell.
     virtual int CurrentRecord() const = 0;
     virtual int CurrentField() const = 0;

@@ -1,17 +1,31 @@
 #include "platform/ui/WidgetServices.h"
 
+#include "platform/gfx/FontConversion.h"
 #include "resources/StringTable.h"
 
 #include <QApplication>
 #include <QColorDialog>
 #include <QDialog>
 #include <QFileDialog>
+#include <QFontDatabase>
+#include <QFontDialog>
+#include <QFontInfo>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMessageBox>
+#include <QPainter>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScreen>
 #include <QVBoxLayout>
+
+#include <cmath>
+#include <cstdlib>
+#include <limits>
 
 namespace orvel {
 namespace {
@@ -111,6 +125,58 @@ MsgResult fromButton(int button)
     default:
         return MsgResult::Cancel;
     }
+}
+
+QColor toQColor(uint32_t color)
+{
+    return QColor(int(color & 0xFF), int((color >> 8) & 0xFF), int((color >> 16) & 0xFF));
+}
+
+// A small filled square for the colour button of the font dialog.
+QIcon colorIcon(uint32_t color)
+{
+    QPixmap pixmap(24, 14);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    painter.setPen(Qt::black);
+    painter.setBrush(toQColor(color));
+    painter.drawRect(0, 0, pixmap.width() - 1, pixmap.height() - 1);
+    return QIcon(pixmap);
+}
+
+// The group of Qt's font dialog that holds a check box (its effects), and
+// the one that holds a line edit (its sample); null when the dialog has none.
+QGroupBox *groupHolding(const QFontDialog &dialog, const char *className)
+{
+    for (QGroupBox *group : dialog.findChildren<QGroupBox *>()) {
+        for (const QObject *child : group->children()) {
+            if (child->inherits(className))
+                return group;
+        }
+    }
+    return nullptr;
+}
+
+// The family's style that shows the font's weight and slant best. Qt's font
+// dialog looks the style up by name ("Normal", "Bold Italic"); a family whose
+// upright style has another name ("Book", "Roman") would otherwise open on
+// its first style, an oblique one perhaps, and return that.
+QString styleFor(const QFont &font, const QString &family)
+{
+    QString best;
+    int bestScore = std::numeric_limits<int>::max();
+    for (const QString &style : QFontDatabase::styles(family)) {
+        const int slant = QFontDatabase::italic(family, style) != font.italic() ? 10000 : 0;
+        // Weights are on Qt's scale; shorter names are the plainer styles
+        // ("Book" rather than "Condensed").
+        const int score =
+                slant + std::abs(QFontDatabase::weight(family, style) - font.weight()) * 100 + int(style.size());
+        if (score < bestScore) {
+            bestScore = score;
+            best = style;
+        }
+    }
+    return best;
 }
 
 } // namespace
@@ -246,6 +312,80 @@ std::optional<uint32_t> WidgetServices::chooseColor(uint32_t initial)
     if (!chosen.isValid())
         return std::nullopt;
     return uint32_t(chosen.red()) | uint32_t(chosen.green()) << 8 | uint32_t(chosen.blue()) << 16;
+}
+
+std::optional<ChosenFont> WidgetServices::chooseFont(const LOGFONT &initial, COLORREF initialColor)
+{
+    // Over the sheet that asks, else over the main window.
+    QWidget *parent = QApplication::activeModalWidget();
+    if (parent == nullptr)
+        parent = QApplication::activeWindow();
+    if (parent == nullptr)
+        parent = m_parent;
+    const QScreen *screen = parent ? parent->screen() : QGuiApplication::primaryScreen();
+    const int dpi = parent ? parent->logicalDpiY() : screen ? int(screen->logicalDotsPerInchY()) : 96;
+
+    // The dialog lists installed families and point sizes: the stored face
+    // is shown as the family that stands in for it.
+    LOGFONT upright = initial;
+    upright.lfEscapement = upright.lfOrientation = 0;
+    QFont start = LogFontToQFont(upright, dpi);
+    const QString standIn = QFontInfo(start).family();
+    const int pixels = start.pixelSize();
+    start.setFamily(standIn);
+    start.setStyleName(styleFor(start, standIn));
+    start.setPointSize(std::max(1, int(std::lround(pixels * 72.0 / std::max(dpi, 1)))));
+
+    QFontDialog dialog(start, parent);
+    dialog.setOption(QFontDialog::DontUseNativeDialog);
+    uint32_t color = initialColor;
+    auto *colorButton = new QPushButton(QStringLiteral("&Farbe..."), &dialog);
+    colorButton->setObjectName(QStringLiteral("fontColorButton"));
+    colorButton->setIcon(colorIcon(color));
+    colorButton->setAutoDefault(false);
+    QLineEdit *sample = nullptr;
+    if (QGroupBox *sampleGroup = groupHolding(dialog, "QLineEdit"))
+        sample = sampleGroup->findChild<QLineEdit *>();
+    const auto showColor = [&] {
+        colorButton->setIcon(colorIcon(color));
+        if (sample != nullptr) {
+            QPalette palette = sample->palette();
+            palette.setColor(QPalette::Text, toQColor(color));
+            sample->setPalette(palette);
+        }
+    };
+    showColor();
+    QObject::connect(colorButton, &QPushButton::clicked, &dialog, [&] {
+        if (const std::optional<uint32_t> chosen = chooseColor(color)) {
+            color = *chosen;
+            showColor();
+        }
+    });
+    // Beside underline and strike-out, where the effects are; below the
+    // dialog's lists when it has no such group.
+    QGroupBox *effects = groupHolding(dialog, "QCheckBox");
+    if (effects != nullptr && effects->layout() != nullptr)
+        effects->layout()->addWidget(colorButton);
+    else if (auto *grid = qobject_cast<QGridLayout *>(dialog.layout()))
+        grid->addWidget(colorButton, grid->rowCount(), 0);
+    else if (dialog.layout() != nullptr)
+        dialog.layout()->addWidget(colorButton);
+
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    const QFont chosen = dialog.selectedFont();
+    ChosenFont result;
+    result.pointSizeTenths = int(std::lround(chosen.pointSizeF() * 10));
+    result.font = QFontToLogFont(chosen, dpi);
+    if (chosen.family() == standIn && !initial.faceName().empty()) {
+        // The same face: the stored name (and its family) stays, so that an
+        // unchanged face keeps its bytes in the file.
+        result.font.setFaceName(initial.faceName());
+        result.font.lfPitchAndFamily = initial.lfPitchAndFamily;
+    }
+    result.font.lfCharSet = initial.lfCharSet;
+    result.color = color;
+    return result;
 }
 
 } // namespace orvel

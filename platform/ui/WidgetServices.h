@@ -34,6 +34,9 @@ public:
                             const QString &defaultSuffix) override;
     // Qt's colour dialog over the active window.
     std::optional<uint32_t> chooseColor(uint32_t initial) override;
+    // Qt's font dialog over the active window, with a colour button among
+    // its effects (Qt's dialog has no colour of its own).
+    std::optional<ChosenFont> chooseFont(const LOGFONT &initial, COLORREF initialColor) override;
 
     // "Orvel-Dateien (*.ovd)|*.ovd|...||" as Qt's name filters.
     static QStringList ToNameFilters(const QString &filter);
