@@ -582,6 +582,104 @@ bool COrvelDoc::DeleteFieldWithDataFields(int pos)
     return true;
 }
 
+CDrawEdit *COrvelDoc::CreateField(const FieldDefinition &definition, const DrawColors &colors)
+{
+    CDrawEdit *field = AddFieldWithDataField(definition.name, colors);
+    if (field == nullptr)
+        return nullptr;
+    const int pos = field->fieldIndex;
+    m_table.SetFieldType(definition.type, pos);
+    if (definition.FormatValue() >= 0)
+        m_table.SetFieldFormat(definition.FormatValue(), pos);
+    m_table.SetPrintFlag(IsDataType(definition.type) ? 1 : 0, pos);
+    m_table.SetDefaultValue(definition.defaultValue, pos);
+    m_form.ChangeObject(field, [&definition](CDrawObj &changed) {
+        auto &edit = static_cast<CDrawEdit &>(changed);
+        edit.framed = definition.framed ? 1 : 0;
+        edit.showFieldName = definition.showFieldName ? 1 : 0;
+        edit.embedded = definition.embedded ? 1 : 0;
+    });
+    // The views heard of the new text field already; now it has its type.
+    UpdateAllViews(Hint::FieldsChanged);
+    return field;
+}
+
+FieldDefinition COrvelDoc::GetFieldDefinition(int pos) const
+{
+    FieldDefinition definition;
+    if (pos < 0 || pos >= m_table.GetFieldCount())
+        return definition;
+    definition.name = m_table.GetFieldName(pos);
+    definition.type = m_table.GetFieldType(pos);
+    if (definition.type == FT_NUMERIC)
+        definition.decimals = m_table.GetFieldFormat(pos);
+    else if (definition.type == FT_DATE)
+        definition.dateFormat = m_table.GetFieldFormat(pos);
+    definition.defaultValue = m_table.GetDefaultValue(pos);
+    if (const CDrawEdit *field = m_form.FindDataField(pos)) {
+        definition.framed = field->framed != 0;
+        definition.showFieldName = field->showFieldName != 0;
+        definition.embedded = field->embedded != 0;
+    }
+    return definition;
+}
+
+bool COrvelDoc::ChangeField(int pos, const FieldDefinition &definition)
+{
+    if (pos < 0 || pos >= m_table.GetFieldCount())
+        return false;
+    m_table.SetFieldName(definition.name, pos);
+    if (m_table.GetFieldType(pos) != definition.type)
+        m_table.SetFieldType(definition.type, pos);
+    if (definition.FormatValue() >= 0)
+        m_table.SetFieldFormat(definition.FormatValue(), pos);
+    m_table.SetDefaultValue(definition.defaultValue, pos);
+    for (const auto &object : m_form.GetObjects()) {
+        auto *field = dynamic_cast<CDrawEdit *>(object.get());
+        if (field == nullptr || field->fieldIndex != pos)
+            continue;
+        m_form.ChangeObject(field, [&definition](CDrawObj &changed) {
+            auto &edit = static_cast<CDrawEdit &>(changed);
+            edit.framed = definition.framed ? 1 : 0;
+            edit.showFieldName = definition.showFieldName ? 1 : 0;
+            edit.embedded = definition.embedded ? 1 : 0;
+            // A new type or a new picture setting reads the value anew.
+            edit.valueUnreadable = false;
+            edit.shownValue.clear();
+        });
+    }
+    m_table.SetModified();
+    SetModifiedFlag();
+    UpdateAllViews(Hint::FieldsChanged);
+    UpdateAllViews(Hint::FormRepaint);
+    return true;
+}
+
+bool COrvelDoc::ApplyFieldOrder(const std::vector<int> &oldPositions)
+{
+    const int count = m_table.GetFieldCount();
+    if (int(oldPositions.size()) != count)
+        return false;
+    bool moved = false;
+    for (int i = 0; i < count; ++i)
+        moved = moved || oldPositions[std::size_t(i)] != i;
+    if (!moved)
+        return true;
+    if (!m_table.ApplyFieldOrder(oldPositions))
+        return false;
+    // A data field of the field that was at p now shows position i, where
+    // oldPositions[i] == p.
+    std::vector<int> newIndexOfOld(std::size_t(count), -1);
+    for (int i = 0; i < count; ++i)
+        newIndexOfOld[std::size_t(oldPositions[std::size_t(i)])] = i;
+    m_form.RenumberDataFields(newIndexOfOld);
+    m_table.SetModified();
+    SetModifiedFlag();
+    UpdateAllViews(Hint::FieldsChanged);
+    UpdateAllViews(Hint::FormRepaint);
+    return true;
+}
+
 AnsiString COrvelDoc::NextDataFieldName()
 {
     for (;;) {

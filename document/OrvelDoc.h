@@ -3,6 +3,7 @@
 #include "document/DatabaseFormat.h"
 #include "document/DatabaseWriter.h"
 #include "document/DocumentOptions.h"
+#include "document/FieldDefinition.h"
 #include "document/FieldValueState.h"
 #include "document/PageSettings.h"
 #include "document/UpdateHint.h"
@@ -112,6 +113,23 @@ public:
     // "Datenfeld%u" with the running field counter, skipping names that
     // are taken.
     AnsiString NextDataFieldName();
+    // A new field as the field page defines it (checked already): a new
+    // last field with its data field by the placement rule, its type,
+    // format, default value and print flag (printed for text, numbers and
+    // dates), the switches on its data field. Null, after message 500, at 32
+    // fields. The views hear of it.
+    CDrawEdit *CreateField(const FieldDefinition &definition, const DrawColors &colors);
+    // The field at display position `pos` as the field page shows it; its
+    // first data field supplies the switches (none: the defaults).
+    FieldDefinition GetFieldDefinition(int pos) const;
+    // Stores a changed definition (checked already): name, type (stored
+    // values are never rewritten), the format of numeric and date fields,
+    // default value, and the switches of the field's data fields. The
+    // views hear of it. False when there is no such field.
+    bool ChangeField(int pos, const FieldDefinition &definition);
+    // A new order of the fields: the field at new position i is the one that
+    // was at oldPositions[i]; the data fields keep showing their fields.
+    bool ApplyFieldOrder(const std::vector<int> &oldPositions);
 
     // "&Hintergrundfarbe...": marks the document modified and sends hint 20.
     COLORREF GetBackgroundColor() const { return m_form.GetBackground(); }

@@ -5,6 +5,7 @@
 #include "app/ui/OrvelApp.h"
 #include "document/OrvelDoc.h"
 #include "listview/DuplicatesDialog.h"
+#include "listview/FieldDefinitionsDialog.h"
 #include "listview/OrvelView.h"
 #include "listview/SortDialog.h"
 #include "resources/CommandIds.h"
@@ -195,6 +196,9 @@ void COrvelDocTemplate::registerCommands(Entry &entry)
                 RunDuplicatesDialog(&m_frame, *doc);
             },
             sortable);
+    map.On(ID_DATABASE_FIELDS, [this, doc] {
+        RunFieldDefinitionsDialog(&m_frame, *doc, DrawColors{m_frame.CurrentLineColor(), m_frame.CurrentFillColor()});
+    });
     map.On(ID_BACKGROUND_COLOR, [this, doc] {
         if (const auto color = services().chooseColor(doc->GetBackgroundColor()))
             doc->SetBackgroundColor(*color);

@@ -9,6 +9,7 @@
 #include "form/ui/DataFieldControl.h"
 #include "form/ui/DesignerHost.h"
 #include "form/ui/FormView.h"
+#include "resources/CommandIds.h"
 #include "table/FieldType.h"
 
 namespace orvel {
@@ -137,8 +138,12 @@ void SelectTool::OnDoubleClick(CFormDesigner &designer, QPoint point, unsigned f
         }
         return;
     }
-    if ((flags & kMouseShift) && object != nullptr)
+    if (object == nullptr)
+        return;
+    if (flags & kMouseShift)
         designer.Deselect(object);
+    else
+        designer.RunCommand(ID_OBJECT_PROPERTIES);
 }
 
 void SelectTool::OnButtonUp(CFormDesigner &designer, QPoint point, unsigned flags)

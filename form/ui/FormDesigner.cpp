@@ -3,13 +3,16 @@
 #include "document/OrvelDoc.h"
 #include "form/DrawEdit.h"
 #include "form/DrawObj.h"
+#include "form/DrawPicture.h"
 #include "form/DrawPoly.h"
 #include "form/DrawText.h"
 #include "form/FormObjects.h"
 #include "form/ui/DataFieldControl.h"
+#include "form/ui/DataFieldSheet.h"
 #include "form/ui/DesignerHost.h"
 #include "form/ui/DesignerTools.h"
 #include "form/ui/FormView.h"
+#include "form/ui/ObjectPropertySheets.h"
 #include "form/ui/PictureCommands.h"
 #include "platform/Codepage.h"
 #include "platform/Services.h"
@@ -160,7 +163,11 @@ void CFormDesigner::destroyEditor()
 {
     if (!m_editor)
         return;
-    const bool hadFocus = m_editor->Widget()->hasFocus();
+    // The focus may lie in the control or in a part of it; it goes back to
+    // the form rather than staying with a hidden widget.
+    const QWidget *control = m_editor->Widget();
+    const QWidget *focus = QApplication::focusWidget();
+    const bool hadFocus = focus != nullptr && (focus == control || control->isAncestorOf(focus));
     m_editor.reset();
     m_editRecord = -1;
     if (hadFocus)
@@ -691,17 +698,47 @@ void CFormDesigner::InsertText()
     auto text = std::make_unique<CDrawText>(RECT{from.x, from.y, to.x, to.y}, CurrentColors());
     CDrawObj *added = GetForm().Add(std::move(text));
     Select(added);
-    FitSelectedText();
     ScrollToObject(added);
+    // The new text is written in its sheet; cancelled, it goes again.
+    if (!EditObjectProperties(&m_view, GetForm(), *added, m_host)) {
+        ClearSelection();
+        GetForm().Remove(added);
+        m_doc.UpdateAllViews(Hint::FormRepaint);
+        return;
+    }
+    FitSelectedText();
 }
 
 void CFormDesigner::InsertDataField()
 {
-    CDrawEdit *field = m_doc.AddFieldWithDataField(m_doc.NextDataFieldName(), CurrentColors());
+    CDrawEdit *field = InsertDataFieldWithSheet(&m_view, m_doc, CurrentColors());
     if (field == nullptr)
         return;
     Select(field);
     ScrollToObject(field);
+}
+
+bool CFormDesigner::CanEditProperties() const
+{
+    const CDrawObj *single = nullptr;
+    return selectedSingle(&single) && Tools().currentTool == Tool::Select;
+}
+
+void CFormDesigner::EditProperties()
+{
+    if (!CanEditProperties())
+        return;
+    CDrawObj *object = m_selection.front();
+    if (auto *field = dynamic_cast<CDrawEdit *>(object)) {
+        // In data mode a data field has no sheet of its own; embedded
+        // documents show theirs with their own layer.
+        if (m_designMode)
+            EditDataFieldProperties(&m_view, m_doc, *field);
+        return;
+    }
+    // In data mode only pictures show their sheet.
+    if (m_designMode || dynamic_cast<CDrawPicture *>(object) != nullptr)
+        EditObjectProperties(&m_view, GetForm(), *object, m_host);
 }
 
 bool CFormDesigner::CopySelection()
@@ -880,9 +917,8 @@ void CFormDesigner::registerCommands()
     map.On(
             ID_EDIT_SELECT_ALL, [this] { SelectAll(); },
             [this](CCmdUI &ui) { ui.Enable(m_designMode && !GetForm().GetObjects().empty()); });
-    // The property sheets come with their own layer; until then the command
-    // is there and waits.
-    map.On(ID_OBJECT_PROPERTIES, {}, [](CCmdUI &ui) { ui.Enable(false); });
+    map.On(
+            ID_OBJECT_PROPERTIES, [this] { EditProperties(); }, [this](CCmdUI &ui) { ui.Enable(CanEditProperties()); });
     // Links, memos and embedded documents open with their own layer; until
     // then their commands are there and wait.
     for (const int id : {kOpenLink, kOpenObjectValue, kOpenMemo, int(ID_FIELD_CHANGE_LINK), int(ID_FIELD_INSERT_OLE),

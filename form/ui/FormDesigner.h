@@ -172,6 +172,10 @@ public:
     void SetTool(Tool tool);
     void InsertText();
     void InsertDataField();
+    // "Eigenschaften": the sheet of the one selected object, while the
+    // selection tool is current.
+    bool CanEditProperties() const;
+    void EditProperties();
     void Reorder(int command);
     void ApplyLineColor(COLORREF color);
     void ApplyFillColor(COLORREF color);

@@ -336,21 +336,10 @@ TEST_F(PictureFieldTest, AFormWithEveryKindOfField)
 
 namespace {
 
-// Runs `drive` on the modal dialog of type D as soon as it is shown.
-template<class D>
-void whenShown(std::function<void(D &)> drive)
-{
-    QTimer::singleShot(0, [drive] {
-        auto *dialog = qobject_cast<D *>(QApplication::activeModalWidget());
-        ASSERT_NE(dialog, nullptr);
-        drive(*dialog);
-    });
-}
-
 // Picks a file in the picture dialog and takes it.
 void chooseInPictureDialog(const QString &file, bool embed)
 {
-    whenShown<InsertPictureDialog>([file, embed](InsertPictureDialog &dialog) {
+    WhenShown<InsertPictureDialog>([file, embed](InsertPictureDialog &dialog) {
         dialog.NameEdit()->setText(file);
         emit dialog.NameEdit()->editingFinished();
         dialog.EmbedBox()->setChecked(embed);
@@ -415,7 +404,7 @@ TEST_F(PictureCommandTest, APictureObjectComesInAtItsOwnSizeAndSizesAgain)
     // At its natural size the command is checked and has nothing to do.
     EXPECT_TRUE(checked(ID_PICTURE_NATURAL_SIZE));
     EXPECT_FALSE(enabled(ID_PICTURE_NATURAL_SIZE));
-    whenShown<NewSizeDialog>([](NewSizeDialog &dialog) {
+    WhenShown<NewSizeDialog>([](NewSizeDialog &dialog) {
         dialog.WidthEdit()->setText(QStringLiteral("120"));
         dialog.HeightEdit()->setText(QStringLiteral("60"));
         dialog.accept();
@@ -437,7 +426,7 @@ TEST_F(PictureCommandTest, APictureObjectComesInAtItsOwnSizeAndSizesAgain)
     EXPECT_EQ(QFileInfo(copy->tempPath.path()).size(), QFileInfo(blue).size());
 
     // Cancelled: nothing comes in.
-    whenShown<InsertPictureDialog>([](InsertPictureDialog &dialog) { dialog.reject(); });
+    WhenShown<InsertPictureDialog>([](InsertPictureDialog &dialog) { dialog.reject(); });
     ASSERT_TRUE(run(*form, ID_TOOL_PICTURE));
     EXPECT_EQ(doc.GetForm().GetObjects().size(), before + 2);
 }
@@ -522,7 +511,7 @@ TEST_F(PictureCommandTest, AScanIntoAnEmbeddedFieldIsSavedWithTheDatabase)
     dataField(4)->embedded = 1;
     open();
     designer().Select(dataField(4));
-    whenShown<InsertPictureDialog>([](InsertPictureDialog &dialog) {
+    WhenShown<InsertPictureDialog>([](InsertPictureDialog &dialog) {
         dialog.ScanButton()->click();
         EXPECT_TRUE(dialog.EmbedBox()->isChecked());
         QTest::mouseClick(dialog.OkButton(), Qt::LeftButton);

@@ -1,6 +1,8 @@
 // The form designer driven through the real form view: mouse, keys,
 // commands and the clipboard.
 #include "AppTestSupport.h"
+#include "DialogDriver.h"
+#include "FormMouse.h"
 
 #include "app/ui/DChildWnd.h"
 #include "form/DrawEdit.h"
@@ -8,10 +10,12 @@
 #include "form/DrawRect.h"
 #include "form/DrawText.h"
 #include "form/FormObjects.h"
+#include "form/ui/CTextPropTextDlg.h"
 #include "form/ui/ColorBar.h"
 #include "form/ui/DataFieldControl.h"
 #include "form/ui/FormDesigner.h"
 #include "form/ui/FormView.h"
+#include "form/ui/PropertySheet.h"
 #include "listview/OrvelView.h"
 #include "resources/CommandIds.h"
 
@@ -24,6 +28,7 @@
 #include <QMenu>
 #include <QMimeData>
 #include <QMouseEvent>
+#include <QPlainTextEdit>
 #include <QProcess>
 #include <QTest>
 #include <QToolBar>
@@ -34,55 +39,6 @@ using namespace orvel::test;
 namespace {
 
 using Tool = CFormDesigner::Tool;
-
-// Mouse input as the window system delivers it to the form's viewport.
-class FormMouse
-{
-public:
-    explicit FormMouse(std::function<QWidget *()> target)
-        : m_target(std::move(target))
-    {}
-    void press(QPoint p, Qt::KeyboardModifiers m = {})
-    {
-        send(QEvent::MouseButtonPress, p, Qt::LeftButton, Qt::LeftButton, m);
-    }
-    void moveTo(QPoint p, bool held = true, Qt::KeyboardModifiers m = {})
-    {
-        send(QEvent::MouseMove, p, Qt::NoButton, held ? Qt::LeftButton : Qt::NoButton, m);
-    }
-    void release(QPoint p, Qt::KeyboardModifiers m = {})
-    {
-        send(QEvent::MouseButtonRelease, p, Qt::LeftButton, Qt::NoButton, m);
-    }
-    void click(QPoint p, Qt::KeyboardModifiers m = {})
-    {
-        press(p, m);
-        release(p, m);
-    }
-    void doubleClick(QPoint p)
-    {
-        click(p);
-        send(QEvent::MouseButtonDblClick, p, Qt::LeftButton, Qt::LeftButton, {});
-        release(p);
-    }
-    void drag(QPoint from, QPoint to, Qt::KeyboardModifiers m = {})
-    {
-        press(from, m);
-        moveTo((from + to) / 2, true, m);
-        moveTo(to, true, m);
-        release(to, m);
-    }
-
-private:
-    void send(QEvent::Type type, QPoint p, Qt::MouseButton button, Qt::MouseButtons buttons,
-              Qt::KeyboardModifiers modifiers)
-    {
-        QWidget *widget = m_target();
-        QMouseEvent event(type, QPointF(p), QPointF(widget->mapToGlobal(p)), button, buttons, modifiers);
-        QApplication::sendEvent(widget, &event);
-    }
-    std::function<QWidget *()> m_target;
-};
 
 // A view of its own on a database with two fields and a record, designing
 // its form.
@@ -379,10 +335,26 @@ TEST_F(DesignerTest, KeysMoveTheSelectionAndWalkTheObjects)
 
 TEST_F(DesignerTest, InsertedTextsFitTheirTextAndFitAgainOnRequest)
 {
+    // The new text is written in its sheet; cancelled, it is gone again.
+    WhenShown<PropertySheet>([](PropertySheet &sheet) {
+        auto *page = qobject_cast<CTextPropTextDlg *>(sheet.Page(0));
+        ASSERT_NE(page, nullptr);
+        EXPECT_EQ(page->TextEdit()->toPlainText(), QStringLiteral("Textobjekt"));
+        sheet.reject();
+    });
+    ASSERT_TRUE(run(ID_TOOL_TEXT));
+    EXPECT_TRUE(objects().GetObjects().empty());
+    EXPECT_TRUE(designer().GetSelection().empty());
+
+    WhenShown<PropertySheet>([](PropertySheet &sheet) {
+        qobject_cast<CTextPropTextDlg *>(sheet.Page(0))->TextEdit()->setPlainText(QStringLiteral("Adressen"));
+        sheet.accept();
+    });
     ASSERT_TRUE(run(ID_TOOL_TEXT));
     ASSERT_EQ(objects().GetObjects().size(), 1u);
     auto *text = dynamic_cast<CDrawText *>(objects().GetObjects().front().get());
     ASSERT_NE(text, nullptr);
+    EXPECT_EQ(text->text, "Adressen");
     EXPECT_EQ(designer().GetSelection(), std::vector<CDrawObj *>{text});
     EXPECT_EQ(text->position.left, 10);
     EXPECT_EQ(text->position.top, 10);

@@ -3,6 +3,7 @@
 // What the picture tests of the media layer share: sample pictures, files
 // written by ImageMagick, and a SANE configuration of the tests' own with
 // SANE's "test" backend.
+#include "DialogDriver.h"
 #include "gfx/PictureBytes.h"
 #include "media/ui/MagickPictureDecoder.h"
 
@@ -63,17 +64,6 @@ inline QByteArray WrittenByMagick(const QImage &picture, const char *coder, int 
     Magick::Blob blob;
     image.write(&blob);
     return QByteArray(static_cast<const char *>(blob.data()), qsizetype(blob.length()));
-}
-
-// Runs `drive` on the modal dialog of type D as soon as it is shown.
-template<class D>
-void WhenShown(std::function<void(D &)> drive)
-{
-    QTimer::singleShot(0, [drive] {
-        auto *dialog = qobject_cast<D *>(QApplication::activeModalWidget());
-        ASSERT_NE(dialog, nullptr);
-        drive(*dialog);
-    });
 }
 
 // SANE reads the folder of its configuration once per process, at the

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QTimer>
+
+#include <functional>
+
+namespace orvel::test {
+
+// Runs `drive` on the modal dialog of type D as soon as it is shown. For a
+// dialog that opens another one, schedule the inner dialog's drive before
+// pressing the button that opens it.
+template<class D>
+void WhenShown(std::function<void(D &)> drive)
+{
+    QTimer::singleShot(0, [drive] {
+        auto *dialog = qobject_cast<D *>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        drive(*dialog);
+    });
+}
+
+} // namespace orvel::test
