@@ -13,7 +13,7 @@ set(layers
     "document"
     "print"
     "platform/gfx"
-    "media/gfx"
+    "media/gfx print/gfx"
     "platform/ui"
     "print/ui"
     "media/ui"

@@ -173,6 +173,39 @@ void COrvelDoc::SetBackgroundColor(COLORREF color)
     UpdateAllViews(Hint::FormRepaint);
 }
 
+bool COrvelDoc::SetPageSettings(const PageSettings &settings)
+{
+    if (settings == m_page)
+        return false;
+    m_page = settings;
+    SetModifiedFlag(true);
+    return true;
+}
+
+std::vector<int> COrvelDoc::GetPrintFlags() const
+{
+    std::vector<int> flags;
+    for (int pos = 0; pos < m_table.GetFieldCount(); ++pos)
+        flags.push_back(m_table.GetPrintFlag(pos));
+    return flags;
+}
+
+bool COrvelDoc::SetPrintFlags(const std::vector<int> &flags)
+{
+    bool changed = false;
+    const int count = std::min(int(flags.size()), m_table.GetFieldCount());
+    for (int pos = 0; pos < count; ++pos) {
+        const int flag = flags[std::size_t(pos)] != 0 ? 1 : 0;
+        if (m_table.GetPrintFlag(pos) != flag) {
+            m_table.SetPrintFlag(flag, pos);
+            changed = true;
+        }
+    }
+    if (changed)
+        SetModifiedFlag(true);
+    return changed;
+}
+
 void COrvelDoc::DeleteContents()
 {
     m_table.Clear();

@@ -131,6 +131,19 @@ public:
     // was at oldPositions[i]; the data fields keep showing their fields.
     bool ApplyFieldOrder(const std::vector<int> &oldPositions);
 
+    // --- Page setup ---
+
+    // Takes over the whole page setup (font, separator lines, options,
+    // margins, alignment, header, footer, paper). The document is marked
+    // modified only when something changed; returns whether it did.
+    bool SetPageSettings(const PageSettings &settings);
+    // The fields' print flags by display position (1 printed, 0 not).
+    std::vector<int> GetPrintFlags() const;
+    // Sets the print flags of the first flags.size() fields (any non-zero
+    // flag is stored as 1); further flags are ignored. Marks the document
+    // modified only when a flag changed; returns whether one did.
+    bool SetPrintFlags(const std::vector<int> &flags);
+
     // "&Hintergrundfarbe...": marks the document modified and sends hint 20.
     COLORREF GetBackgroundColor() const { return m_form.GetBackground(); }
     void SetBackgroundColor(COLORREF color);

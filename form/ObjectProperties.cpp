@@ -8,6 +8,7 @@
 #include "media/PictureDecoder.h"
 #include "media/PictureFormat.h"
 #include "platform/Codepage.h"
+#include "platform/MulDiv.h"
 #include "platform/Nls.h"
 #include "resources/StringIds.h"
 #include "resources/StringTable.h"
@@ -20,20 +21,6 @@
 
 namespace orvel {
 namespace {
-
-// a × b / c rounded to the nearest integer, halves away from zero; -1 for a
-// division by zero, as the system's multiply-divide answers.
-int MulDiv(int a, int b, int c)
-{
-    if (c == 0)
-        return -1;
-    const int64_t product = int64_t(a) * b;
-    const bool negative = (product < 0) != (c < 0);
-    const int64_t magnitude = product < 0 ? -product : product;
-    const int64_t divisor = c < 0 ? -int64_t(c) : int64_t(c);
-    const int64_t rounded = (magnitude + divisor / 2) / divisor;
-    return int(negative ? -rounded : rounded);
-}
 
 QString TwoNumbers(int64_t a, int64_t b)
 {

@@ -8,6 +8,8 @@
 #include "listview/FieldDefinitionsDialog.h"
 #include "listview/OrvelView.h"
 #include "listview/SortDialog.h"
+#include "print/ui/PageSetupCommand.h"
+#include "print/ui/SessionPrinter.h"
 #include "resources/CommandIds.h"
 #include "table/SortKeys.h"
 
@@ -43,7 +45,13 @@ COrvelDocTemplate::COrvelDocTemplate(CMainFrame &frame, MailSender &mail)
     : m_frame(frame)
     , m_mail(mail)
     , m_factory([] { return std::make_unique<COrvelDoc>(); })
-{}
+{
+    // The active document's paper is the printer's.
+    connect(m_frame.GetMdiArea(), &QMdiArea::subWindowActivated, this, [](QMdiSubWindow *window) {
+        if (auto *child = qobject_cast<CDChildWnd *>(window); child && !child->IsClosed())
+            SessionPrinter::Instance().ApplyPaperSettings(child->GetDocument().GetPageSettings());
+    });
+}
 
 COrvelDocTemplate::~COrvelDocTemplate()
 {
@@ -199,6 +207,7 @@ void COrvelDocTemplate::registerCommands(Entry &entry)
     map.On(ID_DATABASE_FIELDS, [this, doc] {
         RunFieldDefinitionsDialog(&m_frame, *doc, DrawColors{m_frame.CurrentLineColor(), m_frame.CurrentFillColor()});
     });
+    map.On(ID_PAGE_SETUP, [this, doc] { RunPageSetup(&m_frame, *doc); });
     map.On(ID_BACKGROUND_COLOR, [this, doc] {
         if (const auto color = services().chooseColor(doc->GetBackgroundColor()))
             doc->SetBackgroundColor(*color);

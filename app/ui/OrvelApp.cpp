@@ -15,6 +15,8 @@
 #include "platform/gfx/FontConversion.h"
 #include "platform/ui/QtTranslations.h"
 #include "platform/ui/WidgetServices.h"
+#include "print/ui/PrinterSetupDialog.h"
+#include "print/ui/SessionPrinter.h"
 #include "resources/CommandIds.h"
 #include "resources/CommandTable.h"
 #include "resources/StringIds.h"
@@ -24,8 +26,6 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QIcon>
-#include <QPrintDialog>
-#include <QPrinter>
 #include <QSocketNotifier>
 #include <QWidget>
 
@@ -224,6 +224,9 @@ bool COrvelApp::InitInstance()
         m_previousServices = installServices(m_widgetServices.get());
     }
 
+    // Printing, the page setup and the margin check share the session's
+    // printer.
+    SessionPrinter::Install();
     m_frame->NotifyPrinterChanged();
     m_frame->ActivateFrame(m_options.showCommand);
     m_running = true;
@@ -332,20 +335,9 @@ void COrvelApp::OnFileOpen()
     OpenDocumentFile(path);
 }
 
-QPrinter *COrvelApp::GetPrinter()
-{
-    if (!m_printer)
-        m_printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
-    return m_printer.get();
-}
-
 void COrvelApp::OnFilePrintSetup()
 {
-    QPrintDialog dialog(GetPrinter(), m_frame.get());
-    dialog.setWindowTitle(QStringLiteral("Drucker einrichten"));
-    // Printing to a file and page ranges belong to the print command.
-    dialog.setOptions(QAbstractPrintDialog::PrintShowPageSize);
-    if (dialog.exec() == QDialog::Accepted)
+    if (RunPrinterSetup(m_frame.get()))
         m_frame->NotifyPrinterChanged();
 }
 

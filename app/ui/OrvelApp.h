@@ -12,7 +12,6 @@
 #include <vector>
 
 class QApplication;
-class QPrinter;
 
 namespace orvel {
 
@@ -74,12 +73,13 @@ public:
     SingleInstance *GetSingleInstance() const { return m_single.get(); }
     // The application's temporary file (the clipboard's object file).
     const QString &GetTempFilePath() const { return m_tempFile; }
-    QPrinter *GetPrinter();
 
     // Opens a file (or brings its window to the front); null on failure.
     COrvelDoc *OpenDocumentFile(const QString &path);
     void OnFileNew();
     void OnFileOpen();
+    // "Drucker &einrichten...": the session printer, its paper and
+    // orientation; the windows that show pages hear of the change.
     void OnFilePrintSetup();
     void OnAppExit();
 
@@ -110,7 +110,6 @@ private:
     std::unique_ptr<WidgetServices> m_widgetServices;
     Services *m_previousServices = nullptr;
     std::unique_ptr<SingleInstance> m_single;
-    std::unique_ptr<QPrinter> m_printer;
     QStringList m_recentFiles;
     QStringList m_pendingActivations;
     QString m_tempFile;

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "document/FieldDefinition.h"
-#include "form/ui/PropertySheet.h"
+#include "platform/ui/PropertySheet.h"
 
 #include <memory>
 

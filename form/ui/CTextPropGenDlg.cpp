@@ -3,9 +3,9 @@
 #include "ui_CTextPropGenDlg.h"
 
 #include "form/ObjectProperties.h"
-#include "form/ui/FontSampleButton.h"
 #include "platform/Services.h"
 #include "platform/gfx/FontConversion.h"
+#include "platform/ui/FontSampleButton.h"
 
 #include <QFontMetrics>
 

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "form/ui/PropertySheet.h"
 #include "platform/Gdi.h"
 #include "platform/LogFont.h"
+#include "platform/ui/PropertySheet.h"
 
 #include <memory>
 

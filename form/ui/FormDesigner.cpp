@@ -695,6 +695,9 @@ void CFormDesigner::InsertText()
 {
     const POINT from = ClientToForm(QPoint(kDefaultClientRect.left, kDefaultClientRect.top));
     const POINT to = ClientToForm(QPoint(kDefaultClientRect.right, kDefaultClientRect.bottom));
+    // A text that is cancelled leaves the document as it was.
+    const bool documentWasModified = m_doc.IsModified();
+    const bool formWasModified = GetForm().IsModified();
     auto text = std::make_unique<CDrawText>(RECT{from.x, from.y, to.x, to.y}, CurrentColors());
     CDrawObj *added = GetForm().Add(std::move(text));
     Select(added);
@@ -703,6 +706,8 @@ void CFormDesigner::InsertText()
     if (!EditObjectProperties(&m_view, GetForm(), *added, m_host)) {
         ClearSelection();
         GetForm().Remove(added);
+        GetForm().SetModified(formWasModified);
+        m_doc.SetModifiedFlag(documentWasModified);
         m_doc.UpdateAllViews(Hint::FormRepaint);
         return;
     }

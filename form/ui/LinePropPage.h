@@ -1,7 +1,7 @@
 #pragma once
 
 #include "form/ObjectProperties.h"
-#include "form/ui/PropertySheet.h"
+#include "platform/ui/PropertySheet.h"
 
 #include <memory>
 

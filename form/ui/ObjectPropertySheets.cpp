@@ -14,7 +14,7 @@
 #include "form/ui/EmbeddedDocPropPage.h"
 #include "form/ui/FillPropPage.h"
 #include "form/ui/LinePropPage.h"
-#include "form/ui/PropertySheet.h"
+#include "platform/ui/PropertySheet.h"
 
 #include <QDialog>
 

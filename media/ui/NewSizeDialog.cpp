@@ -2,13 +2,10 @@
 
 #include "ui_NewSizeDialog.h"
 
-#include "platform/Services.h"
-#include "resources/StringIds.h"
+#include "platform/ui/CheckedInteger.h"
 
 #include <QPushButton>
 #include <QRegularExpressionValidator>
-
-#include <charconv>
 
 namespace orvel {
 
@@ -46,35 +43,12 @@ QLineEdit *NewSizeDialog::HeightEdit() const
     return m_ui->heightEdit;
 }
 
-std::optional<int> NewSizeDialog::checkedSide(QLineEdit *edit)
-{
-    const QByteArray text = edit->text().trimmed().toLatin1();
-    const char *end = text.constData() + text.size();
-    long long number = 0;
-    const auto [stop, error] = std::from_chars(text.constData(), end, number);
-    const bool isNumber =
-            !text.isEmpty() && stop == end && (error == std::errc() || error == std::errc::result_out_of_range);
-    std::optional<int> side;
-    if (!isNumber)
-        MessageBoxById(ids::kMsgEnterInteger, MsgIcon::Exclamation);
-    else if (error != std::errc() || number < kMinSide || number > kMaxSide)
-        MessageBoxById(ids::kMsgEnterIntegerBetween, MsgIcon::Exclamation, MsgButtons::Ok,
-                       {QString::number(kMinSide), QString::number(kMaxSide)});
-    else
-        side = int(number);
-    if (!side) {
-        edit->setFocus();
-        edit->selectAll();
-    }
-    return side;
-}
-
 void NewSizeDialog::accept()
 {
-    const std::optional<int> width = checkedSide(m_ui->widthEdit);
+    const std::optional<int> width = CheckedInteger(m_ui->widthEdit, kMinSide, kMaxSide);
     if (!width)
         return;
-    const std::optional<int> height = checkedSide(m_ui->heightEdit);
+    const std::optional<int> height = CheckedInteger(m_ui->heightEdit, kMinSide, kMaxSide);
     if (!height)
         return;
     m_width = *width;

@@ -39,9 +39,6 @@ public:
     QLineEdit *HeightEdit() const;
 
 private:
-    // The field's number, or nothing after telling the user what is wrong.
-    std::optional<int> checkedSide(QLineEdit *edit);
-
     std::unique_ptr<Ui::NewSizeDialog> m_ui;
     int m_width;
     int m_height;

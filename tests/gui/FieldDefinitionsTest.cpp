@@ -6,9 +6,9 @@
 
 #include "form/DrawEdit.h"
 #include "form/ui/CFieldPropDlg.h"
-#include "form/ui/PropertySheet.h"
 #include "listview/FieldDefinitionsDialog.h"
 #include "listview/OrvelView.h"
+#include "platform/ui/PropertySheet.h"
 #include "resources/StringIds.h"
 #include "table/FieldType.h"
 

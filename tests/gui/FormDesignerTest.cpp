@@ -15,8 +15,8 @@
 #include "form/ui/DataFieldControl.h"
 #include "form/ui/FormDesigner.h"
 #include "form/ui/FormView.h"
-#include "form/ui/PropertySheet.h"
 #include "listview/OrvelView.h"
+#include "platform/ui/PropertySheet.h"
 #include "resources/CommandIds.h"
 
 #include <QClipboard>
@@ -342,9 +342,11 @@ TEST_F(DesignerTest, InsertedTextsFitTheirTextAndFitAgainOnRequest)
         EXPECT_EQ(page->TextEdit()->toPlainText(), QStringLiteral("Textobjekt"));
         sheet.reject();
     });
+    doc.SetModifiedFlag(false);
     ASSERT_TRUE(run(ID_TOOL_TEXT));
     EXPECT_TRUE(objects().GetObjects().empty());
     EXPECT_TRUE(designer().GetSelection().empty());
+    EXPECT_FALSE(doc.IsModified());
 
     WhenShown<PropertySheet>([](PropertySheet &sheet) {
         qobject_cast<CTextPropTextDlg *>(sheet.Page(0))->TextEdit()->setPlainText(QStringLiteral("Adressen"));

@@ -12,10 +12,10 @@
 #include "form/ui/CTextPropTextDlg.h"
 #include "form/ui/FormDesigner.h"
 #include "form/ui/FormView.h"
-#include "form/ui/PropertySheet.h"
 #include "listview/FieldDefinitionsDialog.h"
 #include "listview/ListGrid.h"
 #include "listview/OrvelView.h"
+#include "platform/ui/PropertySheet.h"
 #include "resources/CommandIds.h"
 #include "table/FieldType.h"
 

@@ -6,8 +6,8 @@
 
 namespace orvel {
 
-// The sample of the format page: "AaBbYyZz" in the chosen font and colour,
-// on one line, centred, on the page's own background.
+// The sample of a font page: "AaBbYyZz" in the chosen font and colour, on
+// one line, centred, on the page's own background.
 class FontSampleButton : public QAbstractButton
 {
     Q_OBJECT

@@ -1,4 +1,4 @@
-#include "form/ui/FontSampleButton.h"
+#include "platform/ui/FontSampleButton.h"
 
 #include <QPainter>
 

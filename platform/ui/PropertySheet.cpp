@@ -1,4 +1,4 @@
-#include "form/ui/PropertySheet.h"
+#include "platform/ui/PropertySheet.h"
 
 #include "resources/StringIds.h"
 #include "resources/StringTable.h"

@@ -22,7 +22,8 @@ public:
     virtual bool OnKillActive() { return true; }
 };
 
-// "Eigenschaften": the pages of one object as tabs, with OK and Abbrechen.
+// A property sheet ("Eigenschaften" unless the caller names it otherwise):
+// pages as tabs, with OK and Abbrechen.
 // A page's values are checked when the user leaves it for another page and
 // when OK is pressed; the caller reads the pages' values after exec()
 // returned Accepted.
