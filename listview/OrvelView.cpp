@@ -6,6 +6,9 @@
 #include "form/ui/FormView.h"
 #include "listview/RecordCommands.h"
 #include "listview/RecordStatusText.h"
+#include "print/ui/PrintPreviewWindow.h"
+#include "print/ui/SessionPrinter.h"
+#include "print/ui/TablePrintJob.h"
 #include "resources/CommandIds.h"
 #include "table/DataTable.h"
 
@@ -373,6 +376,20 @@ void COrvelView::registerCommands()
                 ui.Enable(true);
                 ui.SetCheck(m_designMode);
             });
+    // The printout is the table, whatever the view shows; an open edit is
+    // stored first.
+    m_commandMap.On(ID_FILE_PRINT, [this] {
+        m_doc.UpdateAllViews(Hint::CommitEdit);
+        SessionPrinter &printer = SessionPrinter::Instance();
+        printer.ApplyPaperSettings(m_doc.GetPageSettings());
+        PrintTable(this, m_doc, printer.Printer());
+    });
+    m_commandMap.On(ID_FILE_PRINT_PREVIEW, [this] {
+        m_doc.UpdateAllViews(Hint::CommitEdit);
+        SessionPrinter &printer = SessionPrinter::Instance();
+        printer.ApplyPaperSettings(m_doc.GetPageSettings());
+        PreviewTable(this, m_doc, printer.Printer());
+    });
     registerNavigation();
     RegisterRecordCommands(*this, m_commandMap);
 }

@@ -9,7 +9,7 @@ packages=(
   qt6-base-dev qt6-svg-dev qt6-translations-l10n qt6-image-formats-plugins
   fonts-dejavu-core fonts-liberation2
   libmagick++-dev libsane-dev libcdio-dev libmspack-dev
-  xdg-utils
+  xdg-utils poppler-utils
   googletest libgtest-dev libbenchmark-dev
   clang libclang-rt-14-dev
   locales
