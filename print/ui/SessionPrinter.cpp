@@ -3,6 +3,7 @@
 #include "document/PageSettings.h"
 #include "print/gfx/PaperCodes.h"
 #include "print/ui/PaperSourceCodes.h"
+#include "print/ui/TablePrintJob.h"
 
 #include <QPrintEngine>
 #include <QPrinter>
@@ -202,23 +203,9 @@ PaperOffer SessionPrinter::OfferOf(const QString &printerName)
 
 std::optional<PrinterMetrics> SessionPrinter::Metrics() const
 {
-    const QPrinter &printer = *m_printer;
-    const QRect paper = printer.paperRect(QPrinter::DevicePixel).toRect();
-    const QRect page = printer.pageRect(QPrinter::DevicePixel).toRect();
-    const QRectF pageMm = printer.pageRect(QPrinter::Millimeter);
-    if (paper.isEmpty() || page.isEmpty())
+    const PrinterMetrics metrics = MetricsOfPrinter(*m_printer);
+    if (metrics.horzRes <= 0 || metrics.vertRes <= 0 || metrics.physicalWidth <= 0 || metrics.physicalHeight <= 0)
         return std::nullopt;
-    PrinterMetrics metrics;
-    metrics.logPixelsX = printer.logicalDpiX();
-    metrics.logPixelsY = printer.logicalDpiY();
-    metrics.horzRes = page.width();
-    metrics.vertRes = page.height();
-    metrics.horzSizeMm = qRound(pageMm.width());
-    metrics.vertSizeMm = qRound(pageMm.height());
-    metrics.physicalWidth = paper.width();
-    metrics.physicalHeight = paper.height();
-    metrics.offsetX = page.x() - paper.x();
-    metrics.offsetY = page.y() - paper.y();
     return metrics;
 }
 

@@ -149,6 +149,23 @@ TEST_F(PrintTest, AJobOfMoreThanAHundredThousandPagesAsksFirst)
     EXPECT_FALSE(QFile::exists(dir + QStringLiteral("/riesig.pdf")));
 }
 
+TEST_F(PrintTest, EscapeStopsAJobAfterAsking)
+{
+    for (int i = 0; i < 300; ++i)
+        AddRecord(doc, {"Name", "Ort", "Nummer"});
+    printer.setOutputFileName(dir + QStringLiteral("/abgebrochen.pdf"));
+    const TablePrintJob job(doc, MetricsOfPrinter(printer), {});
+    ASSERT_GT(job.Layout().PageCount(), 3);
+    // Esc during the second page; "Vorgang abbrechen?" answered Yes.
+    scripted.pressEscapeAtPoll(2);
+    scripted.queueAnswer(MsgResult::Yes);
+    EXPECT_FALSE(PrintJobPages(printer, job, 1, job.Layout().PageCount()));
+    EXPECT_TRUE(scripted.sawMessage(510));
+    const auto &steps = scripted.progress();
+    ASSERT_FALSE(steps.empty());
+    EXPECT_EQ(steps.front().kind, ScriptedServices::ProgressEvent::Begin);
+}
+
 TEST_F(PrintTest, ThePreviewPaintsOnlyThePageItShows)
 {
     CDataTable &table = doc.GetTable();
