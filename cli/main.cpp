@@ -5,6 +5,7 @@
 #include "platform/ConsoleServices.h"
 #include "platform/HeapTuning.h"
 #include "platform/Nls.h"
+#include "platform/ProgramVersion.h"
 #include "platform/Registry.h"
 #include "platform/Services.h"
 
@@ -28,7 +29,7 @@ int main(int argc, char **argv)
         return orvel::cli::kExitUsage;
     }
     if (parsed->command == QLatin1String("version")) {
-        std::printf("orvel-cli %s\n", ORVEL_VERSION);
+        std::printf("orvel-cli %s\n", orvel::ProgramVersion().toUtf8().constData());
         return orvel::cli::kExitSuccess;
     }
     if (parsed->command == QLatin1String("help")) {

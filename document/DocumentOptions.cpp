@@ -20,8 +20,14 @@ DocumentOptions DocumentOptions::FromSettings()
     const DocumentOptions defaults;
     DocumentOptions options;
     options.relativePaths = Registry::GetProfileInt(kSettings, QStringLiteral("RelativePaths"), 0) != 0;
-    options.sdfFieldDelimiter = Registry::GetProfileInt(kSdfOptions, kFieldDelimiter, defaults.sdfFieldDelimiter);
-    options.sdfDataDelimiter = Registry::GetProfileInt(kSdfOptions, kDataDelimiter, defaults.sdfDataDelimiter);
+    // A delimiter is one byte: a damaged value (0, negative or beyond 255)
+    // would split or quote nothing, so it takes its default.
+    const auto delimiter = [](const QString &name, int fallback) {
+        const int code = Registry::GetProfileInt(kSdfOptions, name, fallback);
+        return code >= 1 && code <= 255 ? code : fallback;
+    };
+    options.sdfFieldDelimiter = delimiter(kFieldDelimiter, defaults.sdfFieldDelimiter);
+    options.sdfDataDelimiter = delimiter(kDataDelimiter, defaults.sdfDataDelimiter);
     options.sdfCharSet = Registry::GetProfileInt(kSdfOptions, kCharSet, defaults.sdfCharSet);
     options.dbfCharSet = Registry::GetProfileInt(kDbfOptions, kCharSet, defaults.dbfCharSet);
     return options;

@@ -26,6 +26,7 @@
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
+#include <QPixmap>
 #include <QRegion>
 #include <QScrollBar>
 #include <QVarLengthArray>
@@ -217,6 +218,7 @@ void CListGrid::updateFont()
 void CListGrid::Initialise()
 {
     m_fontDpi = 0; // measure again: the setting may have changed
+    m_offscreenPaint = Registry::GetProfileInt(QStringLiteral("Settings"), QStringLiteral("NiceListRepaint"), 1) != 0;
     updateFont();
     OnUpdate(Hint::Repaint);
     handleResize();
@@ -1230,8 +1232,27 @@ void CListGrid::reportUnreadableValue(int record, int field)
 
 void CListGrid::paintEvent(QPaintEvent *event)
 {
-    QPainter painter(viewport());
     const QRect dirty = event->rect();
+    if (!m_offscreenPaint) {
+        QPainter painter(viewport());
+        paintGrid(painter, dirty);
+        return;
+    }
+    // Smooth painting: the dirty rectangle is drawn into a bitmap of its
+    // size and copied to the screen in one step.
+    const qreal ratio = viewport()->devicePixelRatioF();
+    QPixmap buffer(dirty.size() * ratio);
+    buffer.setDevicePixelRatio(ratio);
+    {
+        QPainter painter(&buffer);
+        painter.translate(-dirty.topLeft());
+        paintGrid(painter, dirty);
+    }
+    QPainter(viewport()).drawPixmap(dirty.topLeft(), buffer);
+}
+
+void CListGrid::paintGrid(QPainter &painter, const QRect &dirty)
+{
     FillInBands(painter, dirty, m_palette.color(QPalette::Base));
     const GridGeometry g = Geometry();
     paintFrame(painter, g, dirty);

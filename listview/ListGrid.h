@@ -195,6 +195,7 @@ private:
     void reportUnreadableValue(int record, int field);
 
     // Painting.
+    void paintGrid(QPainter &painter, const QRect &dirty);
     void paintFrame(QPainter &painter, const grid::GridGeometry &g, const QRect &dirty);
     void paintTexts(QPainter &painter, const grid::GridGeometry &g, const QRect &dirty);
     void drawText(QPainter &painter, AnsiView text, const RECT &rect, bool rightAligned, bool wordBreak);
@@ -208,6 +209,9 @@ private:
     bool m_active = true;
     bool m_busy = false;
     int m_scrollGuard = 0;
+    // "NiceListRepaint": paint through an off-screen bitmap (the default)
+    // or straight onto the screen. Read when the grid is initialised.
+    bool m_offscreenPaint = true;
 
     LOGFONT m_logFont{};
     int m_fontDpi = 0;

@@ -36,6 +36,8 @@ struct AppSettings
 
     // Large buttons by default on screens of at least 120 dots per inch.
     static int DefaultLargeIcons();
+
+    friend bool operator==(const AppSettings &, const AppSettings &) = default;
 };
 
 } // namespace orvel

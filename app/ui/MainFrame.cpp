@@ -293,15 +293,27 @@ void CMainFrame::createToolBars()
         bar->toggleViewAction()->setVisible(false);
         applyBarOptions(bar);
     }
-    addToolBar(Qt::TopToolBarArea, m_standardBar);
-    addToolBar(Qt::TopToolBarArea, m_navigationBar);
-    // The design bars stand at the left, the colours below the tools, and
-    // show only while the active view designs its form.
-    addToolBar(Qt::LeftToolBarArea, m_designBar);
-    addToolBar(Qt::LeftToolBarArea, m_colorDock);
+    dockBars();
     m_designBar->hide();
     m_colorDock->hide();
     statusBar()->installEventFilter(this);
+}
+
+void CMainFrame::dockBars()
+{
+    // The standard and navigation bars side by side at the top; the design
+    // bars stand at the left, the colours below the tools, and show only
+    // while the active view designs its form. A bar docked again keeps
+    // whether it was shown.
+    for (const auto &[area, bar] :
+         {std::pair{Qt::TopToolBarArea, m_standardBar}, std::pair{Qt::TopToolBarArea, m_navigationBar},
+          std::pair{Qt::LeftToolBarArea, m_designBar}, std::pair{Qt::LeftToolBarArea, m_colorDock}}) {
+        const bool visible = !bar->isHidden();
+        if (m_created)
+            removeToolBar(bar);
+        addToolBar(area, bar);
+        bar->setVisible(visible);
+    }
 }
 
 void CMainFrame::applyBarOptions(QToolBar *bar)
@@ -324,6 +336,8 @@ void CMainFrame::RebuildToolBars(const BarOptions &options)
     m_barOptions = options;
     for (QToolBar *bar : {m_standardBar, m_navigationBar, m_designBar})
         applyBarOptions(bar);
+    // Floating or moved bars come back to where they stood at the start.
+    dockBars();
 }
 
 void CMainFrame::registerCommands()

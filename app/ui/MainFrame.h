@@ -80,7 +80,8 @@ public:
     // The first show: the stored placement, if it is complete, with the
     // requested show command unless that is the plain normal one.
     void ActivateFrame(int showCommand = kShowNormal);
-    // New button size and tool-tip setting for both toolbars, at once.
+    // New button size and tool-tip setting for the three toolbars at once;
+    // all bars are docked again as at the start.
     void RebuildToolBars(const BarOptions &options);
     const BarOptions &GetBarOptions() const { return m_barOptions; }
 
@@ -175,6 +176,7 @@ private:
     void fillPlaceholder(QMenu *menu, const QString &name);
     void fillWindowList(QMenu *menu);
     void applyBarOptions(QToolBar *bar);
+    void dockBars();
     void registerCommands();
     void showContextMenu(int index, const QPoint &globalPos);
     void arrangeIcons();

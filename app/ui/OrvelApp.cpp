@@ -1,9 +1,12 @@
 #include "app/ui/OrvelApp.h"
 
+#include "app/ui/AboutDialog.h"
 #include "app/ui/DocTemplate.h"
 #include "app/ui/MailSender.h"
 #include "app/ui/MainFrame.h"
+#include "app/ui/OptionsCommand.h"
 #include "app/ui/SingleInstance.h"
+#include "app/ui/ToolbarsDialog.h"
 #include "document/OrvelDoc.h"
 #include "listview/OrvelView.h"
 #include "listview/RecordClipboard.h"
@@ -27,6 +30,8 @@
 #include <QFileInfo>
 #include <QIcon>
 #include <QSocketNotifier>
+#include <QStatusBar>
+#include <QToolBar>
 #include <QWidget>
 
 #include <csignal>
@@ -289,7 +294,10 @@ void COrvelApp::registerCommands()
     m_commandMap.On(ID_FILE_NEW, [this] { OnFileNew(); });
     m_commandMap.On(ID_FILE_OPEN, [this] { OnFileOpen(); });
     m_commandMap.On(ID_FILE_PRINT_SETUP, [this] { OnFilePrintSetup(); });
+    m_commandMap.On(ID_OPTIONS, [this] { RunOptions(m_frame.get(), *this); });
     m_commandMap.On(ID_APP_EXIT, [this] { OnAppExit(); });
+    m_commandMap.On(ID_APP_ABOUT, [this] { RunAboutDialog(m_frame.get()); });
+    m_commandMap.On(ID_VIEW_TOOLBARS, [this] { OnViewToolbars(); });
     m_commandMap.OnRange(
             ID_FILE_MRU_FILE1, ID_FILE_MRU_FILE4, [this](int id) { openRecentFile(id - ID_FILE_MRU_FILE1); },
             [this](CCmdUI &ui) {
@@ -339,6 +347,43 @@ void COrvelApp::OnFilePrintSetup()
 {
     if (RunPrinterSetup(m_frame.get()))
         m_frame->NotifyPrinterChanged();
+}
+
+void COrvelApp::OnViewToolbars()
+{
+    const CDChildWnd *child = m_frame->GetActiveChild();
+    const COrvelView *view = child ? child->GetView() : nullptr;
+    ToolbarsDialog::Choices choices;
+    choices.standard = !m_frame->GetStandardBar()->isHidden();
+    choices.navigation = !m_frame->GetNavigationBar()->isHidden();
+    choices.formDesign = !m_frame->GetDesignBar()->isHidden();
+    choices.colors = !m_frame->GetColorBarDock()->isHidden();
+    choices.statusBar = !m_frame->statusBar()->isHidden();
+    choices.largeButtons = m_settings.largeIcons != 0;
+    choices.toolTips = m_settings.toolTips != 0;
+    const auto chosen = RunToolbarsDialog(m_frame.get(), choices, view && view->IsDesignMode());
+    if (chosen)
+        SetToolbarChoices(*chosen);
+}
+
+void COrvelApp::SetToolbarChoices(const ToolbarsDialog::Choices &choices)
+{
+    m_frame->GetStandardBar()->setVisible(choices.standard);
+    m_frame->GetNavigationBar()->setVisible(choices.navigation);
+    m_frame->GetDesignBar()->setVisible(choices.formDesign);
+    m_frame->GetColorBarDock()->setVisible(choices.colors);
+    m_frame->statusBar()->setVisible(choices.statusBar);
+    SetBarSettings(choices.largeButtons, choices.toolTips);
+}
+
+void COrvelApp::SetBarSettings(bool largeButtons, bool toolTips)
+{
+    m_settings.largeIcons = largeButtons ? 1 : 0;
+    m_settings.toolTips = toolTips ? 1 : 0;
+    Registry::WriteProfileInt(QStringLiteral("Settings"), QStringLiteral("LargeIcons"), m_settings.largeIcons);
+    Registry::WriteProfileInt(QStringLiteral("Settings"), QStringLiteral("ToolTips"), m_settings.toolTips);
+    Registry::Flush();
+    m_frame->RebuildToolBars({largeButtons, toolTips});
 }
 
 void COrvelApp::OnAppExit()

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/ui/AppSettings.h"
+#include "app/ui/ToolbarsDialog.h"
 #include "platform/ui/CommandRouter.h"
 
 #include <QObject>
@@ -82,6 +83,12 @@ public:
     // orientation; the windows that show pages hear of the change.
     void OnFilePrintSetup();
     void OnAppExit();
+    // "&Symbolleisten...": the bars shown, the button size and tool tips.
+    void OnViewToolbars();
+    // Shows and hides the bars as chosen and sets the two button settings.
+    void SetToolbarChoices(const ToolbarsDialog::Choices &choices);
+    // Stores "LargeIcons" and "ToolTips" and rebuilds the toolbars at once.
+    void SetBarSettings(bool largeButtons, bool toolTips);
 
     // The recent-file list, most recent first (at most 4).
     const QStringList &GetRecentFiles() const { return m_recentFiles; }

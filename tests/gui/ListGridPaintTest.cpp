@@ -3,6 +3,7 @@
 // scroll-bar arithmetic.
 #include "ListGridFixture.h"
 
+#include "platform/Registry.h"
 #include "table/DataTable.h"
 
 #include <QImage>
@@ -239,4 +240,28 @@ TEST_F(ListGridTest, HintsBringTheCurrentCellIntoView)
     EXPECT_TRUE(grid->IsEditing());
     grid->OnUpdate(Hint::CommitEdit);
     EXPECT_FALSE(grid->IsEditing());
+}
+
+TEST_F(ListGridTest, WithNiceListRepaintOffTheGridPaintsTheSamePixelsDirectly)
+{
+    makeTable(40);
+    table().GetRecord(2)->SetMark(true);
+    QImage seen[2];
+    for (const int nice : {1, 0}) {
+        SCOPED_TRACE(nice);
+        Registry::WriteProfileInt(QStringLiteral("Settings"), QStringLiteral("NiceListRepaint"), nice);
+        host.record = host.field = 0;
+        showGrid(500, 200);
+        // Scrolled and moved: the screen holds the result of partial paints.
+        for (int i = 0; i < 12; ++i)
+            QTest::keyClick(grid.get(), Qt::Key_Down);
+        QTest::keyClick(grid.get(), Qt::Key_Right);
+        QCoreApplication::processEvents();
+        ASSERT_GT(grid->FirstRow(), 0);
+        const QRect inWindow(area()->mapTo(grid->window(), QPoint()), area()->size());
+        seen[nice] = grid->screen()->grabWindow(grid->window()->winId()).toImage().copy(inWindow);
+        grid.reset();
+    }
+    Registry::WriteProfileInt(QStringLiteral("Settings"), QStringLiteral("NiceListRepaint"), 1);
+    EXPECT_EQ(seen[0], seen[1]);
 }
