@@ -584,6 +584,14 @@ bool COrvelDoc::RestoreFieldValue(int record, int field, const FieldValueState &
 
 CDrawEdit *COrvelDoc::AddFieldWithDataField(AnsiView name, const DrawColors &colors)
 {
+    CDrawEdit *added = insertFieldWithDataField(name, colors);
+    if (added != nullptr)
+        UpdateAllViews(Hint::FieldsChanged);
+    return added;
+}
+
+CDrawEdit *COrvelDoc::insertFieldWithDataField(AnsiView name, const DrawColors &colors)
+{
     if (m_table.GetFieldCount() >= kMaxFields) {
         MessageBoxById(ids::kMsgTooManyFields, MsgIcon::Exclamation);
         return nullptr;
@@ -597,7 +605,6 @@ CDrawEdit *COrvelDoc::AddFieldWithDataField(AnsiView name, const DrawColors &col
     ++m_fieldCounter;
     m_table.SetModified();
     SetModifiedFlag();
-    UpdateAllViews(Hint::FieldsChanged);
     return added;
 }
 
@@ -617,7 +624,7 @@ bool COrvelDoc::DeleteFieldWithDataFields(int pos)
 
 CDrawEdit *COrvelDoc::CreateField(const FieldDefinition &definition, const DrawColors &colors)
 {
-    CDrawEdit *field = AddFieldWithDataField(definition.name, colors);
+    CDrawEdit *field = insertFieldWithDataField(definition.name, colors);
     if (field == nullptr)
         return nullptr;
     const int pos = field->fieldIndex;
@@ -632,7 +639,6 @@ CDrawEdit *COrvelDoc::CreateField(const FieldDefinition &definition, const DrawC
         edit.showFieldName = definition.showFieldName ? 1 : 0;
         edit.embedded = definition.embedded ? 1 : 0;
     });
-    // The views heard of the new text field already; now it has its type.
     UpdateAllViews(Hint::FieldsChanged);
     return field;
 }

@@ -215,6 +215,10 @@ protected:
     virtual bool IsFileReadable(const QString &path) const;
 
 private:
+    // A new last field and its data field, without telling the views (null,
+    // after message 500, at 32 fields).
+    CDrawEdit *insertFieldWithDataField(AnsiView name, const DrawColors &colors);
+
     friend class ProgressScope;
     bool saveTo(const QString &path, int format, bool reorganize, bool takePath);
     void clearModified();

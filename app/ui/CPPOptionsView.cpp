@@ -4,10 +4,7 @@
 
 #include "form/ObjectProperties.h"
 #include "platform/Services.h"
-#include "platform/gfx/FontConversion.h"
 #include "platform/ui/FontSampleButton.h"
-
-#include <QFontMetrics>
 
 namespace orvel {
 
@@ -20,12 +17,7 @@ CPPOptionsView::CPPOptionsView(const LOGFONT &gridFont, QWidget *parent)
     m_ui->fontDescription->setMinimumWidth(m_ui->fontDescription->fontMetrics().averageCharWidth() * 30);
     connect(m_ui->chooseButton, &QPushButton::clicked, this, &CPPOptionsView::chooseFont);
 
-    // The size as the font measures on the screen: its cell height less the
-    // internal leading, in points.
-    const int dpi = logicalDpiY();
-    const QFont screenFont = LogFontToQFont(m_font, dpi);
-    const int cellHeight = QFontMetrics(screenFont).height();
-    m_pointSize = FontPointSize(cellHeight, cellHeight - screenFont.pixelSize(), dpi);
+    m_pointSize = ScreenPointSize(m_font, logicalDpiY());
     showFont();
 }
 
@@ -56,9 +48,7 @@ void CPPOptionsView::chooseFont()
 void CPPOptionsView::showFont()
 {
     m_ui->fontDescription->setText(orvel::FontDescription(m_font, m_pointSize));
-    LOGFONT upright = m_font;
-    upright.lfEscapement = upright.lfOrientation = 0;
-    m_ui->sampleButton->SetSample(LogFontToQFont(upright, logicalDpiY()), palette().color(QPalette::WindowText));
+    m_ui->sampleButton->SetSample(m_font, palette().color(QPalette::WindowText));
 }
 
 QLabel *CPPOptionsView::FontDescription() const

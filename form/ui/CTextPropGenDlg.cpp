@@ -4,10 +4,7 @@
 
 #include "form/ObjectProperties.h"
 #include "platform/Services.h"
-#include "platform/gfx/FontConversion.h"
 #include "platform/ui/FontSampleButton.h"
-
-#include <QFontMetrics>
 
 namespace orvel {
 namespace {
@@ -31,12 +28,7 @@ CTextPropGenDlg::CTextPropGenDlg(const TextFormat &format, QWidget *parent)
         button->setChecked(true);
     connect(m_ui->chooseButton, &QPushButton::clicked, this, &CTextPropGenDlg::chooseFont);
 
-    // The size as the font measures on the screen: its cell height less the
-    // internal leading, in points.
-    const int dpi = logicalDpiY();
-    const QFont font = LogFontToQFont(m_format.font, dpi);
-    const int cellHeight = QFontMetrics(font).height();
-    m_pointSize = FontPointSize(cellHeight, cellHeight - font.pixelSize(), dpi);
+    m_pointSize = ScreenPointSize(m_format.font, logicalDpiY());
     showFont();
 }
 
@@ -69,9 +61,7 @@ void CTextPropGenDlg::showFont()
 {
     m_ui->fontDescription->setText(orvel::FontDescription(m_format.font, m_pointSize));
     // The sample stands upright, whatever the angle of the text.
-    LOGFONT upright = m_format.font;
-    upright.lfEscapement = upright.lfOrientation = 0;
-    m_ui->sampleButton->SetSample(LogFontToQFont(upright, logicalDpiY()), ToQColor(m_format.color));
+    m_ui->sampleButton->SetSample(m_format.font, ToQColor(m_format.color));
 }
 
 QLabel *CTextPropGenDlg::FontDescription() const

@@ -1,5 +1,9 @@
 #include "platform/ui/FontSampleButton.h"
 
+#include "form/ObjectProperties.h"
+#include "platform/gfx/FontConversion.h"
+
+#include <QFontMetrics>
 #include <QPainter>
 
 namespace orvel {
@@ -19,6 +23,23 @@ void FontSampleButton::SetSample(const QFont &font, const QColor &color)
     m_color = color;
     updateGeometry();
     update();
+}
+
+void FontSampleButton::SetSample(const LOGFONT &font, const QColor &color, int largestPixels)
+{
+    LOGFONT upright = font;
+    upright.lfEscapement = upright.lfOrientation = 0;
+    QFont sample = LogFontToQFont(upright, logicalDpiY());
+    if (largestPixels > 0 && sample.pixelSize() > largestPixels)
+        sample.setPixelSize(largestPixels);
+    SetSample(sample, color);
+}
+
+int ScreenPointSize(const LOGFONT &font, int dpiY)
+{
+    const QFont screenFont = LogFontToQFont(font, dpiY);
+    const int cellHeight = QFontMetrics(screenFont).height();
+    return FontPointSize(cellHeight, cellHeight - screenFont.pixelSize(), dpiY);
 }
 
 QSize FontSampleButton::sizeHint() const

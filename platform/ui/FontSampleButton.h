@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/LogFont.h"
+
 #include <QAbstractButton>
 #include <QColor>
 #include <QFont>
@@ -17,6 +19,10 @@ public:
     explicit FontSampleButton(QWidget *parent = nullptr);
 
     void SetSample(const QFont &font, const QColor &color);
+    // The sample of a stored font at this screen's resolution, upright
+    // whatever the font's angle, at most `largestPixels` high (0: as large
+    // as the font).
+    void SetSample(const LOGFONT &font, const QColor &color, int largestPixels = 0);
     const QFont &SampleFont() const { return m_font; }
     const QColor &SampleColor() const { return m_color; }
 
@@ -30,5 +36,10 @@ private:
     QFont m_font;
     QColor m_color = Qt::black;
 };
+
+// The point size a font page describes for a stored font: its cell height
+// less the internal leading as it measures on a screen of `dpiY` dots per
+// inch, in points.
+int ScreenPointSize(const LOGFONT &font, int dpiY);
 
 } // namespace orvel
