@@ -264,16 +264,17 @@ void CListGrid::OnUpdate(const UpdateHint &update)
     const bool validRecord = record >= 0 && record < count;
     const bool validField = field >= 0 && field < fields;
 
-    switch (hint) {
-    case Hint::Found: {
+    if (hint == Hint::Found) {
         m_active = true;
         const int last = LastVisibleRow();
-        if (validRecord && record >= m_firstRow && (last < 0 || record <= last))
-            ensureVisible();
-        else
-            refreshFocusFrame();
-        return;
+        if (validRecord && record >= m_firstRow && (last < 0 || record <= last)) {
+            afterMove();
+            return;
+        }
+        // A hit outside the rows shown is brought into view as after any
+        // other change: it becomes the first row.
     }
+    switch (hint) {
     case Hint::RecordChanged:
         repaintRow(update.record);
         return;

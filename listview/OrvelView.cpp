@@ -6,6 +6,7 @@
 #include "form/ui/FormView.h"
 #include "listview/RecordCommands.h"
 #include "listview/RecordStatusText.h"
+#include "listview/ViewSearch.h"
 #include "print/ui/PrintPreviewWindow.h"
 #include "print/ui/SessionPrinter.h"
 #include "print/ui/TablePrintJob.h"
@@ -90,6 +91,7 @@ COrvelView::COrvelView(COrvelDoc &doc, ViewFrame *frame, QWidget *parent, bool l
     , m_doc(doc)
     , m_frame(frame)
     , m_formHost(std::make_unique<FormHost>(*this))
+    , m_search(std::make_unique<ViewSearch>(*this))
 {
     m_listMode = listMode ? 1 : 0;
     m_layout = new QVBoxLayout(this);
@@ -112,6 +114,7 @@ COrvelView::COrvelView(COrvelDoc &doc, ViewFrame *frame, QWidget *parent, bool l
 
 COrvelView::~COrvelView()
 {
+    m_search->CloseBars();
     m_doc.RemoveHintListener(m_hintHandle);
     if (m_frame)
         m_frame->UnregisterView(this);
@@ -120,6 +123,11 @@ COrvelView::~COrvelView()
 CDataTable &COrvelView::GetTable() const
 {
     return m_doc.GetTable();
+}
+
+void COrvelView::SetNewDocumentSource(std::function<COrvelDoc *()> source)
+{
+    m_search->SetNewDocumentSource(std::move(source));
 }
 
 // ---- body: grid or form ----
@@ -200,6 +208,9 @@ void COrvelView::ToggleDesignMode()
             initialiseBody();
     }
     m_designMode = !m_designMode;
+    // A search run does not go on while the form is being designed.
+    if (m_designMode)
+        m_search->CloseBars();
     if (m_formView)
         m_formView->SetDesignMode(m_designMode);
     if (m_frame && m_active)
@@ -264,6 +275,9 @@ void COrvelView::OnUpdate(const UpdateHint &hint)
     if (m_muted)
         return;
     CDataTable &table = m_doc.GetTable();
+    // Searching needs two records at least: with fewer, the bars go.
+    if (table.GetRecordCount() < 2)
+        m_search->CloseBars();
     switch (hint.kind) {
     case Hint::FieldsChanged:
         // Records without fields hold nothing that could be shown or saved.
@@ -392,6 +406,7 @@ void COrvelView::registerCommands()
     });
     registerNavigation();
     RegisterRecordCommands(*this, m_commandMap);
+    m_search->RegisterCommands(m_commandMap);
 }
 
 void COrvelView::registerNavigation()

@@ -20,6 +20,7 @@ namespace orvel {
 class CDataTable;
 class CFormView;
 class COrvelDoc;
+class ViewSearch;
 
 // The view of one open database inside its child window. It keeps the
 // current cell, shows the table as a list (the grid) or as a form, follows
@@ -93,6 +94,10 @@ public:
     bool OnCmdMsg(int id, CCmdUI *ui) override;
 
     void SetClipboardObjectFileSource(PathSource source) { m_clipboardFile = std::move(source); }
+    // Where "Neue Datenbank" of the find dialog opens its new database.
+    void SetNewDocumentSource(std::function<COrvelDoc *()> source);
+    // Finding and replacing: the dialogs' state and the continue bars.
+    ViewSearch &Search() const { return *m_search; }
     QString ClipboardObjectFile() const { return m_clipboardFile ? m_clipboardFile() : QString(); }
 
     // --- ListGridHost ---
@@ -130,6 +135,7 @@ private:
     CListGrid *m_grid = nullptr;
     CFormView *m_formView = nullptr;
     std::unique_ptr<FormHost> m_formHost;
+    std::unique_ptr<ViewSearch> m_search;
     PathSource m_clipboardFile;
     int m_listMode = 1;
     bool m_designMode = false;

@@ -403,7 +403,7 @@ int ReplaceInRecord(CDataTable &table, const SearchCriterion &criterion, int ind
     return 1;
 }
 
-int ReplaceAll(CDataTable &table, const SearchCriterion &criterion)
+int ReplaceAll(CDataTable &table, const SearchCriterion &criterion, const std::function<bool(int next)> &proceed)
 {
     const CriterionTest test(table, criterion);
     if (!test.usable())
@@ -411,6 +411,8 @@ int ReplaceAll(CDataTable &table, const SearchCriterion &criterion)
     AnsiString buffer = displayBuffer();
     int count = 0;
     for (int i = 0; i < table.GetRecordCount(); ++i) {
+        if (proceed && i % 64 == 0 && !proceed(i))
+            break;
         if (test.matches(table.GetRecord(i), buffer))
             count += ReplaceInRecord(table, criterion, i);
     }

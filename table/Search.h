@@ -4,6 +4,7 @@
 #include "table/SearchCriterion.h"
 
 #include <cstdint>
+#include <functional>
 
 namespace orvel {
 
@@ -51,8 +52,10 @@ int FindRecord(const CDataTable &table, const SearchSpec &spec, int link, int st
 // result that would not fit into 255 bytes leaves the value as it was.
 int ReplaceInRecord(CDataTable &table, const SearchCriterion &criterion, int index);
 // ReplaceInRecord on every record that matches, first to last, in one pass.
-// Returns how many records changed.
-int ReplaceAll(CDataTable &table, const SearchCriterion &criterion);
+// Returns how many records changed. `proceed`, when given, is asked before
+// every 64th record with the index of the next one; false stops the pass
+// there (each record is replaced whole or not at all).
+int ReplaceAll(CDataTable &table, const SearchCriterion &criterion, const std::function<bool(int next)> &proceed = {});
 
 // Marks every record that meets `spec`; returns how many were not marked
 // before. Flags the table modified.

@@ -57,8 +57,12 @@ int ReplaceAllCommand(CDataTable &table, const SearchCriterion &criterion)
         return 0;
     int count = 0;
     {
-        WaitCursor wait;
-        count = ReplaceAll(table, criterion);
+        std::unique_ptr<ProgressBox> progress =
+                services().beginProgress(ids::kCaptionReplacing, 0, table.GetRecordCount());
+        count = ReplaceAll(table, criterion, [&progress](int next) {
+            progress->setPos(next);
+            return !EscapePressedAndConfirmed();
+        });
     }
     reportCount(count, ids::kMsgReplacedOne, ids::kMsgReplacedMany);
     return count;

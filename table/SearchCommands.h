@@ -33,7 +33,9 @@ bool ReplaceCommand(CDataTable &table, const SearchCriterion &criterion, int &cu
 
 // The replace dialog's "Alle ersetzen": only when a field is chosen and the
 // search text differs from the replacement. Replaces in every matching
-// record in one pass and reports the number with message 312, 328 or 325.
+// record in one pass under the progress window (549); Escape asks 510 and
+// stops between two records. Reports the number with message 312, 328 or
+// 325.
 // Returns how many records changed.
 int ReplaceAllCommand(CDataTable &table, const SearchCriterion &criterion);
 

@@ -146,6 +146,7 @@ CDChildWnd *COrvelDocTemplate::CreateNewWindow(COrvelDoc &doc)
     m_frame.AddChild(child);
     // The application makes its temporary file only after the first window.
     child->GetView()->SetClipboardObjectFileSource(m_clipboardFile);
+    child->GetView()->SetNewDocumentSource([this] { return OpenNewDocument(); });
     child->GetView()->OnInitialUpdate();
     updateTitles(doc);
     return child;

@@ -534,6 +534,7 @@ void CFormDesigner::OnUpdate(const UpdateHint &hint)
         if (m_editor)
             m_host.SetCurrentField(m_editor->Field().fieldIndex);
         break;
+    case Hint::Found:
     case Hint::ShowCurrent:
         m_view.InvalidateAll();
         SelectCurrentField();

@@ -264,6 +264,28 @@ TEST_F(SearchTable, ReplaceAllMakesOnePassAndReports)
     EXPECT_EQ(scripted.messageIds(), std::vector<int>{ids::kMsgNothingFound});
 }
 
+TEST_F(SearchTable, ReplaceAllShowsProgressAndEscapeStopsBetweenRecords)
+{
+    // Several progress steps apart: the pass asks every 64 records.
+    for (int i = 0; i < 1000; ++i)
+        AddRow(table, {"Meier"});
+    scripted.pressEscapeAtPoll(5);
+    scripted.queueAnswer(MsgResult::Yes); // "Vorgang abbrechen?"
+    const int replaced = ReplaceAllCommand(table, Criterion(0, "ei", 0, "ai"));
+    EXPECT_EQ(replaced, 4 * 64);
+    for (int i = 0; i < 1000; ++i)
+        EXPECT_EQ(Raw(i, 0), i < replaced ? "Maier" : "Meier") << i;
+    EXPECT_EQ(scripted.messageIds(), (std::vector<int>{ids::kMsgCancelOperation, ids::kMsgReplacedMany}));
+    ASSERT_FALSE(scripted.progress().empty());
+    EXPECT_EQ(scripted.progress().front().a, ids::kCaptionReplacing);
+
+    // "No" goes on to the end.
+    scripted.clear();
+    scripted.pressEscapeAtPoll(2);
+    scripted.queueAnswer(MsgResult::No);
+    EXPECT_EQ(ReplaceAllCommand(table, Criterion(0, "ei", 0, "ai")), 1000 - replaced);
+}
+
 TEST_F(SearchTable, MarkAllMatchesCommand)
 {
     Rows({{"Meier"}, {"Schulz"}, {"Lange"}});
