@@ -20,6 +20,8 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QMdiArea>
+#include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
@@ -434,6 +436,64 @@ TEST_F(FindReplaceTest, TheFormShowsTheFoundRecordInTheFoundField)
     ASSERT_NE(field, nullptr);
     EXPECT_EQ(field->fieldIndex, 1);
     shot(*frame().GetActiveChild(), "orvel-find-form.png");
+}
+
+// As a user would: F3 for "müller" in any case, on with the bar, F4 to
+// replace them all, F2 to save, and the saved file asked with orvel-cli.
+TEST_F(FindReplaceTest, AUserFindsGoesOnReplacesAllAndSaves)
+{
+    COrvelView &view = openNames({"Müller", "Schulz", "Meier", "MÜLLER", "Lange"});
+    frame().show();
+    frame().activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&frame()));
+    // A key after a pause in which the commands' states are brought up to
+    // date; a dialog's driver is scheduled after the pause.
+    const auto pause = [this] {
+        QCoreApplication::processEvents();
+        router().UpdateAll();
+    };
+    const auto press = [](Qt::Key key, Qt::KeyboardModifiers modifiers = {}) {
+        QTest::keyClick(QApplication::focusWidget(), key, modifiers);
+    };
+
+    pause();
+    WhenShown<FindDialog>([](FindDialog &dialog) {
+        EXPECT_EQ(dialog.First().field->currentText(), QStringLiteral("Name"));
+        typeInto(dialog, "textCombo1", QStringLiteral("müller"));
+        // Enter in the text box is "Suchen".
+        QTest::keyClick(dialog.First().text, Qt::Key_Return);
+    });
+    press(Qt::Key_F3);
+    EXPECT_EQ(view.GetCurrentRecord(), 3);
+    SearchBar *bar = view.Search().FindBar();
+    ASSERT_NE(bar, nullptr);
+    QTest::mouseClick(bar->ContinueButton(), Qt::LeftButton);
+    EXPECT_EQ(view.GetCurrentRecord(), 0);
+
+    frame().activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&frame()));
+    pause();
+    WhenShown<ReplaceDialog>([](ReplaceDialog &dialog) {
+        typeInto(dialog, "searchCombo", QStringLiteral("müller"));
+        typeInto(dialog, "replaceCombo", QStringLiteral("Möller"));
+        click(dialog, "replaceAllButton");
+    });
+    press(Qt::Key_F4);
+    ASSERT_EQ(scripted.messageIds(), std::vector<int>{ids::kMsgReplacedMany});
+    EXPECT_TRUE(scripted.messages().front().text.contains(QStringLiteral("2 Ersetzungen")));
+
+    frame().activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&frame()));
+    pause();
+    press(Qt::Key_F2); // "Speichern"
+    EXPECT_FALSE(view.GetDocument().IsModified());
+
+    QProcess cli;
+    cli.start(qEnvironmentVariable("ORVEL_CLI"),
+              {QStringLiteral("find"), path("namen.ovd"), QStringLiteral("--field"), QStringLiteral("0"),
+               QStringLiteral("--text"), QStringLiteral("möller")});
+    ASSERT_TRUE(cli.waitForFinished(30000));
+    EXPECT_EQ(QString::fromUtf8(cli.readAllStandardOutput()), QStringLiteral("0\tMöller\n3\tMöller\n"));
 }
 
 } // namespace
