@@ -140,6 +140,15 @@ COrvelDoc *COrvelDocTemplate::OpenNewDocument()
     return adopt(std::move(doc));
 }
 
+COrvelDoc *COrvelDocTemplate::OpenDocumentCopy(const QString &path)
+{
+    std::unique_ptr<COrvelDoc> doc = m_factory();
+    if (!doc->Open(path, true))
+        return nullptr;
+    doc->SetTitle(QStringLiteral("Unbenannt%1").arg(++m_untitled));
+    return adopt(std::move(doc));
+}
+
 CDChildWnd *COrvelDocTemplate::CreateNewWindow(COrvelDoc &doc)
 {
     auto *child = new CDChildWnd(doc, &m_frame, this, m_listMode);

@@ -48,6 +48,10 @@ public:
     // A new, empty, untitled document ("Unbenannt1", "Unbenannt2", ...) in
     // a new window.
     COrvelDoc *OpenNewDocument();
+    // A template read into a new untitled document ("Unbenannt3") in a new
+    // window; the file itself stays untouched. Null when it could not be
+    // read (the document has said why).
+    COrvelDoc *OpenDocumentCopy(const QString &path);
     // Another window on the document ("&Neues Fenster").
     CDChildWnd *CreateNewWindow(COrvelDoc &doc);
     std::vector<CDChildWnd *> GetWindows(const COrvelDoc &doc) const;

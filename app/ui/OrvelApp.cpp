@@ -2,10 +2,13 @@
 
 #include "app/ui/AboutDialog.h"
 #include "app/ui/DocTemplate.h"
+#include "app/ui/HelpController.h"
 #include "app/ui/MailSender.h"
 #include "app/ui/MainFrame.h"
+#include "app/ui/NewDatabaseDialog.h"
 #include "app/ui/OptionsCommand.h"
 #include "app/ui/SingleInstance.h"
+#include "app/ui/TipDialog.h"
 #include "app/ui/ToolbarsDialog.h"
 #include "document/OrvelDoc.h"
 #include "listview/OrvelView.h"
@@ -13,6 +16,7 @@
 #include "media/gfx/QtPictureDecoder.h"
 #include "media/ui/MagickPictureDecoder.h"
 #include "media/ui/SaneScanner.h"
+#include "platform/DataFiles.h"
 #include "platform/Registry.h"
 #include "platform/TempFile.h"
 #include "platform/gfx/FontConversion.h"
@@ -243,6 +247,11 @@ bool COrvelApp::InitInstance()
 
     m_tempFile = MakeTempFileName(QStringLiteral("tmp"));
 
+    if (TipDialog::ShowAtStartUp()) {
+        TipDialog tips(m_frame.get());
+        tips.exec();
+    }
+
     m_router->UpdateAll();
     m_router->SetIdleUpdates(true);
 
@@ -297,7 +306,19 @@ void COrvelApp::registerCommands()
     m_commandMap.On(ID_OPTIONS, [this] { RunOptions(m_frame.get(), *this); });
     m_commandMap.On(ID_APP_EXIT, [this] { OnAppExit(); });
     m_commandMap.On(ID_APP_ABOUT, [this] { RunAboutDialog(m_frame.get()); });
+    m_commandMap.On(ID_TIP_OF_THE_DAY, [this] {
+        TipDialog tips(m_frame.get());
+        tips.exec();
+    });
     m_commandMap.On(ID_VIEW_TOOLBARS, [this] { OnViewToolbars(); });
+    // Help: the contents, the search, and F1 (the page of a modal dialog is
+    // found by the help controller's event filter, since the dialog keeps
+    // this command from running).
+    m_help = std::make_unique<HelpController>();
+    m_commandMap.On(ID_HELP_INDEX, [this] { m_help->ShowContents(); });
+    m_commandMap.On(ID_DEFAULT_HELP, [this] { m_help->ShowContents(); });
+    m_commandMap.On(ID_HELP_SEARCH, [this] { m_help->ShowSearch(); });
+    m_commandMap.On(ID_HELP, [this] { m_help->ShowContextHelp(QApplication::activeWindow()); });
     m_commandMap.OnRange(
             ID_FILE_MRU_FILE1, ID_FILE_MRU_FILE4, [this](int id) { openRecentFile(id - ID_FILE_MRU_FILE1); },
             [this](CCmdUI &ui) {
@@ -324,10 +345,25 @@ COrvelDoc *COrvelApp::OpenDocumentFile(const QString &path)
 
 void COrvelApp::OnFileNew()
 {
-    // Until the "New" dialog with its templates exists, "New" is an empty
-    // database.
-    if (m_template)
-        m_template->OpenNewDocument();
+    if (!m_template)
+        return;
+    NewDatabaseDialog dialog(m_settings.startWindow != 0, m_frame.get());
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    m_settings.startWindow = dialog.ShowAtStart() ? 1 : 0;
+    SaveSettings();
+    const int choice = dialog.Selected();
+    // The dialog's area is painted before a file is read.
+    m_frame->repaint();
+    if (choice == NewDatabaseDialog::OpenFile) {
+        OnFileOpen();
+    } else if (choice >= NewDatabaseDialog::FirstTemplate && choice < NewDatabaseDialog::kChoices) {
+        const char *file = NewDatabaseDialog::Entries()[std::size_t(choice)].template_;
+        m_template->OpenDocumentCopy(FindDataFile(QStringLiteral("Template/") + QLatin1StringView(file)));
+    } else if (m_template->OpenNewDocument()) {
+        // A new database starts with its form.
+        m_router->Execute(ID_VIEW_FORM_DESIGN);
+    }
 }
 
 void COrvelApp::OnFileOpen()

@@ -19,6 +19,7 @@ namespace orvel {
 class CMainFrame;
 class COrvelDoc;
 class COrvelDocTemplate;
+class HelpController;
 class MailSender;
 class Services;
 class SingleInstance;
@@ -71,6 +72,7 @@ public:
     COrvelDocTemplate *GetDocTemplate() const { return m_template.get(); }
     CommandRouter *GetRouter() const { return m_router; }
     MailSender *GetMailSender() const { return m_mail.get(); }
+    HelpController *GetHelp() const { return m_help.get(); }
     SingleInstance *GetSingleInstance() const { return m_single.get(); }
     // The application's temporary file (the clipboard's object file).
     const QString &GetTempFilePath() const { return m_tempFile; }
@@ -109,6 +111,8 @@ private:
 
     StartOptions m_options;
     std::unique_ptr<QApplication> m_ownApplication;
+    // The help window and F1 (after the QApplication, so it goes first).
+    std::unique_ptr<HelpController> m_help;
     AppSettings m_settings;
     std::unique_ptr<CMainFrame> m_frame;
     CommandRouter *m_router = nullptr;

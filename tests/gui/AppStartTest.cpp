@@ -1,4 +1,7 @@
 #include "AppTestSupport.h"
+#include "DialogDriver.h"
+
+#include "app/ui/NewDatabaseDialog.h"
 
 #include "app/ui/DChildWnd.h"
 #include "listview/OrvelView.h"
@@ -29,9 +32,18 @@ void runEventLoop(int ms)
 
 TEST_F(AppTest, MissingSettingsGiveTheDefaultsAndAreWrittenAtExit)
 {
+    Registry::DeleteSection(QStringLiteral("Settings"));
     Registry::WriteProfileString(QStringLiteral("Settings"), QStringLiteral("ToolTips"), QStringLiteral("ja"));
     Registry::WriteProfileInt(QStringLiteral("Settings"), QStringLiteral("StandardView"), 1);
+    // "StartWindow" is missing, so the "Neu" dialog comes at start.
+    bool offered = false;
+    WhenShown<NewDatabaseDialog>([&offered](NewDatabaseDialog &dialog) {
+        offered = true;
+        EXPECT_EQ(dialog.Selected(), NewDatabaseDialog::EmptyDatabase);
+        dialog.accept();
+    });
     start();
+    EXPECT_TRUE(offered);
     const AppSettings &s = app->GetSettings();
     EXPECT_EQ(s.toolTips, 1); // malformed: the default
     EXPECT_EQ(s.standardView, 1);
@@ -41,12 +53,12 @@ TEST_F(AppTest, MissingSettingsGiveTheDefaultsAndAreWrittenAtExit)
     EXPECT_EQ(s.sdfDataDelimiter, 34);
     EXPECT_EQ(s.gridFont, StockFont(ANSI_VAR_FONT));
 
-    // "StartWindow" without a dialog yet: an empty untitled database, shown
-    // as "StandardView" says.
+    // "Leere Datenbank": an empty untitled database whose form is designed
+    // first.
     ASSERT_EQ(docs().GetDocuments().size(), 1u);
     EXPECT_EQ(docs().GetDocuments()[0]->GetTitle(), QStringLiteral("Unbenannt1"));
     ASSERT_NE(frame().GetActiveChild(), nullptr);
-    EXPECT_EQ(frame().GetActiveChild()->GetView()->GetListMode(), 1);
+    EXPECT_TRUE(frame().GetActiveChild()->GetView()->IsDesignMode());
     EXPECT_EQ(frame().windowTitle(), QStringLiteral("Orvel 97 - [Unbenannt1]"));
 
     const QString temp = app->GetTempFilePath();
@@ -164,11 +176,11 @@ TEST_F(AppTest, CommandsAreEnabledByTheChainOfTheActiveWindow)
         EXPECT_FALSE(enabled(id)) << id;
     EXPECT_EQ(router().Query(57616).Text(), QStringLiteral("Zuletzt geöffnete Datei"));
     // Commands of features to come exist and are disabled.
-    for (int id : {57607, 57609, 32806, 32791, 32775, 32913, 32812, 112, 32858, 32862, 32871})
+    for (int id : {57607, 57609, 32806, 32791, 32775, 32913, 32812, 32858, 32862, 32871})
         EXPECT_FALSE(enabled(id)) << id;
     EXPECT_TRUE(router().Query(59392).Checked().value_or(false));
 
-    router().Execute(57600);
+    ASSERT_TRUE(docs().OpenNewDocument());
     for (int id : {57602, 57604, 57612, 32981, 57648, 57650, 57651, 57649})
         EXPECT_TRUE(enabled(id)) << id;
     // "Speichern" only once there is something to save.

@@ -45,10 +45,14 @@ protected:
         dir = MakeScratchDir();
         QGuiApplication::setQuitOnLastWindowClosed(false);
         for (const char *section :
-             {"Settings", "Toolbars", "Recent File List", "GridFont", "FormFont", "SDF-Options", "DBF-Options"})
+             {"Settings", "Toolbars", "Recent File List", "GridFont", "FormFont", "SDF-Options", "DBF-Options", "Tip"})
             Registry::DeleteSection(QString::fromLatin1(section));
         // Windows open as lists unless a test wants the form.
         Registry::WriteProfileInt(QStringLiteral("Settings"), QStringLiteral("StandardView"), 1);
+        // The program starts without its start dialogs ("Neu" and the tip of
+        // the day) unless a test wants them.
+        Registry::WriteProfileInt(QStringLiteral("Settings"), QStringLiteral("StartWindow"), 0);
+        Registry::WriteProfileInt(QStringLiteral("Tip"), QStringLiteral("StartUp"), 1);
     }
     void TearDown() override { stop(); }
 

@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
 #include <QApplication>
+#include <QTest>
 #include <QTimer>
 
 #include <functional>
@@ -20,6 +22,13 @@ void WhenShown(std::function<void(D &)> drive)
         ASSERT_NE(dialog, nullptr);
         drive(*dialog);
     });
+}
+
+// A click on the box of a check box or radio button: stretched by a layout,
+// they take clicks only on their box and label.
+inline void ClickBox(QAbstractButton *button)
+{
+    QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(6, button->height() / 2));
 }
 
 } // namespace orvel::test

@@ -76,13 +76,6 @@ void typeInto(QWidget &parent, const char *combo, const QString &text)
     }
 }
 
-// A radio button or check box takes a click on its box, not anywhere in its
-// (stretched) width.
-void clickBox(QAbstractButton *button)
-{
-    QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(6, button->height() / 2));
-}
-
 // --- the histories in the settings ---
 
 class SearchHistoryTest : public testing::Test
@@ -210,7 +203,7 @@ TEST_F(FindReplaceTest, TheFindDialogOffersTheDataFieldsTheHistoryAndTheSpecsOpt
         EXPECT_EQ(first.text->lineEdit()->maxLength(), 32);
         // Without a link the second criterion waits.
         EXPECT_FALSE(dialog.Second().text->isEnabled());
-        clickBox(child<QRadioButton>(dialog, "linkAnd"));
+        ClickBox(child<QRadioButton>(dialog, "linkAnd"));
         EXPECT_TRUE(child<QRadioButton>(dialog, "linkAnd")->isChecked());
         EXPECT_TRUE(dialog.Second().text->isEnabled());
         shot(dialog, "orvel-find-dialog.png");
@@ -224,8 +217,8 @@ TEST_F(FindReplaceTest, TheFindDialogOffersTheDataFieldsTheHistoryAndTheSpecsOpt
         dialog.Second().text->lineEdit()->insert(QStringLiteral("\u0141"));
         dialog.Second().text->lineEdit()->insert(QStringLiteral("x"));
         EXPECT_EQ(dialog.Second().text->currentText(), QStringLiteral("x"));
-        clickBox(child<QCheckBox>(dialog, "beginsWithCheck2"));
-        clickBox(child<QCheckBox>(dialog, "matchCaseCheck1"));
+        ClickBox(child<QCheckBox>(dialog, "beginsWithCheck2"));
+        ClickBox(child<QCheckBox>(dialog, "matchCaseCheck1"));
         first.field->setCurrentIndex(1);
         click(dialog, "searchButton");
         checked = true;

@@ -43,7 +43,7 @@ protected:
     }
     COrvelDoc &newDocument()
     {
-        router().Execute(57600);
+        docs().OpenNewDocument();
         return frame().GetActiveChild()->GetDocument();
     }
     QWidget *openPopup() { return QApplication::activePopupWidget(); }

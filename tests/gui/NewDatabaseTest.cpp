@@ -4,6 +4,7 @@
 #include "AppTestSupport.h"
 #include "DialogDriver.h"
 #include "FormMouse.h"
+#include "app/ui/NewDatabaseDialog.h"
 
 #include "app/ui/DChildWnd.h"
 #include "form/DrawEdit.h"
@@ -20,11 +21,13 @@
 #include "table/FieldType.h"
 
 #include <QAction>
+#include <QCheckBox>
 #include <QDialogButtonBox>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPlainTextEdit>
 #include <QProcess>
 #include <QPushButton>
@@ -90,9 +93,21 @@ TEST_F(NewDatabaseTest, FieldsRecordsAndFormOfANewDatabaseSurviveSaving)
     start();
     frame().show();
     activate();
+    // "Neu...": "Leere Datenbank" opens the form designer; F6 ends the
+    // design, F9 shows the list.
+    WhenShown<NewDatabaseDialog>([](NewDatabaseDialog &dialog) {
+        EXPECT_EQ(dialog.Selected(), NewDatabaseDialog::EmptyDatabase);
+        QTest::keyClick(dialog.List(), Qt::Key_Return);
+    });
     router().Action(ID_FILE_NEW)->trigger();
     QCoreApplication::processEvents();
+    ASSERT_TRUE(activeView().IsDesignMode());
+    activate();
+    press(Qt::Key_F6);
+    press(Qt::Key_F9);
     COrvelView &view = activeView();
+    ASSERT_FALSE(view.IsDesignMode());
+    ASSERT_EQ(view.GetListMode(), 1);
     COrvelDoc &doc = view.GetDocument();
     ASSERT_EQ(doc.GetTable().GetFieldCount(), 0);
 
@@ -214,3 +229,139 @@ TEST_F(NewDatabaseTest, FieldsRecordsAndFormOfANewDatabaseSurviveSaving)
 }
 
 } // namespace
+
+// "Neu...": the choices, the start setting, and what each choice opens.
+class NewDialogTest : public AppTest
+{
+protected:
+    // Runs "Neu..." and chooses the given row (-1 cancels); `look` sees the
+    // dialog first.
+    void chooseNew(int row, const std::function<void(NewDatabaseDialog &)> &look = {})
+    {
+        WhenShown<NewDatabaseDialog>([row, look](NewDatabaseDialog &dialog) {
+            if (look)
+                look(dialog);
+            if (row < 0) {
+                QTest::keyClick(dialog.List(), Qt::Key_Escape);
+                return;
+            }
+            dialog.List()->setCurrentRow(row);
+            QTest::keyClick(dialog.List(), Qt::Key_Return);
+        });
+        router().Execute(ID_FILE_NEW);
+        QCoreApplication::processEvents();
+    }
+    COrvelView &activeView() { return *frame().GetActiveChild()->GetView(); }
+    int startWindow() { return Registry::GetProfileInt(QStringLiteral("Settings"), QStringLiteral("StartWindow"), -1); }
+};
+
+TEST_F(NewDialogTest, TheChoicesComeInTheirOrderAndTheBoxIsTheStartSetting)
+{
+    start();
+    chooseNew(-1, [](NewDatabaseDialog &dialog) {
+        EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Neue Datenbank erstellen"));
+        QStringList texts;
+        for (int i = 0; i < dialog.List()->count(); ++i) {
+            texts << dialog.List()->item(i)->text();
+            EXPECT_FALSE(dialog.List()->item(i)->icon().pixmap(32, 32).isNull()) << i;
+        }
+        EXPECT_EQ(texts,
+                  (QStringList{"Leere Datenbank", "Vorhandene Datei öffnen", "Adreßdatenbank", "Telefonliste",
+                               "WWW-Übersicht", "CD-Datenbank", "Liederverwaltung", "Bücherverzeichnis", "Fotoalbum"}));
+        EXPECT_EQ(dialog.Selected(), 0);
+        EXPECT_EQ(dialog.focusWidget(), dialog.List());
+        EXPECT_FALSE(dialog.ShowAtStartBox()->isChecked());
+        // Cancel keeps the setting even with the box changed.
+        ClickBox(dialog.ShowAtStartBox());
+    });
+    EXPECT_TRUE(docs().GetDocuments().empty());
+    EXPECT_EQ(startWindow(), 0);
+
+    // OK writes the box at once; the next start opens with the dialog.
+    chooseNew(1, [](NewDatabaseDialog &dialog) { ClickBox(dialog.ShowAtStartBox()); });
+    EXPECT_EQ(startWindow(), 1);
+    EXPECT_TRUE(docs().GetDocuments().empty());
+    stop();
+    bool shown = false;
+    WhenShown<NewDatabaseDialog>([&](NewDatabaseDialog &dialog) {
+        shown = true;
+        EXPECT_TRUE(dialog.ShowAtStartBox()->isChecked());
+        ClickBox(dialog.ShowAtStartBox());
+        dialog.List()->setCurrentRow(1);
+        dialog.accept();
+    });
+    scripted.queueFileName(writeSampleDatabase("adressen.ovd"));
+    start();
+    EXPECT_TRUE(shown);
+    EXPECT_EQ(startWindow(), 0);
+    // "Vorhandene Datei öffnen" ran the open command.
+    ASSERT_EQ(docs().GetDocuments().size(), 1u);
+    EXPECT_EQ(docs().GetDocuments().front()->GetPathName(), path("adressen.ovd"));
+}
+
+TEST_F(NewDialogTest, EveryTemplateOpensAsAnUntitledCopyWithFieldsFormAndRecords)
+{
+    start();
+    for (int row = NewDatabaseDialog::FirstTemplate; row < NewDatabaseDialog::kChoices; ++row) {
+        SCOPED_TRACE(row);
+        chooseNew(row);
+        ASSERT_EQ(docs().GetDocuments().size(), 1u);
+        COrvelDoc &doc = *docs().GetDocuments().front();
+        EXPECT_TRUE(doc.GetPathName().isEmpty());
+        EXPECT_TRUE(doc.GetTitle().startsWith(QStringLiteral("Unbenannt")));
+        EXPECT_FALSE(doc.IsModified());
+        EXPECT_GE(doc.GetTable().GetFieldCount(), 3);
+        EXPECT_GE(doc.GetTable().GetRecordCount(), 3);
+        EXPECT_GT(doc.GetForm().GetObjects().size(), std::size_t(doc.GetTable().GetFieldCount()));
+        EXPECT_FALSE(activeView().IsDesignMode());
+        docs().CloseAllDocuments();
+    }
+    EXPECT_TRUE(scripted.messages().empty());
+}
+
+TEST_F(NewDialogTest, AMissingOrDamagedTemplateFailsLikeAnyOpen)
+{
+    const QString data = path("daten");
+    ASSERT_TRUE(QDir().mkpath(data + QStringLiteral("/Template")));
+    QFile damaged(data + QStringLiteral("/Template/Phone.dtf"));
+    ASSERT_TRUE(damaged.open(QIODevice::WriteOnly));
+    damaged.write("kein Datenbankformat");
+    damaged.close();
+    const QByteArray old = qgetenv("ORVEL_DATA_DIR");
+    qputenv("ORVEL_DATA_DIR", data.toLocal8Bit());
+    start();
+    chooseNew(2); // Address.dtf is missing
+    chooseNew(3); // Phone.dtf cannot be read
+    qputenv("ORVEL_DATA_DIR", old);
+    EXPECT_TRUE(docs().GetDocuments().empty());
+    EXPECT_EQ(scripted.messages().size(), 2u);
+}
+
+// With ORVEL_SCREENSHOT_DIR set, the dialog and the form of every template
+// are saved as pictures there.
+TEST_F(NewDialogTest, Screenshots)
+{
+    const QString shots = qEnvironmentVariable("ORVEL_SCREENSHOT_DIR");
+    if (shots.isEmpty())
+        GTEST_SKIP() << "no ORVEL_SCREENSHOT_DIR";
+    NewDatabaseDialog dialog(true);
+    dialog.show();
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(dialog.grab().save(shots + QStringLiteral("/orvel-new.png")));
+    dialog.hide();
+
+    Registry::WriteProfileInt(QStringLiteral("Settings"), QStringLiteral("StandardView"), 0);
+    start();
+    frame().resize(900, 700);
+    frame().show();
+    for (int row = NewDatabaseDialog::FirstTemplate; row < NewDatabaseDialog::kChoices; ++row) {
+        chooseNew(row);
+        frame().GetActiveChild()->showMaximized();
+        QCoreApplication::processEvents();
+        EXPECT_TRUE(frame().grab().save(
+                shots
+                + QStringLiteral("/orvel-template-%1.png")
+                          .arg(QLatin1StringView(NewDatabaseDialog::Entries()[std::size_t(row)].template_))));
+        docs().CloseAllDocuments();
+    }
+}

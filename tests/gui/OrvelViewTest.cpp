@@ -532,7 +532,7 @@ TEST_F(ViewTest, AnEmptyDatabaseShowsNoStaleRecordLine)
 {
     openNames({"A", "B", "C"});
     ASSERT_TRUE(frame().GetMessageText().startsWith(QStringLiteral("Datensatz 1 von 3")));
-    router().Execute(57600);
+    ASSERT_TRUE(docs().OpenNewDocument());
     QCoreApplication::processEvents();
     EXPECT_FALSE(frame().GetMessageText().contains(QStringLiteral("Datensatz")))
             << frame().GetMessageText().toStdString();
