@@ -17,6 +17,7 @@ CPPOptionsGeneral::CPPOptionsGeneral(const AppSettings &settings, QWidget *paren
     if (QAbstractButton *button = ViewButton(settings.standardView))
         button->setChecked(true);
     m_ui->relativePathsBox->setChecked(settings.relativePaths != 0);
+    m_ui->showTitleBox->setChecked(settings.showTitle != 0);
     // Not offered, but carried through as it was.
     m_ui->compressBlobsBox->setChecked(settings.compressBlobs != 0);
     m_ui->dialPrefixEdit->setText(settings.dialPrefix);
@@ -35,6 +36,8 @@ void CPPOptionsGeneral::Store(AppSettings &settings) const
     }
     if (m_ui->relativePathsBox->isChecked() != (settings.relativePaths != 0))
         settings.relativePaths = m_ui->relativePathsBox->isChecked() ? 1 : 0;
+    if (m_ui->showTitleBox->isChecked() != (settings.showTitle != 0))
+        settings.showTitle = m_ui->showTitleBox->isChecked() ? 1 : 0;
     if (m_ui->compressBlobsBox->isChecked() != (settings.compressBlobs != 0))
         settings.compressBlobs = m_ui->compressBlobsBox->isChecked() ? 1 : 0;
     settings.dialPrefix = m_ui->dialPrefixEdit->text();
@@ -57,6 +60,11 @@ QAbstractButton *CPPOptionsGeneral::ViewButton(int view) const
 QAbstractButton *CPPOptionsGeneral::RelativePathsBox() const
 {
     return m_ui->relativePathsBox;
+}
+
+QAbstractButton *CPPOptionsGeneral::ShowTitleBox() const
+{
+    return m_ui->showTitleBox;
 }
 
 QAbstractButton *CPPOptionsGeneral::CompressBlobsBox() const

@@ -31,6 +31,8 @@ public:
     // 0 the form view, 1 the list view.
     QAbstractButton *ViewButton(int view) const;
     QAbstractButton *RelativePathsBox() const;
+    // The program's own coloured caption ("ShowTitle").
+    QAbstractButton *ShowTitleBox() const;
     QAbstractButton *CompressBlobsBox() const;
     QLineEdit *DialPrefixEdit() const;
 

@@ -1,5 +1,7 @@
 #include "app/ui/MainFrame.h"
 
+#include "app/ui/PaintedTitleBar.h"
+
 #include "app/ui/DChildWnd.h"
 #include "document/OrvelDoc.h"
 #include "form/ui/ColorBar.h"
@@ -91,6 +93,12 @@ CMainFrame::CMainFrame()
     setWindowTitle(kAppTitle);
     setWindowIcon(QIcon(QStringLiteral(":/orvel/icons/orvel.svg")));
     setAttribute(Qt::WA_DeleteOnClose, false);
+    m_titleBar = new PaintedTitleBar(*this);
+}
+
+void CMainFrame::SetPaintedTitle(bool painted)
+{
+    m_titleBar->SetEnabled(painted);
 }
 
 CMainFrame::~CMainFrame()

@@ -23,6 +23,8 @@ class QToolBar;
 
 namespace orvel {
 
+class PaintedTitleBar;
+
 class CColorBar;
 class CDChildWnd;
 class COrvelView;
@@ -73,6 +75,11 @@ public:
 
     CMainFrame();
     ~CMainFrame() override;
+
+    // The caption painted by the program ("ShowTitle") or by the window
+    // system.
+    void SetPaintedTitle(bool painted);
+    PaintedTitleBar *GetTitleBar() const { return m_titleBar; }
 
     // Makes the menu bar, toolbars and status bar, and reads the filter
     // indices and the bar layout from the settings.
@@ -170,6 +177,7 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    PaintedTitleBar *m_titleBar = nullptr;
     void createStatusBar();
     void createToolBars();
     void buildMenuBar();

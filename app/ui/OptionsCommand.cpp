@@ -15,6 +15,7 @@ bool RunOptions(QWidget *parent, COrvelApp &app)
     app.GetSettings() = sheet.Settings();
     app.SaveSettings();
     if (CMainFrame *frame = app.GetMainFrame()) {
+        frame->SetPaintedTitle(app.GetSettings().showTitle != 0);
         for (COrvelView *view : frame->GetRegisteredViews())
             view->RelayoutAfterOptions();
     }

@@ -237,6 +237,7 @@ bool COrvelApp::InitInstance()
     // printer.
     SessionPrinter::Install();
     m_frame->NotifyPrinterChanged();
+    m_frame->SetPaintedTitle(m_settings.showTitle != 0);
     m_frame->ActivateFrame(m_options.showCommand);
     m_running = true;
 
