@@ -183,7 +183,11 @@ void COrvelDocTemplate::registerCommands(Entry &entry)
                 doc->OnFileSave(m_frame.SaveAsFilterIndex());
                 updateTitles(*doc);
             },
-            [doc](CCmdUI &ui) { ui.Enable(doc->IsModified()); });
+            // An untitled copy of a template has something to keep before
+            // the first change; an empty new database has not.
+            [doc](CCmdUI &ui) {
+                ui.Enable(doc->IsModified() || (doc->GetPathName().isEmpty() && doc->GetTable().GetFieldCount() > 0));
+            });
     map.On(ID_FILE_SAVE_AS, [this, doc] {
         doc->OnFileSaveAs(m_frame.SaveAsFilterIndex());
         updateTitles(*doc);

@@ -314,6 +314,24 @@ TEST_F(NewDialogTest, EveryTemplateOpensAsAnUntitledCopyWithFieldsFormAndRecords
         EXPECT_GE(doc.GetTable().GetRecordCount(), 3);
         EXPECT_GT(doc.GetForm().GetObjects().size(), std::size_t(doc.GetTable().GetFieldCount()));
         EXPECT_FALSE(activeView().IsDesignMode());
+
+        // "Speichern" asks for a name at once; the file holds what the
+        // template gave, as the command-line tool reads it.
+        const QString saved = path("vorlage.ovd");
+        QFile::remove(saved);
+        QFile::remove(path("vorlage.dbo"));
+        ASSERT_TRUE(enabled(ID_FILE_SAVE));
+        scripted.queueFileName(saved);
+        router().Execute(ID_FILE_SAVE);
+        EXPECT_EQ(doc.GetPathName(), saved);
+        QProcess cli;
+        cli.start(qEnvironmentVariable("ORVEL_CLI"), {QStringLiteral("dump"), saved});
+        ASSERT_TRUE(cli.waitForFinished(30000));
+        const QJsonObject dump = QJsonDocument::fromJson(cli.readAllStandardOutput()).object();
+        EXPECT_EQ(dump.value(QStringLiteral("fields")).toArray().size(), doc.GetTable().GetFieldCount());
+        EXPECT_EQ(dump.value(QStringLiteral("records")).toArray().size(), doc.GetTable().GetRecordCount());
+        EXPECT_EQ(dump.value(QStringLiteral("form")).toObject().value(QStringLiteral("objects")).toArray().size(),
+                  qsizetype(doc.GetForm().GetObjects().size()));
         docs().CloseAllDocuments();
     }
     EXPECT_TRUE(scripted.messages().empty());
