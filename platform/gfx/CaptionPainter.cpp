@@ -1,6 +1,7 @@
 #include "platform/gfx/CaptionPainter.h"
 
 #include <QFontMetrics>
+#include <QFontInfo>
 #include <QPainter>
 
 #include <algorithm>
@@ -193,7 +194,16 @@ QImage PaintCaption(QSize size, const CaptionLook &look, qreal devicePixelRatio)
 
     // The program's name in white, then the rest of the title right after
     // it, unless the name reaches the buttons already.
-    const QFont nameFont = CaptionNameFont(look.captionFont);
+    // Fonts sized in points are fixed in pixels as the screen shows them,
+    // so that the image draws them at the size they were measured at.
+    const auto inPixels = [](QFont font) {
+        const int pixels = QFontInfo(font).pixelSize();
+        if (pixels > 0)
+            font.setPixelSize(pixels);
+        return font;
+    };
+    const QFont nameFont = inPixels(CaptionNameFont(look.captionFont));
+    const QFont restFont = inPixels(look.captionFont);
     const QString name = look.title.left(look.nameLength);
     const QRect textRect(layout.textLeft, 0, layout.textRight - layout.textLeft, size.height());
     painter.setFont(nameFont);
@@ -204,8 +214,8 @@ QImage PaintCaption(QSize size, const CaptionLook &look, qreal devicePixelRatio)
     const int nameEnd = textRect.left() + nameMetrics.horizontalAdvance(shownName);
     if (shownName == name && nameEnd < textRect.right() && look.title.size() > look.nameLength) {
         const QRect restRect(nameEnd, 0, textRect.right() + 1 - nameEnd, size.height());
-        const QFontMetrics restMetrics(look.captionFont);
-        painter.setFont(look.captionFont);
+        const QFontMetrics restMetrics(restFont);
+        painter.setFont(restFont);
         painter.setPen(CaptionRestColor(look));
         painter.drawText(restRect, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
                          restMetrics.elidedText(look.title.mid(look.nameLength), Qt::ElideRight, restRect.width()));
