@@ -130,6 +130,15 @@ TEST_F(TipTest, TheReaderGivesUpAfterOnePassWithoutTipsAndCutsLongLines)
     EXPECT_EQ(reader.Next().size(), 2500 - 2 * (TipReader::kLineLimit - 1));
     EXPECT_EQ(reader.Next(), QStringLiteral("kurz"));
 
+    // A binary file gives lines without NUL characters and ends its pass.
+    QByteArray binary;
+    for (int i = 0; i < 5000; ++i)
+        binary.append(char((i * 37) % 256));
+    writeTips(binary);
+    TipReader garbage(tips);
+    for (int i = 0; i < 50; ++i)
+        EXPECT_FALSE(garbage.Next().contains(QChar(0)));
+
     EXPECT_FALSE(TipReader(path("fehlt.txt")).IsOpen());
     EXPECT_FALSE(TipReader(dir).IsOpen());
 }
