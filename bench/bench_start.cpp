@@ -13,6 +13,7 @@
 namespace {
 
 using namespace orvel;
+using orvel::bench::EnsureApplication;
 
 // The templates the build wrote beside the program.
 QString TemplatePath(const char *name)
