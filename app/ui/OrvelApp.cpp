@@ -28,6 +28,7 @@
 #include "resources/CommandTable.h"
 #include "resources/StringIds.h"
 #include "resources/StringTable.h"
+#include "tools/CdPlayerDialog.h"
 
 #include <QApplication>
 #include <QDir>
@@ -312,6 +313,7 @@ void COrvelApp::registerCommands()
         tips.exec();
     });
     m_commandMap.On(ID_VIEW_TOOLBARS, [this] { OnViewToolbars(); });
+    m_commandMap.On(ID_CD_PLAYER, [this] { CdPlayerDialog::Open(m_frame.get()); });
     // Help: the contents, the search, and F1 (the page of a modal dialog is
     // found by the help controller's event filter, since the dialog keeps
     // this command from running).

@@ -170,13 +170,13 @@ TEST_F(AppTest, CommandsAreEnabledByTheChainOfTheActiveWindow)
     Registry::WriteProfileInt(QStringLiteral("Settings"), QStringLiteral("StartWindow"), 0);
     start();
     // Without a document only the application's and the frame's commands.
-    for (int id : {57600, 57601, 57665, 59392, 32816, 59393, 57664, 32872})
+    for (int id : {57600, 57601, 57665, 59392, 32816, 59393, 57664, 32872, 32812})
         EXPECT_TRUE(enabled(id)) << id;
     for (int id : {57602, 57603, 57604, 57612, 32981, 57648, 57650, 57616})
         EXPECT_FALSE(enabled(id)) << id;
     EXPECT_EQ(router().Query(57616).Text(), QStringLiteral("Zuletzt geöffnete Datei"));
     // Commands of features to come exist and are disabled.
-    for (int id : {57607, 57609, 32806, 32791, 32775, 32913, 32812, 32858, 32862, 32871})
+    for (int id : {57607, 57609, 32806, 32791, 32775, 32913, 32858, 32862, 32871})
         EXPECT_FALSE(enabled(id)) << id;
     EXPECT_TRUE(router().Query(59392).Checked().value_or(false));
 
