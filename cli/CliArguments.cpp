@@ -48,7 +48,7 @@ const std::map<QString, Expected> &Commands()
 QString CliUsage()
 {
     return QStringLiteral("Aufruf:\n"
-                          "  orvel-cli dump DATEI [--display]\n"
+                          "  orvel-cli dump DATEI [--display] [--memos]\n"
                           "  orvel-cli convert EIN AUS\n"
                           "  orvel-cli sort EIN AUS --key K [--key K [--key K]]\n"
                           "  orvel-cli find DATEI --field P --text T [--options N]\n"
@@ -156,6 +156,8 @@ std::optional<CliArguments> ParseCliArguments(const QStringList &args, QString &
             result.timing = true;
         } else if (arg == QLatin1String("--display") && result.command == QLatin1String("dump")) {
             result.display = true;
+        } else if (arg == QLatin1String("--memos") && result.command == QLatin1String("dump")) {
+            result.memos = true;
         } else if (arg == QLatin1String("--key") && result.command == QLatin1String("sort")) {
             QString text;
             ok = value(text);

@@ -40,6 +40,7 @@ struct CliArguments
     bool timing = false;
 
     bool display = false;         // dump
+    bool memos = false;           // dump: memo texts in place of their references
     std::vector<CliSortKey> keys; // sort
     CliCriterion criterion1;      // find, replace
     CliCriterion criterion2;      // find with --link

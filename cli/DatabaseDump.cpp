@@ -9,10 +9,13 @@
 #include "form/DrawPoly.h"
 #include "form/DrawRect.h"
 #include "form/DrawText.h"
+#include "media/MemoStore.h"
 #include "table/DataRecord.h"
 #include "table/FieldType.h"
 
 #include <QFileInfo>
+
+#include <optional>
 
 namespace orvel::cli {
 
@@ -54,8 +57,9 @@ void WriteFields(JsonWriter &json, const CDataTable &table)
     json.endArray();
 }
 
-void WriteRecords(JsonWriter &json, const CDataTable &table, bool display)
+void WriteRecords(JsonWriter &json, const COrvelDoc &doc, bool display, bool memos)
 {
+    const CDataTable &table = doc.GetTable();
     json.beginArray("records");
     AnsiString buffer;
     const int fieldCount = table.GetFieldCount();
@@ -66,7 +70,13 @@ void WriteRecords(JsonWriter &json, const CDataTable &table, bool display)
         json.value("height", int64_t(record.GetRowHeight()));
         json.beginArray("values");
         for (int pos = 0; pos < fieldCount; ++pos) {
-            if (display && IsDataType(table.GetFieldType(pos)))
+            if (memos && table.GetFieldType(pos) == FT_MEMO) {
+                const std::optional<AnsiString> memo = ReadMemo(doc.GetWorkingStorePath(), record.GetRawValue(pos));
+                if (memo)
+                    json.element(*memo);
+                else
+                    json.null();
+            } else if (display && IsDataType(table.GetFieldType(pos)))
                 json.element(record.GetDisplayValue(pos, buffer));
             else
                 json.element(record.GetRawValue(pos));
@@ -191,14 +201,14 @@ void WriteForm(JsonWriter &json, const CFormObjects &form)
 
 } // namespace
 
-std::string DumpDatabase(const COrvelDoc &doc, bool display)
+std::string DumpDatabase(const COrvelDoc &doc, bool display, bool memos)
 {
     JsonWriter json;
     json.beginObject();
     json.value("format", doc.GetFileFormatName());
     json.value("version", int64_t(doc.GetFileVersion()));
     WriteFields(json, doc.GetTable());
-    WriteRecords(json, doc.GetTable(), display);
+    WriteRecords(json, doc, display, memos);
     WritePage(json, doc.GetPageSettings());
     WriteForm(json, doc.GetForm());
     json.endObject();

@@ -10,7 +10,9 @@ namespace orvel::cli {
 
 // The document as the JSON object of "orvel-cli dump": format and version,
 // fields, records (stored values, or display values with `display`), the
-// print settings and the form with every object's stored fields.
-std::string DumpDatabase(const COrvelDoc &doc, bool display);
+// print settings and the form with every object's stored fields. With
+// `memos` a memo field's value is the memo's text (null when it cannot be
+// read) instead of its object reference.
+std::string DumpDatabase(const COrvelDoc &doc, bool display, bool memos = false);
 
 } // namespace orvel::cli

@@ -561,6 +561,17 @@ bool COrvelDoc::SetFieldText(int record, int field, AnsiView text)
     return true;
 }
 
+bool COrvelDoc::SetObjectReference(int record, int field, AnsiView reference)
+{
+    CDataRecord *entry = m_table.GetRecord(record);
+    if (entry == nullptr || field < 0 || field >= m_table.GetFieldCount())
+        return false;
+    entry->SetValue(reference, field);
+    m_table.SetModified(true);
+    SetModifiedFlag();
+    return true;
+}
+
 FieldValueState COrvelDoc::GetFieldValueState(int record, int field) const
 {
     const CDataRecord *entry = m_table.GetRecord(record);

@@ -94,6 +94,12 @@ public:
     // form for numbers and dates) or the record or field does not exist.
     // The caller tells the other views (hint 3).
     bool SetFieldText(int record, int field, AnsiView text);
+    // Stores the reference of an object just written into the working store
+    // as a media field's value, stamps the record and marks the document
+    // modified, even when the reference stays the same (an object rewritten
+    // in place is a change as well). False when the record or field does not
+    // exist. The caller tells the views (hint 3).
+    bool SetObjectReference(int record, int field, AnsiView reference);
     // Puts back a value as it was before an edit (Escape): the stored text,
     // the record's time of change and both modified flags. False when
     // nothing had changed or the record or field does not exist.

@@ -3,6 +3,7 @@
 #include "platform/ui/DisabledKeys.h"
 
 #include "document/OrvelDoc.h"
+#include "form/ui/MemoCommands.h"
 #include "platform/Codepage.h"
 #include "platform/Nls.h"
 #include "platform/Registry.h"
@@ -1134,10 +1135,14 @@ void CListGrid::startEdit(QKeyEvent *typed, const QString &composed)
     const CDataRecord *entry = table().GetRecord(record);
     if (!entry || field < 0 || field >= table().GetFieldCount())
         return;
-    // Pictures, memos, objects and links are edited in the form only.
+    // Pictures, objects and links are edited in the form only. A memo
+    // opens its editor on Enter or a double click; typing does nothing.
     const int type = table().GetFieldType(field);
-    if (IsMediaType(type))
+    if (IsMediaType(type)) {
+        if (type == FT_MEMO && typed == nullptr && composed.isEmpty())
+            EditMemoValue(this, m_document, record, field);
         return;
+    }
     ensureVisible();
     const RECT cell = Geometry().cellRect(record, field);
 

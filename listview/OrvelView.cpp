@@ -4,6 +4,7 @@
 #include "form/ui/DesignerHost.h"
 #include "form/ui/FormDesigner.h"
 #include "form/ui/FormView.h"
+#include "listview/DialCommand.h"
 #include "listview/RecordCommands.h"
 #include "listview/RecordStatusText.h"
 #include "listview/ViewSearch.h"
@@ -406,6 +407,7 @@ void COrvelView::registerCommands()
     });
     registerNavigation();
     RegisterRecordCommands(*this, m_commandMap);
+    RegisterDialCommand(*this, m_commandMap);
     m_search->RegisterCommands(m_commandMap);
 }
 

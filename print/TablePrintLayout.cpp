@@ -100,8 +100,10 @@ TablePrintLayout::TablePrintLayout(const CDataTable &table, const PageSettings &
     computeColumnPages();
 }
 
-void TablePrintLayout::computeMargins(const PrinterMetrics &printer)
+RECT TablePrintLayout::PageMargins(const PageSettings &settings, const PrinterMetrics &printer)
 {
+    const int horzRes = std::max(1, printer.horzRes);
+    const int vertRes = std::max(1, printer.vertRes);
     const int horzSize = std::max(1, printer.horzSizeMm);
     const int vertSize = std::max(1, printer.vertSizeMm);
     const int rightBorder = std::max(0, printer.physicalWidth - printer.horzRes - printer.offsetX);
@@ -109,16 +111,23 @@ void TablePrintLayout::computeMargins(const PrinterMetrics &printer)
     const auto device = [](int mm, int res, int size, int border) {
         return std::max(0, MulDiv(std::max(0, mm), res, size) - border);
     };
-    m_margins.left = device(m_settings.marginLeft, m_horzRes, horzSize, printer.offsetX);
-    m_margins.right = device(m_settings.marginRight, m_horzRes, horzSize, rightBorder);
-    m_margins.top = device(m_settings.marginTop, m_vertRes, vertSize, printer.offsetY);
-    m_margins.bottom = device(m_settings.marginBottom, m_vertRes, vertSize, bottomBorder);
-    // Margins that leave too little of the paper are not kept: the table
+    RECT margins{};
+    margins.left = device(settings.marginLeft, horzRes, horzSize, printer.offsetX);
+    margins.right = device(settings.marginRight, horzRes, horzSize, rightBorder);
+    margins.top = device(settings.marginTop, vertRes, vertSize, printer.offsetY);
+    margins.bottom = device(settings.marginBottom, vertRes, vertSize, bottomBorder);
+    // Margins that leave too little of the paper are not kept: the text
     // gets the printable area.
-    if (m_horzRes - m_margins.left - m_margins.right < m_horzRes / 4)
-        m_margins.left = m_margins.right = 0;
-    if (m_vertRes - m_margins.top - m_margins.bottom < m_vertRes / 4)
-        m_margins.top = m_margins.bottom = 0;
+    if (horzRes - margins.left - margins.right < horzRes / 4)
+        margins.left = margins.right = 0;
+    if (vertRes - margins.top - margins.bottom < vertRes / 4)
+        margins.top = margins.bottom = 0;
+    return margins;
+}
+
+void TablePrintLayout::computeMargins(const PrinterMetrics &printer)
+{
+    m_margins = PageMargins(m_settings, printer);
     m_printableWidth = m_horzRes - m_margins.left - m_margins.right;
     m_printableHeight = m_vertRes - m_margins.top - m_margins.bottom;
 }

@@ -49,6 +49,11 @@ public:
     // of 0 is the stock font's, heights are limited so that a line fits the
     // paper.
     static LOGFONT PrintFont(const PageSettings &settings, const PrinterMetrics &printer);
+    // The page setup's margins on the printer, in device units from the
+    // edges of the printable area: the margins on the paper less the
+    // printer's unprintable border. Margins that would leave less than a
+    // quarter of the printable width or height are dropped.
+    static RECT PageMargins(const PageSettings &settings, const PrinterMetrics &printer);
 
     int PageCount() const;
     // Page `number` (from 1); an empty page outside the printout.

@@ -12,6 +12,8 @@
 #include "form/ui/DesignerHost.h"
 #include "form/ui/DesignerTools.h"
 #include "form/ui/FormView.h"
+#include "form/ui/LinkCommands.h"
+#include "form/ui/MemoCommands.h"
 #include "form/ui/ObjectPropertySheets.h"
 #include "form/ui/PictureCommands.h"
 #include "platform/Codepage.h"
@@ -736,10 +738,13 @@ void CFormDesigner::EditProperties()
         return;
     CDrawObj *object = m_selection.front();
     if (auto *field = dynamic_cast<CDrawEdit *>(object)) {
-        // In data mode a data field has no sheet of its own; embedded
-        // documents show theirs with their own layer.
+        // In data mode a data field has no sheet of its own; a link field
+        // edits its link, embedded documents show their sheet with their
+        // own layer.
         if (m_designMode)
             EditDataFieldProperties(&m_view, m_doc, *field);
+        else if (SelectedLinkField(*this) == field)
+            ChangeLink(*this);
         return;
     }
     // In data mode only pictures show their sheet.
@@ -858,6 +863,7 @@ void CFormDesigner::registerCommands()
     // with the embedded-document layer.
     map.On(ID_OLE_INSERT_NEW, {}, [](CCmdUI &ui) { ui.Enable(false); });
     RegisterPictureCommands(*this, map);
+    RegisterMemoCommands(*this, map);
 
     for (const int id : {ID_OBJECT_TO_FRONT, ID_OBJECT_TO_BACK, ID_OBJECT_FORWARD, ID_OBJECT_BACKWARD})
         map.On(
@@ -925,11 +931,11 @@ void CFormDesigner::registerCommands()
             [this](CCmdUI &ui) { ui.Enable(m_designMode && !GetForm().GetObjects().empty()); });
     map.On(
             ID_OBJECT_PROPERTIES, [this] { EditProperties(); }, [this](CCmdUI &ui) { ui.Enable(CanEditProperties()); });
-    // Links, memos and embedded documents open with their own layer; until
-    // then their commands are there and wait.
-    for (const int id : {kOpenLink, kOpenObjectValue, kOpenMemo, int(ID_FIELD_CHANGE_LINK), int(ID_FIELD_INSERT_OLE),
-                         int(ID_FIELD_EDIT_MEMO)})
+    // Embedded documents open with their own layer; until then their
+    // commands are there and wait.
+    for (const int id : {kOpenObjectValue, int(ID_FIELD_INSERT_OLE)})
         map.On(id, {}, [](CCmdUI &ui) { ui.Enable(false); });
+    RegisterLinkCommands(*this, map);
 }
 
 } // namespace orvel

@@ -3,6 +3,8 @@
 #include "cli/CliArguments.h"
 #include "cli/JsonWriter.h"
 #include "document/OrvelDoc.h"
+#include "media/MemoStore.h"
+#include "platform/Codepage.h"
 #include "platform/ScriptedServices.h"
 #include "support/QtPrinters.h"
 #include "support/TestEnvironment.h"
@@ -144,6 +146,46 @@ TEST_F(CliRun, DumpGivesTheFileAsJson)
             QJsonDocument::fromJson(shown.out.toUtf8()).object()["records"].toArray()[0].toObject()["values"].toArray();
     EXPECT_EQ(first[2].toString(), "1.000,00");
     EXPECT_EQ(first[3].toString(), "24.12.1996");
+}
+
+TEST(CliMemos, DumpWithMemosShowsTheTextsAfterSaveAsAndReopening)
+{
+    ScriptedServices scripted;
+    ScopedServices scope(&scripted);
+    const QString dir = test::MakeScratchDir();
+    COrvelDoc doc;
+    const int title = doc.GetTable().InsertField("Titel");
+    const int lyrics = doc.GetTable().InsertField("Liedtext");
+    doc.GetTable().SetFieldType(FT_MEMO, lyrics);
+    AnsiString longText;
+    while (longText.size() < 40000)
+        longText += "Stra\xDF"
+                    "e und Gr\xFC\xDF"
+                    "e\r\n";
+    for (const AnsiString &text : {longText, AnsiString()}) {
+        auto record = doc.GetTable().CreateRecord(false);
+        record->SetRawValue(text.empty() ? "" : WriteMemo(doc.GetWorkingStorePath(), "", text), lyrics);
+        record->SetRawValue("Lied", title);
+        doc.GetTable().AddRecord(std::move(record));
+    }
+    const QString file = dir + "/Lieder.ovd";
+    ASSERT_TRUE(doc.Save(file, 1, true));
+
+    const CliResult plain = RunCli({"dump", file});
+    EXPECT_EQ(QJsonDocument::fromJson(plain.out.toUtf8())
+                      .object()["records"]
+                      .toArray()[0]
+                      .toObject()["values"]
+                      .toArray()[1]
+                      .toString(),
+              "10");
+    const CliResult r = RunCli({"dump", file, "--memos"});
+    ASSERT_EQ(r.status, 0) << r.err.toStdString();
+    const QJsonArray records = QJsonDocument::fromJson(r.out.toUtf8()).object()["records"].toArray();
+    ASSERT_EQ(records.size(), 2);
+    EXPECT_EQ(records[0].toObject()["values"].toArray()[1].toString(), AnsiToQString(longText));
+    EXPECT_EQ(records[1].toObject()["values"].toArray()[1].toString(), QString());
+    EXPECT_EQ(records[0].toObject()["values"].toArray()[0].toString(), "Lied");
 }
 
 TEST_F(CliRun, SortFindReplaceAndDuplicatesWorkOnTheFile)

@@ -194,8 +194,8 @@ TEST_F(DataFieldTest, LinksAndMemosAreButtons)
     EXPECT_EQ(control()->Id(), DataFieldControl::kLinkButtonId);
     // Only what stands before the comma.
     EXPECT_EQ(button->text(), QStringLiteral("Verein"));
-    // Opening links comes later: the button waits.
-    EXPECT_FALSE(button->isEnabled());
+    // The button opens the link.
+    EXPECT_TRUE(button->isEnabled());
     ASSERT_TRUE(run(*form, ID_RECORD_NEXT));
     designer().Select(dataField(2));
     EXPECT_EQ(qobject_cast<QPushButton *>(control()->Widget())->text(), QStringLiteral("https://bernd.example"));
