@@ -214,7 +214,11 @@ void changeFieldPicture(CFormDesigner &designer)
     } else {
         value = QStringToAnsi(result->fileName);
     }
-    if (doc.SetFieldText(record, field->fieldIndex, value))
+    // A picture rewritten in place keeps its reference, yet the record and
+    // the document have changed.
+    const bool changed = result->embedded ? doc.SetObjectReference(record, field->fieldIndex, value)
+                                          : doc.SetFieldText(record, field->fieldIndex, value);
+    if (changed)
         doc.UpdateAllViews({Hint::RecordChanged, record, field->fieldIndex});
 }
 

@@ -499,6 +499,16 @@ TEST_F(PictureCommandTest, NewPictureOfAFieldChangesTheRecordOnlyForAnotherFile)
     const auto key = ParseObjectReference(value(0, 4));
     ASSERT_TRUE(key.has_value());
     EXPECT_EQ(pixelInPicture(), QColor(200, 0, 0));
+
+    // Another picture goes into the same object and keeps the reference;
+    // the document still knows it has changed.
+    const AnsiString reference(value(0, 4));
+    doc.SetModifiedFlag(false);
+    chooseInPictureDialog(blue, true);
+    ASSERT_TRUE(run(*form, ID_FIELD_NEW_PICTURE));
+    EXPECT_EQ(value(0, 4), reference);
+    EXPECT_TRUE(doc.IsModified());
+    EXPECT_EQ(pixelInPicture(), QColor(0, 0, 200));
 }
 
 // A scan taken into an embedded picture field is kept in the database's
