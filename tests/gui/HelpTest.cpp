@@ -10,6 +10,7 @@
 #include "app/ui/HelpWindow.h"
 #include "listview/GoToDialog.h"
 #include "resources/CommandIds.h"
+#include "tools/CdPlayerDialog.h"
 #include "tools/FindDialog.h"
 
 #include <QDialog>
@@ -361,4 +362,14 @@ TEST_F(HelpWindowTest, F1InADialogOpensItsPageAndInASheetThePageOfTheTabOnTop)
     // After the dialog the window no longer belongs to it.
     router().Execute(ID_HELP_INDEX);
     EXPECT_EQ(help()->windowHandle()->transientParent(), nullptr);
+
+    // A window beside the main window (the CD player) finds its page too.
+    qputenv("ORVEL_CDAUDIO", "simulated:3");
+    CdPlayerDialog *player = CdPlayerDialog::Open(&frame());
+    ASSERT_NE(player, nullptr);
+    QWidget *focus = player->focusWidget() ? player->focusWidget() : player;
+    QTest::keyClick(focus, Qt::Key_F1);
+    EXPECT_EQ(help()->CurrentTarget(), QStringLiteral("dlg-cd-spieler.html"));
+    player->close();
+    qunsetenv("ORVEL_CDAUDIO");
 }
