@@ -48,7 +48,7 @@ const std::map<QString, Expected> &Commands()
 QString CliUsage()
 {
     return QStringLiteral("Aufruf:\n"
-                          "  orvel-cli dump DATEI [--display] [--memos]\n"
+                          "  orvel-cli dump DATEI [--display] [--memos] [--objects]\n"
                           "  orvel-cli convert EIN AUS\n"
                           "  orvel-cli sort EIN AUS --key K [--key K [--key K]]\n"
                           "  orvel-cli find DATEI --field P --text T [--options N]\n"
@@ -158,6 +158,8 @@ std::optional<CliArguments> ParseCliArguments(const QStringList &args, QString &
             result.display = true;
         } else if (arg == QLatin1String("--memos") && result.command == QLatin1String("dump")) {
             result.memos = true;
+        } else if (arg == QLatin1String("--objects") && result.command == QLatin1String("dump")) {
+            result.objects = true;
         } else if (arg == QLatin1String("--key") && result.command == QLatin1String("sort")) {
             QString text;
             ok = value(text);

@@ -41,6 +41,7 @@ struct CliArguments
 
     bool display = false;         // dump
     bool memos = false;           // dump: memo texts in place of their references
+    bool objects = false;         // dump: OLE values as their documents' items
     std::vector<CliSortKey> keys; // sort
     CliCriterion criterion1;      // find, replace
     CliCriterion criterion2;      // find with --link

@@ -165,7 +165,7 @@ int RunCliCommand(const CliArguments &args, std::string &out)
     const QString &command = args.command;
 
     if (command == QLatin1String("dump")) {
-        out = DumpDatabase(doc, args.display, args.memos);
+        out = DumpDatabase(doc, args.display, args.memos, args.objects);
         timer.phase("dump");
     } else if (command == QLatin1String("convert")) {
         if (!SaveAs(doc, args.output))

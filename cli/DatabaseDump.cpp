@@ -3,12 +3,14 @@
 #include "cli/JsonWriter.h"
 #include "document/OrvelDoc.h"
 #include "form/DrawEdit.h"
+#include "form/DrawEditItem.h"
 #include "form/DrawItem.h"
 #include "form/DrawOleObj.h"
 #include "form/DrawPicture.h"
 #include "form/DrawPoly.h"
 #include "form/DrawRect.h"
 #include "form/DrawText.h"
+#include "form/OleValue.h"
 #include "media/MemoStore.h"
 #include "table/DataRecord.h"
 #include "table/FieldType.h"
@@ -57,7 +59,22 @@ void WriteFields(JsonWriter &json, const CDataTable &table)
     json.endArray();
 }
 
-void WriteRecords(JsonWriter &json, const COrvelDoc &doc, bool display, bool memos)
+// An embedded document's item; `key` empty for an element of an array.
+void WriteItem(JsonWriter &json, const CEmbeddedItem *item, std::string_view key = "item")
+{
+    if (!item) {
+        json.null(key);
+        return;
+    }
+    json.beginObject(key);
+    json.value("name", AnsiView(item->fileName));
+    json.value("type", AnsiView(item->mimeType));
+    json.value("linked", int64_t(item->linked ? 1 : 0));
+    json.value("bytes", int64_t(item->linked ? 0 : item->bytes.size()));
+    json.endObject();
+}
+
+void WriteRecords(JsonWriter &json, const COrvelDoc &doc, bool display, bool memos, bool objects)
 {
     const CDataTable &table = doc.GetTable();
     json.beginArray("records");
@@ -70,7 +87,9 @@ void WriteRecords(JsonWriter &json, const COrvelDoc &doc, bool display, bool mem
         json.value("height", int64_t(record.GetRowHeight()));
         json.beginArray("values");
         for (int pos = 0; pos < fieldCount; ++pos) {
-            if (memos && table.GetFieldType(pos) == FT_MEMO) {
+            if (objects && table.GetFieldType(pos) == FT_OLE) {
+                WriteItem(json, ReadOleValue(doc.GetWorkingStorePath(), record.GetRawValue(pos)).get(), {});
+            } else if (memos && table.GetFieldType(pos) == FT_MEMO) {
                 const std::optional<AnsiString> memo = ReadMemo(doc.GetWorkingStorePath(), record.GetRawValue(pos));
                 if (memo)
                     json.element(*memo);
@@ -107,20 +126,6 @@ void WritePage(JsonWriter &json, const PageSettings &page)
     json.value("orientation", int64_t(page.orientation));
     json.value("source", int64_t(page.paperSource));
     json.value("size", int64_t(page.paperSize));
-    json.endObject();
-}
-
-void WriteItem(JsonWriter &json, const CEmbeddedItem *item)
-{
-    if (!item) {
-        json.null("item");
-        return;
-    }
-    json.beginObject("item");
-    json.value("name", AnsiView(item->fileName));
-    json.value("type", AnsiView(item->mimeType));
-    json.value("linked", int64_t(item->linked ? 1 : 0));
-    json.value("bytes", int64_t(item->linked ? 0 : item->bytes.size()));
     json.endObject();
 }
 
@@ -201,14 +206,14 @@ void WriteForm(JsonWriter &json, const CFormObjects &form)
 
 } // namespace
 
-std::string DumpDatabase(const COrvelDoc &doc, bool display, bool memos)
+std::string DumpDatabase(const COrvelDoc &doc, bool display, bool memos, bool objects)
 {
     JsonWriter json;
     json.beginObject();
     json.value("format", doc.GetFileFormatName());
     json.value("version", int64_t(doc.GetFileVersion()));
     WriteFields(json, doc.GetTable());
-    WriteRecords(json, doc, display, memos);
+    WriteRecords(json, doc, display, memos, objects);
     WritePage(json, doc.GetPageSettings());
     WriteForm(json, doc.GetForm());
     json.endObject();

@@ -4,6 +4,7 @@
 
 #include "document/AtomicSave.h"
 #include "document/DatabaseReader.h"
+#include "document/EmbeddedEditing.h"
 #include "document/FileErrors.h"
 #include "document/FileFormats.h"
 #include "document/SaveProposal.h"
@@ -106,11 +107,13 @@ private:
 
 COrvelDoc::COrvelDoc()
     : m_title(QStringLiteral("Unbenannt"))
+    , m_editing(std::make_unique<CEmbeddedEditing>(*this))
 {
     m_form.SetModifiedHook([this] { SetModifiedFlag(true); });
     // The views repaint what the form changes and forget what leaves it.
     m_form.SetInvalidateHook([this](const CDrawObj *object) { UpdateAllViews(UpdateHint::ForObject(object)); });
     m_form.SetRemovedHook([this](CDrawObj *object) {
+        m_editing->ObjectRemoved(object);
         const std::vector<CDrawObj *> leaving{object};
         UpdateAllViews(UpdateHint::ForObjects(Hint::ObjectsRemoved, &leaving));
     });
@@ -208,6 +211,7 @@ bool COrvelDoc::SetPrintFlags(const std::vector<int> &flags)
 
 void COrvelDoc::DeleteContents()
 {
+    m_editing->EndAll();
     m_table.Clear();
     m_form.Clear();
     m_page = PageSettings();
@@ -507,6 +511,10 @@ bool COrvelDoc::DoSave(const QString &path, bool replace, int *saveAsFilter)
 
 bool COrvelDoc::SaveModified(int *saveAsFilter)
 {
+    // Changes saved in an application are taken over before the question
+    // whether to save them.
+    if (!m_editing->ConfirmClose())
+        return false;
     if (!IsModified())
         return true;
     const QString name = m_path.isEmpty() ? QStringLiteral("Unbenannt") : nativePath(m_path);
@@ -541,6 +549,7 @@ bool COrvelDoc::OnFileSaveAs(int *saveAsFilter)
 
 void COrvelDoc::OnCloseDocument()
 {
+    m_editing->EndAll();
     UpdateAllViews(Hint::Closing);
 }
 

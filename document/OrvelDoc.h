@@ -25,6 +25,8 @@ class QIODevice;
 
 namespace orvel {
 
+class CEmbeddedEditing;
+
 // The document of one open database: its table, form and print settings,
 // the working object store its media values point into, and the lock that
 // keeps other Orvel windows from writing its file. Views follow it through
@@ -53,6 +55,9 @@ public:
     const CWorkingStore &GetWorkingStore() const { return m_store; }
     const QString &GetWorkingStorePath() const { return m_store.path(); }
     const FileLock &GetLock() const { return m_lock; }
+    // The embedded documents of this database open in their applications.
+    CEmbeddedEditing &GetEmbeddedEditing() { return *m_editing; }
+    const CEmbeddedEditing &GetEmbeddedEditing() const { return *m_editing; }
     // How the document was last read: "ovd" for a database file, else the
     // exchange format's extension ("dbf", "sdf"); empty for a new document.
     const QString &GetFileFormatName() const { return m_fileFormat; }
@@ -178,7 +183,8 @@ public:
     // and stores the chosen one back.
     bool DoSave(const QString &path = QString(), bool replace = true, int *saveAsFilter = nullptr);
     // Asks whether to save changes (61699); false when the user cancels or
-    // the save fails.
+    // the save fails. Embedded documents still open in their applications
+    // are asked about first (602), since the database is about to close.
     bool SaveModified(int *saveAsFilter = nullptr);
     // "S&peichern": a plain save when the file may still be read and
     // written, else Save As.
@@ -248,6 +254,8 @@ private:
     std::vector<std::pair<int, HintListener>> m_listeners;
     int m_nextListener = 1;
     SaveDeviceFilter m_saveDeviceFilter;
+    // Last, so that it goes first: it still reaches the form on its way.
+    std::unique_ptr<CEmbeddedEditing> m_editing;
 };
 
 } // namespace orvel

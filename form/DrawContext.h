@@ -4,6 +4,8 @@
 
 #include <QString>
 
+#include <functional>
+
 #include <vector>
 
 namespace orvel {
@@ -36,6 +38,10 @@ struct DrawContext
     // file that relative picture paths start from.
     QString objectFile;
     QString databasePath;
+    // Whether the OLE value of field `field` (display position) of record
+    // `record` is open in its application: the data field draws it hatched.
+    // Empty: nothing is open.
+    std::function<bool(int record, int field)> isValueOpen;
 
     bool IsSelected(const CDrawObj *object) const;
 };

@@ -3,6 +3,7 @@
 #include "form/DrawEditItem.h"
 #include "form/DrawText.h"
 #include "form/FormObjects.h"
+#include "form/OleValue.h"
 #include "media/Lead.h"
 #include "media/PictureCache.h"
 #include "media/PictureDecoder.h"
@@ -290,34 +291,26 @@ void CDrawEdit::drawObject(CDC &dc, const DrawContext &context, const CDataRecor
     const AnsiView value = record.GetRawValue(fieldIndex);
     if (value != AnsiView(shownValue)) {
         valueItem.reset();
-        valueUnreadable = false;
         shownValue = AnsiString(value);
-        if (!IsNoObjectReference(value)) {
-            const TempFile copy(ReadObject(context.objectFile, value));
-            QFile file(copy.path());
-            valueUnreadable = true;
-            if (!copy.isNull() && file.open(QIODevice::ReadOnly)) {
-                const QByteArray bytes = file.readAll();
-                try {
-                    CFormObjects::RegisterClasses();
-                    CArchive ar{QByteArrayView(bytes)};
-                    valueItem = ar.ReadOwnedObject<CDrawEditItem>();
-                    valueUnreadable = !valueItem;
-                } catch (const ArchiveException &) {
-                    valueItem.reset();
-                }
-            }
-            if (valueItem)
-                valueItem->drawEdit = this;
-        }
+        valueItem = ReadOleValue(context.objectFile, value, &valueUnreadable);
+        if (valueItem)
+            valueItem->drawEdit = this;
     }
     if (valueUnreadable) {
         dc.SetTextColor(context.colors.windowText);
         dc.DrawText(LoadQString(ids::kMsgOleValueUnreadable), area, DT_WORDBREAK | DT_NOPREFIX);
         return;
     }
-    if (valueItem)
-        valueItem->DrawInto(dc, area);
+    if (!valueItem)
+        return;
+    valueItem->DrawInto(dc, area);
+    // While the document is open in its application it is hatched, as
+    // embedded objects on the form are.
+    if (!context.printing && context.isValueOpen && context.isValueOpen(context.record, fieldIndex)) {
+        dc.SelectPen(kNullPen);
+        dc.SelectBrush(LOGBRUSH{BS_HATCHED, 0x000000, HS_BDIAGONAL});
+        dc.Rectangle(area);
+    }
 }
 
 } // namespace orvel

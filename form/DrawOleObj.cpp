@@ -49,10 +49,13 @@ void CDrawOleObj::Draw(CDC &dc, const DrawContext &context)
     } else {
         clientItem->DrawInto(dc, r);
     }
-    if (context.printing || !context.showOleFrames)
+    // A document open in its application is hatched even while the frames
+    // are not shown: the user must see that the form waits for it.
+    const bool open = clientItem && clientItem->open;
+    if (context.printing || (!context.showOleFrames && !open))
         return;
     const bool linked = clientItem && clientItem->linked;
-    dc.SelectBrush(clientItem && clientItem->open ? LOGBRUSH{BS_HATCHED, 0x000000, HS_BDIAGONAL} : kNullBrush);
+    dc.SelectBrush(open ? LOGBRUSH{BS_HATCHED, 0x000000, HS_BDIAGONAL} : kNullBrush);
     dc.SelectPen(LOGPEN{linked ? PS_DOT : PS_SOLID, {1, 1}, 0x000000});
     dc.Rectangle(r);
 }

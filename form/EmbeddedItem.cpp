@@ -54,6 +54,13 @@ void CEmbeddedItem::CopyTo(CEmbeddedItem &other) const
     other.bytes = bytes;
 }
 
+void CEmbeddedItem::ReplaceBytes(const QByteArray &newBytes)
+{
+    bytes = newBytes;
+    m_preview.reset();
+    m_previewTried = false;
+}
+
 BitmapPtr CEmbeddedItem::Preview() const
 {
     if (m_previewTried)

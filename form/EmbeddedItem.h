@@ -38,6 +38,9 @@ public:
     bool open = false;
     // A copy of the item: same document, same bytes or link.
     void CopyTo(CEmbeddedItem &other) const;
+    // New bytes for an embedded document (its application saved it): the
+    // preview is made again from them.
+    void ReplaceBytes(const QByteArray &newBytes);
     // The item's picture when its document is one (decoded once, on the
     // first request); null otherwise.
     BitmapPtr Preview() const;

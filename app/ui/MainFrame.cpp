@@ -199,6 +199,13 @@ void CMainFrame::fillPlaceholder(QMenu *menu, const QString &name)
         }
     } else if (name == u"window-list") {
         connect(menu, &QMenu::aboutToShow, this, [this, menu] { fillWindowList(menu); });
+    } else if (name == u"ole-verbs") {
+        // The verbs of embedded documents: open in the application, and
+        // end that.
+        for (const int id : {int(ID_OLE_VERB_EDIT), int(ID_OLE_VERB_END)}) {
+            if (QAction *action = m_router->Action(id))
+                menu->addAction(action);
+        }
     }
 }
 

@@ -3,6 +3,7 @@
 #include "document/OrvelDoc.h"
 #include "form/DrawEdit.h"
 #include "form/DrawObj.h"
+#include "form/DrawOleObj.h"
 #include "form/DrawPoly.h"
 #include "form/DrawRect.h"
 #include "form/FormObjects.h"
@@ -135,6 +136,9 @@ void SelectTool::OnDoubleClick(CFormDesigner &designer, QPoint point, unsigned f
                 designer.RunCommand(CFormDesigner::kChangePicture);
             else if (type == FT_OLE)
                 designer.RunCommand(CFormDesigner::kOpenObjectValue);
+        } else if (dynamic_cast<const CDrawOleObj *>(object) != nullptr) {
+            designer.Select(object);
+            designer.RunCommand(ID_OLE_VERB_EDIT);
         }
         return;
     }
@@ -142,6 +146,8 @@ void SelectTool::OnDoubleClick(CFormDesigner &designer, QPoint point, unsigned f
         return;
     if (flags & kMouseShift)
         designer.Deselect(object);
+    else if (dynamic_cast<const CDrawOleObj *>(object) != nullptr)
+        designer.RunCommand(ID_OLE_VERB_EDIT); // an embedded document opens
     else
         designer.RunCommand(ID_OBJECT_PROPERTIES);
 }

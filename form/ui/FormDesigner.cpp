@@ -11,6 +11,7 @@
 #include "form/ui/DataFieldSheet.h"
 #include "form/ui/DesignerHost.h"
 #include "form/ui/DesignerTools.h"
+#include "form/ui/EmbeddedObjectCommands.h"
 #include "form/ui/FormView.h"
 #include "form/ui/LinkCommands.h"
 #include "form/ui/MemoCommands.h"
@@ -739,12 +740,13 @@ void CFormDesigner::EditProperties()
     CDrawObj *object = m_selection.front();
     if (auto *field = dynamic_cast<CDrawEdit *>(object)) {
         // In data mode a data field has no sheet of its own; a link field
-        // edits its link, embedded documents show their sheet with their
-        // own layer.
+        // edits its link, an OLE field shows the sheet of its document.
         if (m_designMode)
             EditDataFieldProperties(&m_view, m_doc, *field);
         else if (SelectedLinkField(*this) == field)
             ChangeLink(*this);
+        else if (SelectedOleField(*this) == field)
+            ShowOleValueProperties(*this);
         return;
     }
     // In data mode only pictures show their sheet.
@@ -770,12 +772,17 @@ void CFormDesigner::CutSelection()
 
 bool CFormDesigner::CanPaste() const
 {
-    return m_view.ClipboardHasForm();
+    return m_view.ClipboardHasForm() || m_view.ClipboardHasEmbeddable();
 }
 
 bool CFormDesigner::Paste()
 {
     const QMimeData *data = QApplication::clipboard()->mimeData();
+    if (data != nullptr && !data->hasFormat(kFormMimeType) && CanEmbedMimeData(data)) {
+        // Files and pictures from elsewhere become embedded documents.
+        const RECT client = kDefaultClientRect;
+        return EmbedMimeData(*this, data, ClientToForm(QPoint(client.left, client.top)));
+    }
     if (data == nullptr || !data->hasFormat(kFormMimeType))
         return false;
     std::vector<std::unique_ptr<CDrawObj>> objects;
@@ -859,9 +866,7 @@ void CFormDesigner::registerCommands()
             ID_TOOL_TEXT, [this] { InsertText(); }, design);
     map.On(
             ID_TOOL_DATA_FIELD, [this] { InsertDataField(); }, design);
-    // Embedded documents are inserted through their own dialog, which comes
-    // with the embedded-document layer.
-    map.On(ID_OLE_INSERT_NEW, {}, [](CCmdUI &ui) { ui.Enable(false); });
+    RegisterEmbeddedObjectCommands(*this, map);
     RegisterPictureCommands(*this, map);
     RegisterMemoCommands(*this, map);
 
@@ -931,10 +936,6 @@ void CFormDesigner::registerCommands()
             [this](CCmdUI &ui) { ui.Enable(m_designMode && !GetForm().GetObjects().empty()); });
     map.On(
             ID_OBJECT_PROPERTIES, [this] { EditProperties(); }, [this](CCmdUI &ui) { ui.Enable(CanEditProperties()); });
-    // Embedded documents open with their own layer; until then their
-    // commands are there and wait.
-    for (const int id : {kOpenObjectValue, int(ID_FIELD_INSERT_OLE)})
-        map.On(id, {}, [](CCmdUI &ui) { ui.Enable(false); });
     RegisterLinkCommands(*this, map);
 }
 

@@ -1,8 +1,10 @@
 #include "form/ui/FormView.h"
 
+#include "document/EmbeddedEditing.h"
 #include "document/OrvelDoc.h"
 #include "form/FormObjects.h"
 #include "form/ui/DesignerHost.h"
+#include "form/ui/EmbeddedObjectCommands.h"
 #include "form/ui/FormDesigner.h"
 #include "platform/gfx/PainterGdi.h"
 #include "table/DataTable.h"
@@ -10,6 +12,8 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QContextMenuEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QMouseEvent>
@@ -75,6 +79,7 @@ CFormView::CFormView(COrvelDoc &doc, DesignerHost &host, QWidget *parent)
     setFocusPolicy(Qt::StrongFocus);
     setFrameShape(QFrame::NoFrame);
     viewport()->setMouseTracking(true);
+    viewport()->setAcceptDrops(true);
     // The form paints every pixel itself.
     viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
     horizontalScrollBar()->setSingleStep(10);
@@ -183,10 +188,41 @@ void CFormView::SetPencilCursor()
     viewport()->setCursor(pencilCursor());
 }
 
+void CFormView::dragEnterEvent(QDragEnterEvent *event)
+{
+    if (IsDesignMode() && CanEmbedMimeData(event->mimeData()))
+        event->acceptProposedAction();
+    else
+        event->ignore();
+}
+
+void CFormView::dragMoveEvent(QDragMoveEvent *event)
+{
+    if (IsDesignMode() && CanEmbedMimeData(event->mimeData()))
+        event->acceptProposedAction();
+    else
+        event->ignore();
+}
+
+void CFormView::dropEvent(QDropEvent *event)
+{
+    if (!IsDesignMode() || !CanEmbedMimeData(event->mimeData())) {
+        event->ignore();
+        return;
+    }
+    // Ctrl and Shift together link the files instead of embedding them.
+    const bool linked = (event->modifiers() & (Qt::ControlModifier | Qt::ShiftModifier))
+                        == (Qt::ControlModifier | Qt::ShiftModifier);
+    event->acceptProposedAction();
+    m_designer->ClearSelection();
+    EmbedMimeData(*m_designer, event->mimeData(), m_designer->ClientToForm(event->position().toPoint()), linked);
+}
+
 void CFormView::updateClipboardState()
 {
     const QMimeData *offered = QApplication::clipboard()->mimeData();
     m_clipboardHasForm = offered != nullptr && offered->hasFormat(QStringLiteral("application/x-orvel-form"));
+    m_clipboardHasEmbeddable = CanEmbedMimeData(offered);
 }
 
 void CFormView::updateScrollBars()
@@ -245,6 +281,8 @@ void CFormView::PaintForm(QPainter &painter, const QRegion &clientArea)
     context.selection = &m_designer->GetSelection();
     context.objectFile = m_doc.GetWorkingStorePath();
     context.databasePath = m_doc.GetPathName();
+    if (const CEmbeddedEditing &editing = m_doc.GetEmbeddedEditing(); editing.HasOpenDocuments())
+        context.isValueOpen = [&editing](int record, int field) { return editing.IsValueOpen(record, field); };
     const bool trackers = context.designMode && m_host.IsActiveView();
     form.DrawObjects(dc, context, clips, trackers ? &m_designer->GetSelection() : nullptr);
     painter.restore();

@@ -53,6 +53,9 @@ public:
     // Whether the clipboard offers form objects (kept as the clipboard
     // changes, so that command states never read the clipboard).
     bool ClipboardHasForm() const { return m_clipboardHasForm; }
+    // Whether it offers files or a picture that can become embedded
+    // documents (kept the same way).
+    bool ClipboardHasEmbeddable() const { return m_clipboardHasEmbeddable; }
 
     // Paints the part `clientArea` of the form (client coordinates) as the
     // view shows it; the view's paint and the benchmarks use it.
@@ -68,6 +71,10 @@ protected:
     void mouseMoveEvent(QMouseEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
     void contextMenuEvent(QContextMenuEvent *event) override;
+    // In design mode dropped files and pictures become embedded documents.
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dragMoveEvent(QDragMoveEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
     // Tab walks the objects, not the focus chain.
     bool focusNextPrevChild(bool) override { return false; }
 
@@ -80,6 +87,7 @@ private:
     std::unique_ptr<CFormDesigner> m_designer;
     QRect m_net;
     bool m_clipboardHasForm = false;
+    bool m_clipboardHasEmbeddable = false;
 };
 
 } // namespace orvel

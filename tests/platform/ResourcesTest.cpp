@@ -319,6 +319,8 @@ TEST(ProgramResources, MenusAndToolbarsUseKnownCommands)
         check(menu);
     for (const MenuEntry &bar : menus.toolbars())
         check(bar);
+    // The verbs of embedded documents fill the "ole-verbs" entries.
+    used.insert({57872, 57873});
     // A command with a menu text that no menu shows would be lost to the user.
     for (const Command &command : commands.all()) {
         if (!command.menuText.isEmpty()) {
