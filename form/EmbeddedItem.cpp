@@ -85,6 +85,21 @@ BitmapPtr CEmbeddedItem::Preview() const
     return m_preview;
 }
 
+namespace {
+
+DocumentIconSource g_iconSource = nullptr;
+
+// The icon's size, and the room it needs: the icon and two lines of text.
+constexpr int kIconSize = 32;
+constexpr int kIconRoom = kIconSize + 40;
+
+} // namespace
+
+void SetDocumentIconSource(DocumentIconSource source)
+{
+    g_iconSource = source;
+}
+
 void CEmbeddedItem::DrawInto(CDC &dc, const RECT &rect) const
 {
     if (const BitmapPtr preview = Preview()) {
@@ -96,6 +111,14 @@ void CEmbeddedItem::DrawInto(CDC &dc, const RECT &rect) const
     dc.Rectangle(rect);
     RECT text = rect;
     InflateRect(text, -4, -4);
+    const int width = text.right - text.left;
+    if (g_iconSource && width >= kIconSize && text.bottom - text.top >= kIconRoom) {
+        if (const BitmapPtr icon = g_iconSource(AnsiToQString(mimeType), kIconSize)) {
+            const int left = text.left + (width - kIconSize) / 2;
+            dc.StretchBitmap(*icon, RECT{left, text.top, left + kIconSize, text.top + kIconSize}, QRectF());
+            text.top += kIconSize + 2;
+        }
+    }
     dc.SetBkMode(TRANSPARENT);
     dc.SetTextColor(0x000000);
     dc.SelectFont(StockFont(DEFAULT_GUI_FONT));

@@ -16,6 +16,13 @@ namespace orvel {
 //   bytes (embedded).
 // The bytes are kept in memory: a loaded item's bytes never exceed what the
 // archive held.
+// The picture that stands for a kind of document (by its MIME type) where
+// the document is no picture, `size` pixels square; the graphics layer
+// installs one. Without one, or when it gives none, only the name and type
+// are drawn.
+using DocumentIconSource = BitmapPtr (*)(const QString &mimeType, int size);
+void SetDocumentIconSource(DocumentIconSource source);
+
 class CEmbeddedItem : public CObject
 {
     ORVEL_DECLARE_CLASS(CEmbeddedItem);
@@ -45,7 +52,7 @@ public:
     // first request); null otherwise.
     BitmapPtr Preview() const;
     // Draws the item into the rectangle: its preview stretched, or a white
-    // box with the document's name and type.
+    // box with the icon of the document's type above its name and type.
     void DrawInto(CDC &dc, const RECT &rect) const;
 
 private:

@@ -13,6 +13,7 @@
 #include "document/OrvelDoc.h"
 #include "listview/OrvelView.h"
 #include "listview/RecordClipboard.h"
+#include "media/gfx/DocumentIcons.h"
 #include "media/gfx/QtPictureDecoder.h"
 #include "media/ui/MagickPictureDecoder.h"
 #include "media/ui/SaneScanner.h"
@@ -201,6 +202,7 @@ bool COrvelApp::InitInstance()
     // ImageMagick after them; scanning goes through SANE. The core decodes
     // and scans nothing itself.
     RegisterQtPictureDecoder();
+    RegisterDocumentIcons();
     RegisterMagickPictureDecoder();
     InstallSaneScanner();
     loadRecentFiles();

@@ -18,6 +18,7 @@
 #include "form/ui/FormView.h"
 #include "listview/OrvelView.h"
 #include "media/EmbeddedDocument.h"
+#include "media/gfx/DocumentIcons.h"
 #include "media/gfx/QtPictureDecoder.h"
 #include "media/ui/InsertObjectDialog.h"
 #include "platform/Codepage.h"
@@ -196,6 +197,7 @@ protected:
     {
         CFormDesigner::Tools() = {};
         RegisterQtPictureDecoder();
+        RegisterDocumentIcons();
         dir = MakeScratchDir();
         AddField(doc, "Titel");
         AddField(doc, "Dokument", FT_OLE);
@@ -309,6 +311,8 @@ TEST_F(EmbeddedObjectTest, AFieldGetsAnEmbeddedALinkedAndANewDocument)
     EXPECT_EQ(scripted.messageIds(), std::vector<int>{ids::kMsgEndEmbeddedEditing});
     EXPECT_FALSE(doc.GetEmbeddedEditing().IsValueOpen(0, 1));
     EXPECT_FALSE(enabled(ID_OLE_VERB_END));
+    QCoreApplication::processEvents();
+    Screenshot(*form, "orvel-ole-field-text.png");
 
     // The other record still has no value: a double click inserts one.
     scripted.clear();
