@@ -4,6 +4,7 @@
 #   make build    build only, into build/
 #   make bench    build and run the benchmarks (orvel-bench)
 #   make install  install the program, orvel-cli, the desktop entry, icon and file type
+#   make dist     lay out the disk set Setup installs from, in $(BUILD_DIR)/dist
 
 BUILD_DIR ?= build
 PREFIX ?= /usr/local
@@ -15,7 +16,7 @@ endif
 
 export CCACHE_SLOPPINESS := pch_defines,time_macros,include_file_mtime,include_file_ctime
 
-.PHONY: all run test build bench install deps configure clean
+.PHONY: all run test build bench install dist deps configure clean
 
 all: build
 
@@ -39,6 +40,9 @@ bench: build
 
 install: build
 	@cmake --install $(BUILD_DIR)
+
+dist: configure
+	@cmake --build $(BUILD_DIR) -j $(JOBS) --target dist
 
 clean:
 	@rm -rf $(BUILD_DIR)
