@@ -30,6 +30,7 @@ build: configure
 	@cmake --build $(BUILD_DIR) -j $(JOBS)
 
 test: build
+	@cmake --build $(BUILD_DIR) -j $(JOBS) --target dist
 	@cd $(BUILD_DIR) && ctest --output-on-failure -j $(JOBS)
 
 run: build
