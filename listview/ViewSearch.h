@@ -14,7 +14,7 @@ class COrvelDoc;
 class COrvelView;
 class CommandMap;
 
-// What a view keeps of finding and replacing: the last specification of
+// What a view keeps of finding and replacing: the last criteria of
 // each dialog, the run it is in, and the continue bar it shows. The view
 // passes the dialogs' results here; the bars' buttons come here too.
 class ViewSearch

@@ -18,7 +18,7 @@ namespace orvel {
 class COrvelDoc;
 
 // "Datensatz suchen": two criteria and their link. The view passes its
-// search specification and link mode; every button but "Abbrechen" writes
+// search criteria and link mode; every button but "Abbrechen" writes
 // the user's choices back into them. "Suchen" ends with kSearchResult for
 // the view to go on with; "Alle markieren" and "Neue Datenbank" do their
 // work on the whole table before the dialog closes.
@@ -44,7 +44,7 @@ public:
 private:
     int chosenLink() const;
     void linkChanged();
-    // Reads the controls into the specification. False, changing nothing,
+    // Reads the controls into the criteria. False, changing nothing,
     // when the first text is empty, or the second one with "Und".
     bool takeChoices();
     void saveHistories() const;

@@ -1,7 +1,7 @@
 #include "platform/gfx/CaptionPainter.h"
 
-#include <QFontMetrics>
 #include <QFontInfo>
+#include <QFontMetrics>
 #include <QPainter>
 
 #include <algorithm>
