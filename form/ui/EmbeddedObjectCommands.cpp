@@ -248,17 +248,7 @@ QStringList offeredFiles(const QMimeData *data)
 
 CDrawEdit *SelectedOleField(const CFormDesigner &designer)
 {
-    if (designer.IsDesignMode())
-        return nullptr;
-    const auto &selection = designer.GetSelection();
-    if (selection.size() != 1)
-        return nullptr;
-    auto *field = dynamic_cast<CDrawEdit *>(selection.front());
-    const CDataTable &table = designer.GetDocument().GetTable();
-    if (field == nullptr || field->GetFieldType(&table) != FT_OLE
-        || table.GetRecord(designer.GetHost().CurrentRecord()) == nullptr)
-        return nullptr;
-    return field;
+    return designer.SelectedValueField(FT_OLE);
 }
 
 void ShowOleValueProperties(CFormDesigner &designer)

@@ -939,4 +939,16 @@ void CFormDesigner::registerCommands()
     RegisterLinkCommands(*this, map);
 }
 
+CDrawEdit *CFormDesigner::SelectedValueField(int fieldType) const
+{
+    if (IsDesignMode() || m_selection.size() != 1)
+        return nullptr;
+    auto *field = dynamic_cast<CDrawEdit *>(m_selection.front());
+    const CDataTable &table = GetDocument().GetTable();
+    if (field == nullptr || field->GetFieldType(&table) != fieldType
+        || table.GetRecord(GetHost().CurrentRecord()) == nullptr)
+        return nullptr;
+    return field;
+}
+
 } // namespace orvel

@@ -96,6 +96,9 @@ public:
 
     // --- Selection ---
     const std::vector<CDrawObj *> &GetSelection() const { return m_selection; }
+    // In data mode, the one selected data field when it has this field type
+    // and the current record exists; else null.
+    CDrawEdit *SelectedValueField(int fieldType) const;
     // In data mode the control over the selected data field; null when it
     // has none.
     DataFieldControl *GetEditor() const { return m_editor.get(); }

@@ -21,17 +21,7 @@ namespace {
 
 CDrawEdit *selectedMemoField(const CFormDesigner &designer)
 {
-    if (designer.IsDesignMode())
-        return nullptr;
-    const auto &selection = designer.GetSelection();
-    if (selection.size() != 1)
-        return nullptr;
-    auto *field = dynamic_cast<CDrawEdit *>(selection.front());
-    const CDataTable &table = designer.GetDocument().GetTable();
-    if (field == nullptr || field->GetFieldType(&table) != FT_MEMO
-        || table.GetRecord(designer.GetHost().CurrentRecord()) == nullptr)
-        return nullptr;
-    return field;
+    return designer.SelectedValueField(FT_MEMO);
 }
 
 void editSelectedMemo(CFormDesigner &designer)
