@@ -151,6 +151,31 @@ bool CSetupInstaller::log(const LogItem &item)
     return m_log.WriteItem(item);
 }
 
+bool CSetupInstaller::createMissingFolders(const QString &folder, QStringList *created)
+{
+    QStringList missing;
+    for (QString path = QDir::cleanPath(folder); !QFileInfo::exists(path) && path != QLatin1String("/");
+         path = QFileInfo(path).absolutePath()) {
+        // A dangling link would be followed by mkdir's parent lookup.
+        if (QFileInfo(path).isSymLink()) {
+            message(IDS_FOLDER_NOT_CREATED, path);
+            return false;
+        }
+        missing.prepend(path);
+    }
+    for (const QString &path : missing) {
+        if (!QDir().mkdir(path)) {
+            message(IDS_FOLDER_NOT_CREATED, path);
+            return false;
+        }
+        if (created)
+            created->append(path);
+        if (!log({LogItemKind::CreatedDir, path}))
+            return false;
+    }
+    return true;
+}
+
 bool CSetupInstaller::createFolders(const QString &base, const QString &relative)
 {
     QString path = base;
@@ -158,6 +183,11 @@ bool CSetupInstaller::createFolders(const QString &base, const QString &relative
     for (const QString &part : parts) {
         path += QLatin1Char('/') + part;
         const QFileInfo info(path);
+        // A link planted in the target folder would lead the copy elsewhere.
+        if (info.isSymLink()) {
+            message(IDS_FOLDER_NOT_CREATED, path);
+            return false;
+        }
         if (info.isDir())
             continue;
         if (info.exists() || !QDir().mkdir(path)) {
@@ -291,7 +321,7 @@ bool CSetupInstaller::makeShortcuts()
 {
     // The menu folder's parent is the applications menu, which may not
     // exist yet in a fresh account: made without logging, as a desktop
-    // would make it.
+    // would make it (the system's menu was made and logged at the start).
     const QString parent = QFileInfo(m_options.menuFolder).absolutePath();
     if (!QDir().mkpath(parent)) {
         message(IDS_FOLDER_NOT_CREATED, parent);
@@ -394,18 +424,23 @@ InstallResult CSetupInstaller::Install()
             return failed();
         }
     }
-    // 1. The target folder, with every missing folder above it.
-    QStringList missing;
-    for (QString path = m_options.targetFolder; !QFileInfo::exists(path) && path != QLatin1String("/");
-         path = QFileInfo(path).absolutePath())
-        missing.prepend(path);
-    for (const QString &path : missing) {
-        if (!QDir().mkdir(path)) {
-            message(IDS_FOLDER_NOT_CREATED, path);
+    // 0. The system-wide folders of the settings store and the uninstaller
+    //    come first in the log, so that an uninstallation removes them last.
+    QStringList created;
+    QStringList systemFolders = m_settings.SystemFolders(m_inf.registryLines);
+    const QString menuParent = QFileInfo(m_options.menuFolder).absolutePath();
+    if (menuParent.startsWith(m_settings.paths().classesDataDir + QLatin1Char('/')))
+        systemFolders << menuParent; // the system's applications menu
+    for (const QString &folder : systemFolders) {
+        if (!createMissingFolders(folder, &created)) {
+            m_settings.RecordCreatedFolders(created);
             return failed();
         }
-        log({LogItemKind::CreatedDir, path});
     }
+    m_settings.RecordCreatedFolders(created);
+    // 1. The target folder, with every missing folder above it.
+    if (!createMissingFolders(m_options.targetFolder))
+        return failed();
     if (!QFileInfo(m_options.targetFolder).isDir()) {
         message(IDS_FOLDER_NOT_CREATED, m_options.targetFolder);
         return failed();

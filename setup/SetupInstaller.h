@@ -78,6 +78,7 @@ public:
 
 private:
     bool createFolders(const QString &base, const QString &relative);
+    bool createMissingFolders(const QString &folder, QStringList *created = nullptr);
     bool installFile(int index);
     bool copyInto(const QString &source, const QString &target, FileVersion *version, QString *error);
     bool makeShortcuts();

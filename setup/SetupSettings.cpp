@@ -3,9 +3,12 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QProcess>
 #include <QSaveFile>
 #include <QSettings>
 #include <QStandardPaths>
+
+#include <algorithm>
 
 namespace orvel::setup {
 namespace {
@@ -13,6 +16,7 @@ namespace {
 const QString kSetupOrg = QStringLiteral("KWZ");
 const QString kSystemBookkeeping = QStringLiteral("Software\\Microsoft\\Windows\\CurrentVersion");
 const QString kVersionsGroup = QStringLiteral("Versions");
+const QString kCreatedFoldersKey = QStringLiteral("Folders/Created");
 const QString kDerivedPrefix = QStringLiteral("kwz-");
 
 // QSettings reads "/" and "\" in a key as group separators, so a value named
@@ -283,6 +287,153 @@ QString SetupSettings::MimeTypeForProgId(const QString &progId)
     return QStringLiteral("application/x-") + sanitised(progId);
 }
 
+QStringList SetupSettings::SystemFolders(const QList<RegistryLine> &lines) const
+{
+    QStringList folders{m_paths.windowsFolder};
+    bool classes = false;
+    for (const RegistryLine &line : lines) {
+        if (line.root == RegistryRoot::CurrentUser || !IsSafeRegistryKey(line.key))
+            continue;
+        const QString folder = QFileInfo(locate(line.root, line.key).file).absolutePath();
+        if (!folders.contains(folder))
+            folders << folder;
+        classes = classes || line.root == RegistryRoot::ClassesRoot;
+    }
+    const QString setupFolder = QFileInfo(m_paths.systemConfigDir + QStringLiteral("/KWZ/Setup.conf")).absolutePath();
+    if (!folders.contains(setupFolder))
+        folders << setupFolder;
+    if (classes)
+        folders << m_paths.classesDataDir + QStringLiteral("/mime/packages")
+                << m_paths.classesDataDir + QStringLiteral("/applications");
+    return folders;
+}
+
+void SetupSettings::RecordCreatedFolders(const QStringList &folders)
+{
+    if (folders.isEmpty())
+        return;
+    const QString file = m_paths.systemConfigDir + QStringLiteral("/KWZ/Setup.conf");
+    QDir().mkpath(QFileInfo(file).absolutePath());
+    QSettings settings(file, QSettings::IniFormat);
+    QStringList known = settings.value(kCreatedFoldersKey).toStringList();
+    for (const QString &folder : folders) {
+        if (!known.contains(folder))
+            known << folder;
+    }
+    settings.setValue(kCreatedFoldersKey, known);
+}
+
+void SetupSettings::PruneCreatedFolders()
+{
+    const QString file = m_paths.systemConfigDir + QStringLiteral("/KWZ/Setup.conf");
+    if (!QFileInfo::exists(file))
+        return;
+    QStringList known;
+    {
+        QSettings settings(file, QSettings::IniFormat);
+        known = settings.value(kCreatedFoldersKey).toStringList();
+    }
+    if (known.isEmpty())
+        return;
+    // Deepest first; the folder holding this list and those above it wait
+    // until the list itself can go.
+    std::sort(known.begin(), known.end(), [](const QString &a, const QString &b) { return a.size() > b.size(); });
+    const QString listFolder = QFileInfo(file).absolutePath();
+    auto holdsList = [&](const QString &folder) {
+        return listFolder == folder || listFolder.startsWith(folder + QLatin1Char('/'));
+    };
+    QStringList left;
+    for (const QString &folder : known) {
+        const QFileInfo info(folder);
+        if (holdsList(folder) || (info.exists() && (info.isSymLink() || !QDir().rmdir(folder))))
+            left << folder;
+    }
+    if (std::any_of(left.begin(), left.end(), [&](const QString &folder) { return !holdsList(folder); })) {
+        QSettings settings(file, QSettings::IniFormat);
+        settings.setValue(kCreatedFoldersKey, left);
+        return;
+    }
+    {
+        QSettings settings(file, QSettings::IniFormat);
+        settings.remove(kCreatedFoldersKey);
+    }
+    dropIfEmpty(file);
+    for (const QString &folder : left) {
+        if (!QFileInfo(folder).isSymLink())
+            QDir().rmdir(folder);
+    }
+}
+
+namespace {
+
+// What update-mime-database generates beside the packages folder.
+const QStringList kMimeDatabaseFiles{
+        QStringLiteral("aliases"),    QStringLiteral("generic-icons"), QStringLiteral("globs"),
+        QStringLiteral("globs2"),     QStringLiteral("icons"),         QStringLiteral("magic"),
+        QStringLiteral("mime.cache"), QStringLiteral("subclasses"),    QStringLiteral("treemagic"),
+        QStringLiteral("types"),      QStringLiteral("version"),       QStringLiteral("XMLnamespaces")};
+
+bool runTool(const QString &tool, const QString &folder)
+{
+    const QString program = QStandardPaths::findExecutable(tool);
+    if (program.isEmpty())
+        return false;
+    QProcess process;
+    process.setProcessChannelMode(QProcess::MergedChannels);
+    process.start(program, {folder});
+    if (!process.waitForFinished(30000)) {
+        process.kill();
+        process.waitForFinished();
+        return false;
+    }
+    return process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
+}
+
+// A MIME database whose packages folder holds no package any more is only a
+// cache of nothing: its generated files go, so that the folders can go too.
+void dropMimeDatabase(const QString &mimeDir)
+{
+    QDir dir(mimeDir);
+    if (!QFileInfo::exists(dir.filePath(QStringLiteral("mime.cache"))))
+        return;
+    for (const QString &name : kMimeDatabaseFiles)
+        QFile::remove(dir.filePath(name));
+    // The media-type folders hold one generated XML file per type.
+    const QStringList media = dir.entryList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::NoSymLinks);
+    for (const QString &name : media) {
+        if (name == QLatin1String("packages"))
+            continue;
+        QDir sub(dir.filePath(name));
+        const QStringList entries = sub.entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
+        const bool generated = std::all_of(entries.begin(), entries.end(), [&](const QString &entry) {
+            return entry.endsWith(QLatin1String(".xml")) && QFileInfo(sub.filePath(entry)).isFile()
+                   && !QFileInfo(sub.filePath(entry)).isSymLink();
+        });
+        if (!generated)
+            continue;
+        for (const QString &entry : entries)
+            sub.remove(entry);
+        dir.rmdir(name);
+    }
+}
+
+} // namespace
+
+void SetupSettings::RefreshDesktopDatabases() const
+{
+    const QString mimeDir = m_paths.classesDataDir + QStringLiteral("/mime");
+    const QString packages = mimeDir + QStringLiteral("/packages");
+    if (!QDir(packages).entryList({QStringLiteral("*.xml")}, QDir::Files).isEmpty())
+        runTool(QStringLiteral("update-mime-database"), mimeDir);
+    else if (QFileInfo(mimeDir).isDir())
+        dropMimeDatabase(mimeDir);
+    const QString appDir = m_paths.classesDataDir + QStringLiteral("/applications");
+    if (!QDir(appDir).entryList({QStringLiteral("*.desktop")}, QDir::Files).isEmpty())
+        runTool(QStringLiteral("update-desktop-database"), appDir);
+    else
+        QFile::remove(appDir + QStringLiteral("/mimeinfo.cache"));
+}
+
 void SetupSettings::SyncClasses()
 {
     const QString mimeDir = m_paths.classesDataDir + QStringLiteral("/mime/packages");
@@ -333,6 +484,7 @@ void SetupSettings::SyncClasses()
                 QFile::remove(dir + QLatin1Char('/') + entry);
         }
     }
+    RefreshDesktopDatabases();
 }
 
 } // namespace orvel::setup

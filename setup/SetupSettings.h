@@ -55,7 +55,21 @@ public:
     // under the classes root, and removes those of extensions no longer
     // registered. Only files named "kwz-*" are touched.
     void SyncClasses();
+    // Brings the freedesktop MIME and desktop-file caches below the classes
+    // folder up to date (update-mime-database, update-desktop-database where
+    // installed); a cache left without any source is removed.
+    void RefreshDesktopDatabases() const;
     static QString MimeTypeForProgId(const QString &progId);
+
+    // The system-wide folders that the registry lines given and the
+    // uninstaller need: Setup creates the missing ones before anything else
+    // and logs them, so that an uninstallation removes them last, once they
+    // are empty. The user's settings folder is not among them.
+    QStringList SystemFolders(const QList<RegistryLine> &lines) const;
+    // The system-wide folders Setup created, kept for all installations: the
+    // last uninstallation removes those that are empty then.
+    void RecordCreatedFolders(const QStringList &folders);
+    void PruneCreatedFolders();
 
     static const QString kSharedDllsKey;
     static const QString kUninstallKey;

@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QSet>
 
 namespace orvel::setup {
 namespace {
@@ -29,6 +30,18 @@ public:
         , m_callbacks(callbacks)
     {}
 
+    // The folder of the log is the installation's target folder; every
+    // folder the log says Setup created cannot have become a link unless
+    // someone planted one, and nothing is removed through such a link.
+    void setInstallation(const QString &targetFolder, const QList<LogItem> &items)
+    {
+        m_target = QDir::cleanPath(targetFolder);
+        for (const LogItem &item : items) {
+            if (item.kind == LogItemKind::CreatedDir)
+                m_createdFolders.insert(QDir::cleanPath(item.path));
+        }
+    }
+
     void message(int id, const QString &argument = QString())
     {
         if (m_callbacks.message)
@@ -38,7 +51,7 @@ public:
     // A file that is already gone counts as removed.
     void removeFile(const QString &path)
     {
-        if (exists(path) && !QFile::remove(path)) {
+        if (exists(path) && (throughPlantedLink(path) || !QFile::remove(path))) {
             message(IDS_FILE_NOT_REMOVED, path);
             m_complete = false;
             return;
@@ -50,7 +63,14 @@ public:
     {
         if (!exists(path))
             return;
-        if (!QFileInfo(path).isDir() || QFileInfo(path).isSymLink() || !QDir().rmdir(path)) {
+        const QFileInfo info(path);
+        // Folders outside the installation (the settings store's, the
+        // menu's, parents of the target) may hold what others put there
+        // since: they stay without a word while they are not empty.
+        if (info.isDir() && !info.isSymLink() && !isInTarget(path)
+            && !QDir(path).isEmpty(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System))
+            return;
+        if (!info.isDir() || info.isSymLink() || throughPlantedLink(path) || !QDir().rmdir(path)) {
             message(IDS_FOLDER_NOT_REMOVED, path);
             m_complete = false;
         }
@@ -74,8 +94,26 @@ public:
     bool complete() const { return m_complete; }
 
 private:
+    bool isInTarget(const QString &path) const
+    {
+        const QString clean = QDir::cleanPath(path);
+        return !m_target.isEmpty() && (clean == m_target || clean.startsWith(m_target + QLatin1Char('/')));
+    }
+
+    bool throughPlantedLink(const QString &path) const
+    {
+        for (QString folder = QFileInfo(QDir::cleanPath(path)).absolutePath(); folder.size() > 1;
+             folder = QFileInfo(folder).absolutePath()) {
+            if (m_createdFolders.contains(folder) && QFileInfo(folder).isSymLink())
+                return true;
+        }
+        return false;
+    }
+
     SetupSettings &m_settings;
     const UninstallCallbacks &m_callbacks;
+    QString m_target;
+    QSet<QString> m_createdFolders;
     bool m_complete = true;
 };
 
@@ -92,6 +130,7 @@ UninstallResult Uninstall(const QString &logPath, SetupSettings &settings, const
     }
     file.close();
 
+    remover.setInstallation(QFileInfo(logPath).absolutePath(), log.items);
     bool classes = false;
     for (const QString &line : log.registryLines) {
         RegistryLine value;
@@ -102,6 +141,18 @@ UninstallResult Uninstall(const QString &logPath, SetupSettings &settings, const
     }
     if (classes)
         settings.SyncClasses();
+
+    // The uninstaller itself: a running program may be unlinked on Linux, so
+    // there is nothing to leave for a restart. It goes before the logged
+    // items, so that the folders Setup created for it can go with them.
+    const QString windows = settings.paths().windowsFolder;
+    const QString uninstaller = windows + QLatin1Char('/') + QLatin1String(kUninstallerName);
+    if (settings.HasSharedCount(uninstaller) || exists(uninstaller)) {
+        if (remover.releaseShared(uninstaller)) {
+            remover.removeFile(uninstaller);
+            QDir().rmdir(windows);
+        }
+    }
 
     for (qsizetype i = log.items.size() - 1; i >= 0; --i) {
         const LogItem &item = log.items.at(i);
@@ -125,17 +176,7 @@ UninstallResult Uninstall(const QString &logPath, SetupSettings &settings, const
         }
     }
 
-    // The uninstaller itself: a running program may be unlinked on Linux, so
-    // there is nothing to leave for a restart.
-    const QString windows = settings.paths().windowsFolder;
-    const QString uninstaller = windows + QLatin1Char('/') + QLatin1String(kUninstallerName);
-    if (settings.HasSharedCount(uninstaller) || exists(uninstaller)) {
-        if (remover.releaseShared(uninstaller)) {
-            remover.removeFile(uninstaller);
-            QDir().rmdir(windows);
-        }
-    }
-
+    settings.PruneCreatedFolders();
     const bool complete = remover.complete();
     remover.message(complete ? IDS_UNINSTALL_DONE : IDS_UNINSTALL_INCOMPLETE);
     return complete ? UninstallResult::Complete : UninstallResult::Incomplete;

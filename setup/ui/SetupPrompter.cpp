@@ -72,6 +72,10 @@ QDialog *makeDialog(QWidget *parent, const QString &title, Icon icon, QWidget *b
         button->setObjectName(QStringLiteral("button%1").arg(i));
         button->setAutoDefault(true);
         button->setDefault(i == defaultButton);
+        // Return answers with the default button, not with the first one
+        // that happens to take the focus.
+        if (i == defaultButton)
+            button->setFocus();
         QObject::connect(button, &QPushButton::clicked, dialog, i == 0 ? &QDialog::accept : &QDialog::reject);
         row->addWidget(button);
     }

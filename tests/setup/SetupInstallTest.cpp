@@ -7,6 +7,7 @@
 #include "setup/SetupUninstaller.h"
 
 #include <QSettings>
+#include <QStandardPaths>
 
 #include <gtest/gtest.h>
 
@@ -15,6 +16,7 @@ namespace {
 
 using test::ReadFile;
 using test::Tree;
+using test::TreeChanges;
 using test::WriteFile;
 
 const char kInf[] = "VERSION %VERSION%\n"
@@ -48,13 +50,9 @@ const char kInf[] = "VERSION %VERSION%\n"
                     "##\n";
 
 // Folders a system and a home already have; an uninstallation leaves them.
-const QStringList kSkeleton{QStringLiteral("etc/xdg"),
-                            QStringLiteral("usr/local/lib"),
-                            QStringLiteral("usr/local/share/mime/packages"),
-                            QStringLiteral("usr/local/share/applications"),
-                            QStringLiteral("opt"),
-                            QStringLiteral("home/.config"),
-                            QStringLiteral("home/.local/share/applications")};
+const QStringList kSkeleton{QStringLiteral("etc/xdg"),         QStringLiteral("usr/local/lib"),
+                            QStringLiteral("usr/local/share"), QStringLiteral("opt"),
+                            QStringLiteral("home/.config"),    QStringLiteral("home/.local/share/applications")};
 
 struct Message
 {
@@ -178,7 +176,14 @@ TEST_F(SetupInstallTest, InstallsLogsAndUninstallsEverything)
 
     // The log, line by line.
     const QString w = windows(), m = menu();
+    // The system-wide folders the settings store needs come first, so that
+    // they go last.
     const QString expected = QStringLiteral("** INSTALLATION LOG - FILE IS NEEDED FOR UNINSTALL CAPABILITIES **\n"
+                                            "Created dir :        %2\n"
+                                            "Created dir :        %4/etc/xdg/KWZ\n"
+                                            "Created dir :        %4/usr/local/share/mime\n"
+                                            "Created dir :        %4/usr/local/share/mime/packages\n"
+                                            "Created dir :        %4/usr/local/share/applications\n"
                                             "Created dir :        %1\n"
                                             "Copied file :        %1/Setup.log\n"
                                             "Copied file :        %1/Orvel 97.reg\n"
@@ -191,7 +196,7 @@ TEST_F(SetupInstallTest, InstallsLogsAndUninstallsEverything)
                                             "Copied file :        %3/Orvel 97.desktop\n"
                                             "Copied file :        %3/Liesmich.desktop\n"
                                             "##\n")
-                                     .arg(t, w, m);
+                                     .arg(t, w, m, m_root);
     QString registry;
     for (const RegistryLine &line : m_inf.registryLines)
         registry += line.line + QLatin1Char('\n');
@@ -230,12 +235,12 @@ TEST_F(SetupInstallTest, InstallsLogsAndUninstallsEverything)
     EXPECT_EQ(uninstall(t), UninstallResult::Complete);
     EXPECT_EQ(messageIds(), QList<int>{IDS_UNINSTALL_DONE});
     EXPECT_EQ(m_removalQuestions,
-              (QStringList{QStringLiteral("ctl.so"), QStringLiteral("shared.dat"), QStringLiteral("UninsKWZ")}));
+              (QStringList{QStringLiteral("UninsKWZ"), QStringLiteral("ctl.so"), QStringLiteral("shared.dat")}));
     EXPECT_EQ(ReadFile(m_controlLog), QByteArray("register\nunregister\n"));
     QStringList after = Tree(m_root);
     after.removeAll(QStringLiteral("control.log"));
     after.removeAll(QStringLiteral("media/Disk2.id")); // "inserted" by the prompt
-    EXPECT_EQ(after, m_before);
+    EXPECT_EQ(TreeChanges(m_before, after), QString());
 }
 
 TEST_F(SetupInstallTest, SharedFilesAreCountedAcrossInstallations)
@@ -260,7 +265,7 @@ TEST_F(SetupInstallTest, SharedFilesAreCountedAcrossInstallations)
     m_keep << QStringLiteral("ctl.so");
     EXPECT_EQ(uninstall(target("B")), UninstallResult::Complete);
     EXPECT_EQ(m_removalQuestions,
-              (QStringList{QStringLiteral("ctl.so"), QStringLiteral("shared.dat"), QStringLiteral("UninsKWZ")}));
+              (QStringList{QStringLiteral("UninsKWZ"), QStringLiteral("ctl.so"), QStringLiteral("shared.dat")}));
     EXPECT_FALSE(QFileInfo::exists(shared));
     EXPECT_TRUE(QFileInfo::exists(windows() + QStringLiteral("/ctl.so")));
     EXPECT_TRUE(settings.HasSharedCount(windows() + QStringLiteral("/ctl.so")));
@@ -313,7 +318,7 @@ TEST_F(SetupInstallTest, DamagedCompressedFileStopsAndTheLogStillUninstalls)
     m_messages.clear();
     EXPECT_EQ(uninstall(target()), UninstallResult::Complete);
     QStringList after = Tree(m_root);
-    EXPECT_EQ(after, m_before);
+    EXPECT_EQ(TreeChanges(m_before, after), QString());
 }
 
 TEST_F(SetupInstallTest, UsersFilesKeepTheTargetFolder)
@@ -325,6 +330,49 @@ TEST_F(SetupInstallTest, UsersFilesKeepTheTargetFolder)
     EXPECT_EQ(messageIds(), (QList<int>{IDS_FOLDER_NOT_REMOVED, IDS_UNINSTALL_INCOMPLETE}));
     EXPECT_EQ(m_messages[0].argument, target());
     EXPECT_EQ(Tree(target()), QStringList{QStringLiteral("Adressen.ovd")});
+}
+
+// A link planted where Setup makes or made a folder never leads a copy or a
+// removal outside the installation.
+TEST_F(SetupInstallTest, PlantedLinksLeadNowhere)
+{
+    const QString outside = m_root + QStringLiteral("/outside");
+    WriteFile(outside + QStringLiteral("/liesmich.txt"), "keep me");
+    QDir().mkpath(target());
+    ASSERT_TRUE(QFile::link(outside, target() + QStringLiteral("/doc")));
+    EXPECT_EQ(install(target()), InstallResult::Failed);
+    EXPECT_TRUE(messageIds().contains(IDS_FOLDER_NOT_CREATED)) << messageIds().size();
+    EXPECT_EQ(ReadFile(outside + QStringLiteral("/liesmich.txt")), QByteArray("keep me"));
+    QFile::remove(target() + QStringLiteral("/doc"));
+
+    // Installed cleanly, then the folder Setup made is swapped for a link.
+    m_messages.clear();
+    ASSERT_EQ(install(target()), InstallResult::Done);
+    ASSERT_TRUE(QDir(target() + QStringLiteral("/doc")).removeRecursively());
+    ASSERT_TRUE(QFile::link(outside, target() + QStringLiteral("/doc")));
+    EXPECT_EQ(uninstall(target()), UninstallResult::Incomplete);
+    EXPECT_EQ(ReadFile(outside + QStringLiteral("/liesmich.txt")), QByteArray("keep me"));
+    EXPECT_TRUE(messageIds().contains(IDS_FILE_NOT_REMOVED));
+}
+
+// The store's system folders made for the first of two installations go with
+// the last uninstallation, whichever order they are removed in; the MIME
+// cache made for the file type goes with them.
+TEST_F(SetupInstallTest, SystemFoldersGoWithTheLastInstallation)
+{
+    ASSERT_EQ(install(target("A")), InstallResult::Done);
+    const QString mime = m_paths.classesDataDir + QStringLiteral("/mime");
+    if (!QStandardPaths::findExecutable(QStringLiteral("update-mime-database")).isEmpty()) {
+        EXPECT_TRUE(QFileInfo::exists(mime + QStringLiteral("/mime.cache")));
+    }
+    ASSERT_EQ(install(target("B")), InstallResult::Done);
+    EXPECT_EQ(uninstall(target("A")), UninstallResult::Complete);
+    EXPECT_TRUE(QFileInfo::exists(m_paths.windowsFolder + QStringLiteral("/UninsKWZ")));
+    EXPECT_EQ(uninstall(target("B")), UninstallResult::Complete);
+    QStringList after = Tree(m_root);
+    after.removeAll(QStringLiteral("control.log"));
+    after.removeAll(QStringLiteral("media/Disk2.id"));
+    EXPECT_EQ(TreeChanges(m_before, after), QString());
 }
 
 TEST_F(SetupInstallTest, DamagedLogRemovesNothing)
@@ -409,7 +457,7 @@ TEST_F(SetupInstallTest, FolderNameWithALineFeedIsRefused)
 {
     EXPECT_EQ(install(target("x\nCopied file :        /etc/passwd")), InstallResult::Failed);
     EXPECT_EQ(messageIds(), (QList<int>{IDS_INVALID_PATH, IDS_INSTALL_FAILED}));
-    EXPECT_EQ(Tree(m_root), m_before);
+    EXPECT_EQ(TreeChanges(m_before, Tree(m_root)), QString());
 }
 
 TEST_F(SetupInstallTest, CancelledDiskPromptFails)

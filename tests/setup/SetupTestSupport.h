@@ -96,6 +96,22 @@ inline QStringList Tree(const QString &root)
     return out;
 }
 
+// What was added ("+path") and what went ("-path") between two trees; empty
+// when they are the same.
+inline QString TreeChanges(const QStringList &before, const QStringList &after)
+{
+    QStringList changes;
+    for (const QString &entry : after) {
+        if (!before.contains(entry))
+            changes << QLatin1Char('+') + entry;
+    }
+    for (const QString &entry : before) {
+        if (!after.contains(entry))
+            changes << QLatin1Char('-') + entry;
+    }
+    return changes.join(QLatin1Char(' '));
+}
+
 // A temporary system root with the user's configuration below it too.
 inline SetupPaths ScratchPaths(QString *root)
 {

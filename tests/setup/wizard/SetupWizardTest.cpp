@@ -6,13 +6,19 @@
 #include "setup/SetupStrings.h"
 #include "setup/ui/SetupDriver.h"
 
+#include <QApplication>
+#include <QDialog>
+#include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTimer>
 #include <QTreeWidget>
 #include <QtTest/QTest>
 
 #include <gtest/gtest.h>
+
+#include <functional>
 
 namespace orvel::setup {
 namespace {
@@ -20,6 +26,7 @@ namespace {
 using test::ReadFile;
 using test::Screenshot;
 using test::Tree;
+using test::TreeChanges;
 using test::WriteFile;
 
 class SetupWizardTest : public ::testing::Test
@@ -143,7 +150,8 @@ TEST_F(SetupWizardTest, EveryPageThroughToTheLogAndOutAgain)
     const QStringList log = QString::fromUtf8(ReadFile(w->LogPath())).split(QLatin1Char('\n'));
     ASSERT_GT(log.size(), 12);
     EXPECT_EQ(log[0], QStringLiteral("** INSTALLATION LOG - FILE IS NEEDED FOR UNINSTALL CAPABILITIES **"));
-    EXPECT_EQ(log[1], QStringLiteral("Created dir :        ") + target());
+    EXPECT_EQ(log[1], QStringLiteral("Created dir :        ") + m_paths.windowsFolder);
+    EXPECT_TRUE(log.contains(QStringLiteral("Created dir :        ") + target()));
     EXPECT_TRUE(log.contains(QStringLiteral("Created dir :        ") + menuFolder));
     EXPECT_TRUE(log.contains(QStringLiteral("Copied shared file : ") + m_paths.windowsFolder
                              + QStringLiteral("/shared.dat")));
@@ -243,7 +251,7 @@ TEST_F(SetupWizardTest, CancellingAsksAndLeavesNothingBehind)
     EXPECT_EQ(m_prompter.exitQuestions, 2);
     EXPECT_FALSE(w->isVisible());
     EXPECT_EQ(w->result(), QDialog::Rejected);
-    EXPECT_EQ(Tree(m_root), m_before);
+    EXPECT_EQ(TreeChanges(m_before, Tree(m_root)), QString());
 }
 
 TEST_F(SetupWizardTest, CancellingTheCopyingFailsAndTheLogUndoesIt)
@@ -435,6 +443,121 @@ TEST(SetupDialogsTest, TextsAndButtons)
         QTest::mouseClick(dialog->findChild<QPushButton *>(QStringLiteral("button0")), Qt::LeftButton);
         EXPECT_EQ(dialog->result(), QDialog::Accepted);
     }
+}
+
+} // namespace
+} // namespace orvel::setup
+
+namespace orvel::setup {
+namespace {
+
+// Runs `answer` on the next modal dialog once it is shown.
+void WhenModal(std::function<void(QWidget *)> answer)
+{
+    auto *poll = new QTimer;
+    poll->setInterval(10);
+    QObject::connect(poll, &QTimer::timeout, poll, [poll, answer = std::move(answer)] {
+        QWidget *modal = QApplication::activeModalWidget();
+        if (!modal || !modal->isVisible())
+            return;
+        poll->stop();
+        poll->deleteLater();
+        answer(modal);
+    });
+    poll->start();
+}
+
+void ClickButton(QWidget *dialog, const QString &text)
+{
+    const QList<QPushButton *> buttons = dialog->findChildren<QPushButton *>();
+    for (QPushButton *button : buttons) {
+        if (button->text() == text) {
+            QTest::mouseClick(button, Qt::LeftButton);
+            return;
+        }
+    }
+    ADD_FAILURE() << "no button " << text.toStdString();
+}
+
+// The prompter that the wizard and the uninstaller use runs each question as
+// a modal dialog and returns the button the user clicked.
+TEST(SetupDialogPrompterTest, QuestionsReturnTheClickedAnswer)
+{
+    CDialogPrompter prompter;
+    const SharedFileQuestion shared{QStringLiteral("/usr/local/lib/KWZ/ctl.so"), QStringLiteral("1.0.0.0"),
+                                    QStringLiteral("01.02.2026 - 10:30")};
+    WhenModal([](QWidget *d) { ClickButton(d, QStringLiteral("Entfernen")); });
+    EXPECT_TRUE(prompter.RemoveShared(shared));
+    WhenModal([](QWidget *d) { ClickButton(d, QStringLiteral("&Beibehalten")); });
+    EXPECT_FALSE(prompter.RemoveShared(shared));
+    WhenModal([](QWidget *d) { ClickButton(d, QStringLiteral("Abbrechen")); });
+    EXPECT_FALSE(prompter.InsertDisk(2, QStringLiteral("Orvel 97 - Diskette 2")));
+    WhenModal([](QWidget *d) { ClickButton(d, QStringLiteral("OK")); });
+    EXPECT_TRUE(prompter.InsertDisk(2, QStringLiteral("Orvel 97 - Diskette 2")));
+    WhenModal([](QWidget *d) { QTest::keyClick(d, Qt::Key_Return); }); // "&Nein" is the default
+    EXPECT_FALSE(prompter.ConfirmUninstall());
+    WhenModal([](QWidget *d) { ClickButton(d, QStringLiteral("&Ja")); });
+    EXPECT_TRUE(prompter.ConfirmExit());
+    bool shown = false;
+    WhenModal([&shown](QWidget *d) {
+        shown = d->findChildren<QLabel *>().size() > 0;
+        ClickButton(d, QStringLiteral("OK"));
+    });
+    prompter.Message(IDS_FOLDER_NOT_CREATED, QStringLiteral("/opt/X"));
+    EXPECT_TRUE(shown);
+}
+
+// "Durchsuchen..." opens the folder chooser at the nearest existing folder
+// and takes the chosen folder; cancelling it keeps the text.
+TEST_F(SetupWizardTest, BrowseTakesTheChosenFolder)
+{
+    QDir().mkpath(m_root + QStringLiteral("/opt/Programme"));
+    auto w = wizard();
+    QTest::mouseClick(w->NextButton(), Qt::LeftButton);
+    auto *browse = w->findChild<QPushButton *>(QStringLiteral("browse"));
+    ASSERT_NE(browse, nullptr);
+    w->TargetEdit()->setText(m_root + QStringLiteral("/opt/missing/deeper"));
+    QString startedAt;
+    WhenModal([&](QWidget *d) {
+        auto *chooser = qobject_cast<QFileDialog *>(d);
+        ASSERT_NE(chooser, nullptr);
+        startedAt = chooser->directory().absolutePath();
+        chooser->reject();
+    });
+    QTest::mouseClick(browse, Qt::LeftButton);
+    EXPECT_EQ(startedAt, m_root + QStringLiteral("/opt"));
+    EXPECT_EQ(w->TargetEdit()->text(), m_root + QStringLiteral("/opt/missing/deeper"));
+
+    WhenModal([&](QWidget *d) {
+        auto *chooser = qobject_cast<QFileDialog *>(d);
+        ASSERT_NE(chooser, nullptr);
+        chooser->setDirectory(m_root + QStringLiteral("/opt/Programme"));
+        QMetaObject::invokeMethod(chooser, "accept", Qt::DirectConnection);
+    });
+    QTest::mouseClick(browse, Qt::LeftButton);
+    EXPECT_EQ(w->TargetEdit()->text(), m_root + QStringLiteral("/opt/Programme"));
+}
+
+TEST(SetupDialogPrompterTest, UninstallProgressShowsEachItemAndCloses)
+{
+    CDialogPrompter prompter;
+    prompter.ShowProgress(QStringLiteral("Dateien werden entfernt..."), QStringLiteral("/opt/Orvel97/orvel"));
+    QDialog *window = nullptr;
+    for (QWidget *w : QApplication::topLevelWidgets()) {
+        if (w->objectName() == QLatin1String("UninstallProgress") && w->isVisible())
+            window = qobject_cast<QDialog *>(w);
+    }
+    ASSERT_NE(window, nullptr);
+    EXPECT_EQ(window->windowTitle(), QStringLiteral("Entfernen"));
+    prompter.ShowProgress(QStringLiteral("Dateien werden entfernt..."), QStringLiteral("/opt/Orvel97/Setup.log"));
+    QStringList texts;
+    for (QLabel *label : window->findChildren<QLabel *>())
+        texts << label->text();
+    EXPECT_TRUE(texts.contains(QStringLiteral("/opt/Orvel97/Setup.log"))) << texts.join(u'|').toStdString();
+    EXPECT_FALSE(texts.contains(QStringLiteral("/opt/Orvel97/orvel")));
+    prompter.EndProgress();
+    for (QWidget *w : QApplication::topLevelWidgets())
+        EXPECT_NE(w->objectName(), QStringLiteral("UninstallProgress"));
 }
 
 } // namespace

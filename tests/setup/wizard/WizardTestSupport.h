@@ -129,9 +129,8 @@ inline QString MakeDiskSet(const QString &root, const QByteArray &program, qint6
 // Folders a system and a home already have; an uninstallation leaves them.
 inline void MakeSkeleton(const QString &root)
 {
-    for (const char *folder :
-         {"etc/xdg", "usr/local/lib", "usr/local/share/applications", "usr/local/share/mime/packages", "opt",
-          "home/.config", "home/.local/share/applications", "menu/Büro"})
+    for (const char *folder : {"etc/xdg", "usr/local/lib", "usr/local/share", "opt", "home/.config",
+                               "home/.local/share/applications", "menu/Büro"})
         QDir().mkpath(root + QLatin1Char('/') + QString::fromUtf8(folder));
 }
 
