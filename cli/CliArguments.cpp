@@ -67,7 +67,8 @@ QString CliUsage()
                           "  --field-delimiter N          SDF-Feldtrennzeichen (Zeichencode)\n"
                           "  --data-delimiter N           SDF-Datenbegrenzer (Zeichencode)\n"
                           "  --relative-paths 0|1         Grafikpfade relativ speichern\n"
-                          "  --timing                     Zeiten der Arbeitsschritte auf stderr\n");
+                          "  --timing                     Zeiten der Arbeitsschritte auf stderr\n"
+                          "  --no-sync                    neue Dateien nicht erst auf die Platte warten lassen\n");
 }
 
 std::optional<CliArguments> ParseCliArguments(const QStringList &args, QString &error)
@@ -154,6 +155,8 @@ std::optional<CliArguments> ParseCliArguments(const QStringList &args, QString &
                 result.relativePaths = *number == 1;
         } else if (arg == QLatin1String("--timing")) {
             result.timing = true;
+        } else if (arg == QLatin1String("--no-sync")) {
+            result.noSync = true;
         } else if (arg == QLatin1String("--display") && result.command == QLatin1String("dump")) {
             result.display = true;
         } else if (arg == QLatin1String("--memos") && result.command == QLatin1String("dump")) {

@@ -38,6 +38,7 @@ struct CliArguments
     std::optional<int> dataDelimiter;
     std::optional<bool> relativePaths;
     bool timing = false;
+    bool noSync = false; // new output files are not flushed before their rename
 
     bool display = false;         // dump
     bool memos = false;           // dump: memo texts in place of their references

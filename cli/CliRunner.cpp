@@ -4,6 +4,7 @@
 
 #include "cli/DatabaseDump.h"
 #include "cli/JsonWriter.h"
+#include "document/AtomicSave.h"
 #include "document/OrvelDoc.h"
 #include "document/SaveProposal.h"
 #include "platform/Codepage.h"
@@ -144,6 +145,7 @@ bool SaveAs(COrvelDoc &doc, const QString &path)
 int RunCliCommand(const CliArguments &args, std::string &out)
 {
     PhaseTimer timer(args.timing);
+    CAtomicSave::SetSyncNewFiles(!args.noSync);
 
     DocumentOptionOverrides overrides;
     overrides.relativePaths = args.relativePaths;

@@ -5,6 +5,7 @@
 #include <QFileInfo>
 #include <QRandomGenerator>
 
+#include <atomic>
 #include <cerrno>
 #include <cstdio>
 
@@ -65,7 +66,25 @@ bool syncPath(const QString &path, int flags)
     return ::close(fd) == 0 && ok;
 }
 
+std::atomic<bool> g_syncNewFiles{true};
+
+bool existsOnDisk(const QString &path)
+{
+    struct stat st;
+    return ::lstat(QFile::encodeName(path).constData(), &st) == 0;
+}
+
 } // namespace
+
+void CAtomicSave::SetSyncNewFiles(bool sync)
+{
+    g_syncNewFiles = sync;
+}
+
+bool CAtomicSave::SyncNewFiles()
+{
+    return g_syncNewFiles;
+}
 
 CAtomicSave::CAtomicSave(const QString &targetPath)
     : m_target(resolveLink(targetPath))
@@ -100,6 +119,7 @@ void CAtomicSave::discard()
 
 bool CAtomicSave::Begin()
 {
+    m_targetExisted = existsOnDisk(m_target);
     const int fd = createBeside(m_target, m_temp);
     if (fd < 0)
         return fail(errno, m_target);
@@ -113,6 +133,7 @@ bool CAtomicSave::Begin()
 bool CAtomicSave::AddCompanion(const QString &companionTarget)
 {
     m_companionTarget = resolveLink(companionTarget);
+    m_companionExisted = existsOnDisk(m_companionTarget);
     const int fd = createBeside(m_companionTarget, m_companionTemp);
     if (fd < 0)
         return fail(errno, m_companionTarget);
@@ -127,13 +148,14 @@ bool CAtomicSave::Commit(Companion companion)
     errno = 0;
     if (!m_file.flush())
         return fail(errno != 0 ? errno : EIO, m_target);
-    if (!SyncToDisk(m_file.handle()))
+    const bool syncAll = g_syncNewFiles || m_targetExisted || m_companionExisted;
+    if (syncAll && !SyncToDisk(m_file.handle()))
         return fail(errno, m_target);
     m_file.close();
 
     const bool replaceCompanion = companion == Companion::Replace && !m_companionTemp.isEmpty();
     if (replaceCompanion) {
-        if (!syncPath(m_companionTemp, O_RDONLY))
+        if (syncAll && !syncPath(m_companionTemp, O_RDONLY))
             return fail(errno, m_companionTarget);
         if (std::rename(QFile::encodeName(m_companionTemp).constData(),
                         QFile::encodeName(m_companionTarget).constData())
@@ -153,7 +175,8 @@ bool CAtomicSave::Commit(Companion companion)
     discard();
 
     // The renames themselves reach the disk with the folder.
-    syncPath(QFileInfo(m_target).absolutePath(), O_RDONLY | O_DIRECTORY);
+    if (syncAll)
+        syncPath(QFileInfo(m_target).absolutePath(), O_RDONLY | O_DIRECTORY);
     return true;
 }
 

@@ -42,6 +42,14 @@ public:
     // was replaced; the old target is then untouched.
     bool Commit(Companion companion);
 
+    // For batch conversions: a file that did not exist before is renamed
+    // into place without waiting for the disk (a crash leaves no file or a
+    // whole one, never an empty file where the user's file stood); a file
+    // that replaces an existing one is still flushed first. Process-wide;
+    // on by default.
+    static void SetSyncNewFiles(bool sync);
+    static bool SyncNewFiles();
+
     // errno of the failure and the file it concerned.
     int Error() const { return m_error; }
     const QString &ErrorPath() const { return m_errorPath; }
@@ -52,6 +60,8 @@ private:
     void discard();
 
     QString m_target;
+    bool m_targetExisted = false;
+    bool m_companionExisted = false;
     QString m_temp;
     QFile m_file;
     QString m_companionTarget;

@@ -1,5 +1,6 @@
 #include "DocumentTestSupport.h"
 
+#include "document/AtomicSave.h"
 #include "form/DrawEdit.h"
 #include "platform/DiskSync.h"
 #include "table/FieldType.h"
@@ -168,6 +169,32 @@ TEST_F(SaveTest, AFailedFlushKeepsTheOldFiles)
         EXPECT_FALSE(empty.Save(path("leer.ovd")));
     }
     EXPECT_EQ(ReadAll(path("leer.ovd")), oldEmpty);
+}
+
+// Batch conversions may skip the flush for files that are new, never for a
+// file that replaces one the user had.
+TEST_F(SaveTest, WithoutSyncOnlyNewFilesSkipTheFlush)
+{
+    struct Restore
+    {
+        ~Restore() { CAtomicSave::SetSyncNewFiles(true); }
+    } restore;
+    CAtomicSave::SetSyncNewFiles(false);
+    COrvelDoc doc;
+    AddField(doc, "Name");
+    AddRecord(doc, {"Anna"});
+    {
+        ScopedSyncFailure failing; // a flush would fail the save
+        EXPECT_TRUE(doc.Save(path("neu.ovd")));
+    }
+    EXPECT_TRUE(QFile::exists(path("neu.ovd")));
+    AddRecord(doc, {"Berta"});
+    const QByteArray saved = ReadAll(path("neu.ovd"));
+    {
+        ScopedSyncFailure failing;
+        EXPECT_FALSE(doc.Save(path("neu.ovd")));
+    }
+    EXPECT_EQ(ReadAll(path("neu.ovd")), saved);
 }
 
 TEST_F(SaveTest, FilesOfOtherDocumentsAreNotOverwritten)
