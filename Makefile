@@ -5,6 +5,7 @@
 #   make bench    build and run the benchmarks (orvel-bench)
 #   make install  install the program, orvel-cli, the desktop entry, icon and file type
 #   make dist     lay out the disk set Setup installs from, in $(BUILD_DIR)/dist
+#   make deb      build the Debian package orvel_<version>_amd64.deb in $(BUILD_DIR)
 
 BUILD_DIR ?= build
 PREFIX ?= /usr/local
@@ -16,7 +17,7 @@ endif
 
 export CCACHE_SLOPPINESS := pch_defines,time_macros,include_file_mtime,include_file_ctime
 
-.PHONY: all run test build bench install dist deps configure clean
+.PHONY: all run test build bench install dist deb deps configure clean
 
 all: build
 
@@ -30,7 +31,7 @@ build: configure
 	@cmake --build $(BUILD_DIR) -j $(JOBS)
 
 test: build
-	@cmake --build $(BUILD_DIR) -j $(JOBS) --target dist
+	@cmake --build $(BUILD_DIR) -j $(JOBS) --target dist deb
 	@cd $(BUILD_DIR) && ctest --output-on-failure -j $(JOBS)
 
 run: build
@@ -44,6 +45,9 @@ install: build
 
 dist: configure
 	@cmake --build $(BUILD_DIR) -j $(JOBS) --target dist
+
+deb: build
+	@cmake --build $(BUILD_DIR) -j $(JOBS) --target deb
 
 clean:
 	@rm -rf $(BUILD_DIR)

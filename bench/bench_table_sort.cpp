@@ -4,6 +4,7 @@
 #include "bench/GeneratedTable.h"
 #include "platform/Collation.h"
 #include "table/Duplicates.h"
+#include "table/GermanFold.h"
 #include "table/SortKeys.h"
 
 #include <benchmark/benchmark.h>
@@ -108,6 +109,52 @@ void MarkDuplicatesBench(benchmark::State &state)
     state.SetItemsProcessed(state.iterations() * table.GetRecordCount());
 }
 BENCHMARK(MarkDuplicatesBench)->Name("Table/MarkDuplicates")->Unit(benchmark::kMillisecond);
+
+// The same with similar spellings (and by sound) counted as equal: every
+// value folded, the records grouped by a hash map.
+void MarkDuplicatesMatchBench(benchmark::State &state, DuplicateMatch match)
+{
+    CDataTable &table = generatedTable();
+    const std::vector<int> fields{kName, kVorname, kOrt};
+    int marked = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        table.UnmarkAllRecords();
+        sortOrFail(state, table, keysOf(kPlz, 0, -1, 0, -1, 0));
+        state.ResumeTiming();
+        marked = MarkDuplicates(table, fields, match);
+        benchmark::DoNotOptimize(marked);
+    }
+    table.UnmarkAllRecords();
+    state.counters["marked"] = marked;
+    state.SetItemsProcessed(state.iterations() * table.GetRecordCount());
+}
+BENCHMARK_CAPTURE(MarkDuplicatesMatchBench, similar, DuplicateMatch::Similar)
+        ->Name("Table/MarkDuplicatesFuzzy")
+        ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(MarkDuplicatesMatchBench, sound, DuplicateMatch::Sound)
+        ->Name("Table/MarkDuplicatesPhonetic")
+        ->Unit(benchmark::kMillisecond);
+
+// Folding and coding 30000 values of 255 bytes: umlauts and sharp s that
+// double, punctuation only, and one long word of letters.
+void FoldLongValues(benchmark::State &state)
+{
+    const AnsiString values[] = {AnsiString(255, '\xDF'), AnsiString(255, '.'), AnsiString(255, 'm'),
+                                 AnsiString(255, '\xFC')};
+    AnsiString out;
+    AnsiString scratch;
+    out.reserve(1024);
+    for (auto _ : state) {
+        for (int i = 0; i < 30000; ++i) {
+            out.clear();
+            AppendPhoneticKey(values[i % 4], out, scratch);
+            benchmark::DoNotOptimize(out.data());
+        }
+    }
+    state.SetItemsProcessed(state.iterations() * 30000);
+}
+BENCHMARK(FoldLongValues)->Name("Table/FoldLongValues")->Unit(benchmark::kMillisecond);
 
 std::size_t residentBytes()
 {

@@ -54,12 +54,14 @@ QString CliUsage()
                           "  orvel-cli find DATEI --field P --text T [--options N]\n"
                           "            [--link and|or --field2 P --text2 T [--options2 N]]\n"
                           "  orvel-cli replace EIN AUS --field P --text T --with R [--options N]\n"
-                          "  orvel-cli duplicates EIN [AUS] --fields P[,P...]\n"
+                          "  orvel-cli duplicates EIN [AUS] --fields P[,P...] [--fuzzy] [--phonetic]\n"
                           "  orvel-cli --help | --version\n"
                           "\n"
                           "K: Position eines Datenfeldes (ab 0), wahlweise mit \":desc\" für absteigend.\n"
                           "P: Position eines Datenfeldes (ab 0). N: Suchoptionen (1 Groß-/Kleinschreibung,\n"
                           "2 negative Suche, 8 ganzes Wort, 16 Wertanfang).\n"
+                          "--fuzzy: ähnliche Schreibweisen gelten als gleich (ä/ae, ß/ss, Akzente, Satzzeichen,\n"
+                          "\"Str.\"/\"Straße\"); --phonetic: zusätzlich nach dem Klang (Kölner Phonetik).\n"
                           "\n"
                           "Allgemeine Optionen:\n"
                           "  --locale NAME                Gebietsschema, z. B. de_DE\n"
@@ -220,6 +222,11 @@ std::optional<CliArguments> ParseCliArguments(const QStringList &args, QString &
             ok = intValue(number, 0, 0xFFFF);
             if (ok)
                 result.criterion2.options = *number;
+        } else if (arg == QLatin1String("--fuzzy") && result.command == QLatin1String("duplicates")) {
+            result.fuzzy = true;
+        } else if (arg == QLatin1String("--phonetic") && result.command == QLatin1String("duplicates")) {
+            result.fuzzy = true;
+            result.phonetic = true;
         } else if (arg == QLatin1String("--fields") && result.command == QLatin1String("duplicates")) {
             QString text;
             ok = value(text);

@@ -50,6 +50,8 @@ struct CliArguments
     QString replacement;          // replace
     bool hasReplacement = false;
     std::vector<int> duplicateFields; // duplicates
+    bool fuzzy = false;               // duplicates: similar spellings count as equal
+    bool phonetic = false;            // duplicates: compared by sound (implies fuzzy)
 };
 
 // Parses the arguments after the program name. On wrong usage returns

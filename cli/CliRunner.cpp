@@ -241,7 +241,10 @@ int RunCliCommand(const CliArguments &args, std::string &out)
                 return kExitUsage;
         }
         if (table.GetRecordCount() > 0) {
-            if (!MarkDuplicatesCommand(table, args.duplicateFields))
+            const DuplicateMatch match = args.phonetic ? DuplicateMatch::Sound
+                                         : args.fuzzy  ? DuplicateMatch::Similar
+                                                       : DuplicateMatch::Exact;
+            if (!MarkDuplicatesCommand(table, args.duplicateFields, match))
                 return kExitFailed;
             AnsiString buffer;
             for (int i = 0; i < table.GetRecordCount(); ++i) {

@@ -1,10 +1,13 @@
 #pragma once
 
+#include "table/Duplicates.h"
+
 #include <QDialog>
 
 #include <memory>
 #include <vector>
 
+class QCheckBox;
 class QListWidget;
 
 namespace Ui {
@@ -17,7 +20,8 @@ class CDataTable;
 class COrvelDoc;
 
 // "Dubletten markieren": every field of the table, to be ticked for the
-// comparison.
+// comparison, and how values are compared (exactly by default; similar
+// spellings; by sound).
 class DuplicatesDialog : public QDialog
 {
     Q_OBJECT
@@ -27,7 +31,10 @@ public:
 
     // Display positions of the ticked fields, in ascending order.
     std::vector<int> SelectedFields() const;
+    DuplicateMatch Match() const;
     QListWidget *FieldList() const;
+    QCheckBox *SimilarCheck() const;
+    QCheckBox *SoundCheck() const;
 
 private:
     std::unique_ptr<Ui::DuplicatesDialog> m_ui;

@@ -1,4 +1,5 @@
 #include "listview/ListGrid.h"
+#include "listview/GridAccessible.h"
 #include "listview/RecordStatusText.h"
 #include "platform/ui/DisabledKeys.h"
 
@@ -138,6 +139,7 @@ CListGrid::CListGrid(ListGridHost &host, COrvelDoc &document, QWidget *parent)
     , m_fontMetrics(m_font)
     , m_palette(ClassicPalette())
 {
+    InstallGridAccessibility();
     setFrameShape(QFrame::NoFrame);
     setFocusPolicy(Qt::StrongFocus);
     setAttribute(Qt::WA_InputMethodEnabled);
@@ -502,6 +504,7 @@ QRect CListGrid::wantedFocusFrame() const
 
 void CListGrid::refreshFocusFrame()
 {
+    NotifyGridCurrentCell(this);
     const QRect wanted = wantedFocusFrame();
     if (wanted == m_drawnFocusFrame)
         return;

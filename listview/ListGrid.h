@@ -132,6 +132,8 @@ public:
     int FirstColumn() const { return m_firstColumn; }
     const grid::GridMetrics &Metrics() const { return m_metrics; }
     const QFont &GridFont() const { return m_font; }
+    COrvelDoc &Document() const { return m_document; }
+    ListGridHost &Host() const { return m_host; }
     // The layout as it stands.
     grid::GridGeometry Geometry() const;
     int LastVisibleRow() const { return Geometry().lastVisibleRow(); }

@@ -5,6 +5,7 @@
 #include "resources/StringIds.h"
 #include "table/DataTable.h"
 #include "table/FieldType.h"
+#include "table/GermanFold.h"
 #include "table/SortKeys.h"
 #include "table/ValueFormat.h"
 
@@ -12,6 +13,7 @@
 #include <cstdint>
 #include <functional>
 #include <new>
+#include <unordered_map>
 
 // The search as designed compares every record with each later record of its
 // run in field 0, which is quadratic in the length of a run: a table of
@@ -146,9 +148,74 @@ DuplicateGroups findGroups(const CDataTable &table, const std::vector<int> &posi
     return groups;
 }
 
+// The similar-spelling search: every record gets one key made of its
+// compared values (field 0 and the selected data fields), text values folded
+// the German way and, when comparing by sound, coded by the Kölner Phonetik;
+// numbers and dates as shown. Records with equal keys form a group wherever
+// they stand in the sorted table, because folding does not keep the sort
+// order of field 0 ("Mueller" sorts far from "Müller"). A hash map finds the
+// groups in one pass; each group is chained in record order, so that the
+// marks come out as in the classic search: the first record of a group stays
+// unmarked.
+DuplicateGroups findSimilarGroups(const CDataTable &table, const std::vector<int> &positions, DuplicateMatch match)
+{
+    const int n = table.GetRecordCount();
+    const LocaleInfo &loc = CurrentLocale();
+    std::vector<ResolvedField> fields{resolve(table, 0)};
+    for (const int pos : positions)
+        fields.push_back(resolve(table, pos));
+
+    std::vector<std::uint32_t> offsets(std::size_t(n) + 1, 0);
+    AnsiString bytes;
+    bytes.reserve(std::size_t(n) * (fields.size() * 16 + 2));
+    AnsiString buffer;
+    AnsiString scratch;
+    buffer.reserve(256);
+    scratch.reserve(512);
+    for (int i = 0; i < n; ++i) {
+        table.PrefetchAhead(i);
+        const CDataRecord &record = *table.GetRecord(i);
+        for (const ResolvedField &field : fields) {
+            const AnsiView shown = displayValue(record, field, loc, buffer).substr(0, 255);
+            // Two length bytes, filled in after the key: folding can double
+            // the length of a value (every "ß" becomes "ss").
+            const std::size_t lengthAt = bytes.size();
+            bytes.append(2, '\0');
+            if (field.type != FT_TEXT)
+                bytes.append(shown);
+            else if (match == DuplicateMatch::Sound)
+                AppendPhoneticKey(shown, bytes, scratch);
+            else
+                AppendGermanFolded(shown, bytes);
+            const std::size_t length = bytes.size() - lengthAt - 2;
+            bytes[lengthAt] = char(length & 0xFF);
+            bytes[lengthAt + 1] = char(length >> 8);
+        }
+        offsets[std::size_t(i) + 1] = std::uint32_t(bytes.size());
+    }
+
+    DuplicateGroups groups;
+    groups.next.assign(std::size_t(n), -1);
+    groups.first.assign(std::size_t(n), 1);
+    // Key -> the last record of its group so far.
+    std::unordered_map<AnsiView, std::int32_t> last;
+    last.reserve(std::size_t(n));
+    for (int i = 0; i < n; ++i) {
+        const AnsiView key(bytes.data() + offsets[std::size_t(i)],
+                           offsets[std::size_t(i) + 1] - offsets[std::size_t(i)]);
+        const auto [it, inserted] = last.try_emplace(key, std::int32_t(i));
+        if (!inserted) {
+            groups.next[std::size_t(it->second)] = std::int32_t(i);
+            groups.first[std::size_t(i)] = 0;
+            it->second = std::int32_t(i);
+        }
+    }
+    return groups;
+}
+
 } // namespace
 
-int MarkDuplicates(CDataTable &table, const std::vector<int> &selectedFields)
+int MarkDuplicates(CDataTable &table, const std::vector<int> &selectedFields, DuplicateMatch match)
 {
     if (table.GetFieldCount() == 0)
         return 0;
@@ -162,7 +229,9 @@ int MarkDuplicates(CDataTable &table, const std::vector<int> &selectedFields)
     bool ready = table.Sort(keys) != 0;
     if (ready) {
         try {
-            groups = findGroups(table, comparedFields(table, selectedFields));
+            const std::vector<int> compared = comparedFields(table, selectedFields);
+            groups = match == DuplicateMatch::Exact ? findGroups(table, compared)
+                                                    : findSimilarGroups(table, compared, match);
         } catch (const std::bad_alloc &) {
             ready = false;
         }
@@ -190,7 +259,7 @@ int MarkDuplicates(CDataTable &table, const std::vector<int> &selectedFields)
     return marked;
 }
 
-bool MarkDuplicatesCommand(CDataTable &table, const std::vector<int> &selectedFields)
+bool MarkDuplicatesCommand(CDataTable &table, const std::vector<int> &selectedFields, DuplicateMatch match)
 {
     if (MessageBoxById(ids::kMsgDuplicateSearchConfirm, MsgIcon::Question, MsgButtons::YesNo) != MsgResult::Yes)
         return false;
@@ -201,7 +270,7 @@ bool MarkDuplicatesCommand(CDataTable &table, const std::vector<int> &selectedFi
         unmarked = true;
     }
 
-    const int marked = MarkDuplicates(table, selectedFields);
+    const int marked = MarkDuplicates(table, selectedFields, match);
     if (marked >= 0 || unmarked)
         table.SetModified();
     if (marked == 1)

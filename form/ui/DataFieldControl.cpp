@@ -50,6 +50,15 @@ AnsiString linkCaption(AnsiView value)
     return AnsiString(value.substr(0, std::min(value.find(','), value.size())));
 }
 
+// Screen readers announce the control by the name of its field.
+QString accessibleFieldName(const CDrawEdit &field, const CFormDesigner &designer)
+{
+    const CDataTable &table = designer.GetDocument().GetTable();
+    if (field.fieldIndex < 0 || field.fieldIndex >= table.GetFieldCount())
+        return {};
+    return AnsiToQString(table.GetPlainFieldName(field.fieldIndex));
+}
+
 class EditControl final : public DataFieldControl
 {
 public:
@@ -83,6 +92,7 @@ public:
         m_editor = CellEditor::Create(style, viewport, font, std::move(callbacks));
         QWidget *widget = m_editor->widget();
         widget->setObjectName(QStringLiteral("DataFieldEdit"));
+        widget->setAccessibleName(accessibleFieldName(field, designer));
         widget->setGeometry(area);
         Refresh();
         widget->show();
@@ -127,6 +137,7 @@ public:
         m_button = new QPushButton(viewport);
         m_button->setObjectName(id == kLinkButtonId ? QStringLiteral("LinkButton") : QStringLiteral("MemoButton"));
         m_button->setFont(fieldFont(field, viewport));
+        m_button->setAccessibleName(accessibleFieldName(field, designer));
         m_button->setGeometry(area);
         m_button->setFocusPolicy(Qt::StrongFocus);
         QObject::connect(m_button, &QPushButton::clicked, m_button, [&designer, id] { designer.RunCommand(id); });

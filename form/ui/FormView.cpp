@@ -1,4 +1,5 @@
 #include "form/ui/FormView.h"
+#include "form/ui/FormAccessible.h"
 
 #include "document/EmbeddedEditing.h"
 #include "document/OrvelDoc.h"
@@ -76,6 +77,7 @@ CFormView::CFormView(COrvelDoc &doc, DesignerHost &host, QWidget *parent)
     , m_host(host)
     , m_designer(std::make_unique<CFormDesigner>(doc, *this, host))
 {
+    InstallFormAccessibility();
     setFocusPolicy(Qt::StrongFocus);
     setFrameShape(QFrame::NoFrame);
     viewport()->setMouseTracking(true);

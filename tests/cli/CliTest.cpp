@@ -102,6 +102,17 @@ TEST(CliArguments, WrongUsageIsRefusedBeforeAnyFileIsRead)
     ASSERT_TRUE(dup);
     EXPECT_EQ(dup->duplicateFields, (std::vector<int>{0, 1}));
     EXPECT_EQ(dup->relativePaths, true);
+    EXPECT_FALSE(dup->fuzzy);
+
+    // --phonetic compares by sound, which builds on the folded spelling.
+    const auto fuzzy = cli::ParseCliArguments({"duplicates", "a", "--fields", "0", "--fuzzy"}, error);
+    ASSERT_TRUE(fuzzy);
+    EXPECT_TRUE(fuzzy->fuzzy);
+    EXPECT_FALSE(fuzzy->phonetic);
+    const auto sound = cli::ParseCliArguments({"duplicates", "a", "--fields", "0", "--phonetic"}, error);
+    ASSERT_TRUE(sound);
+    EXPECT_TRUE(sound->fuzzy && sound->phonetic);
+    EXPECT_FALSE(cli::ParseCliArguments({"find", "a", "--field", "0", "--text", "x", "--fuzzy"}, error));
 }
 
 TEST(CliJson, StringsAreEscapedAsJsonRequires)
@@ -218,6 +229,14 @@ TEST_F(CliRun, SortFindReplaceAndDuplicatesWorkOnTheFile)
     r = RunCli({"duplicates", m_db, "--fields", "0,1"});
     ASSERT_EQ(r.status, 0) << r.err.toStdString();
     EXPECT_EQ(r.out, "2\tMeier\n"); // Abel, Meier/Bonn, Meier/Bonn (marked), Meier/Köln, Müller
+
+    // By sound "Bonn" and "Köln" still differ; every Meier beyond the first
+    // is one when only the name counts.
+    r = RunCli({"duplicates", m_db, "--fields", "0", "--phonetic"});
+    ASSERT_EQ(r.status, 0) << r.err.toStdString();
+    EXPECT_EQ(r.out, "2\tMeier\n3\tMeier\n");
+    r = RunCli({"duplicates", m_db, "--fields", "0,1", "--fuzzy"});
+    EXPECT_EQ(r.out, "2\tMeier\n");
 }
 
 TEST_F(CliRun, WrongUsageAndFailuresHaveTheirExitStatus)
