@@ -1,5 +1,6 @@
 #include "DocumentTestSupport.h"
 
+#include "document/RecordImport.h"
 #include "exchange/DbaseTestSupport.h"
 #include "media/MemoStore.h"
 #include "table/DataRecord.h"
@@ -45,6 +46,24 @@ TEST_F(DbaseDocument, MemoTextsComeFromTheMemoFileBesideTheTable)
     ASSERT_TRUE(database.Open(path("kunden.ovd")));
     EXPECT_EQ(ReadMemo(database.GetWorkingStorePath(), database.GetTable().GetRecord(0)->GetRawValue(1)),
               AnsiString("Erste Zeile\r\nzweite Zeile"));
+}
+
+// Inserting from a table keeps its deleted records marked, as opening does.
+TEST_F(DbaseDocument, InsertedDeletedRecordsStayMarked)
+{
+    const std::vector<DbaseFieldSpec> fields = {{"NAME", 'C', 6}};
+    WriteAll(path("alt.dbf"),
+             DbaseFile(fields, DbaseRecord(fields, {"Anna"}) + DbaseRecord(fields, {"Bernd"}, '*'), 2));
+    COrvelDoc doc;
+    AddField(doc, "Name");
+    AddRecord(doc, {"Clara"});
+    ASSERT_EQ(InsertFromDatabase(doc, path("alt.dbf"), 0), 2);
+    EXPECT_EQ(scripted.messageIds(), (std::vector<int>{566, 335}));
+    const CDataTable &table = doc.GetTable();
+    ASSERT_EQ(table.GetRecordCount(), 3);
+    EXPECT_EQ(table.GetRecord(1)->GetRawValue(0), "Bernd");
+    EXPECT_TRUE(table.GetRecord(1)->IsMarked());
+    EXPECT_EQ(table.GetMarkedCount(), 1);
 }
 
 // A refused version says which it is, and only that.
