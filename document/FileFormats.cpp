@@ -50,6 +50,27 @@ ExchangeCharSet sdfCharSet(const COrvelDoc &doc)
     return ExchangeCharSetFromSetting(doc.GetOptions().sdfCharSet);
 }
 
+// A dBASE table with the memo file beside it, whose texts go into the
+// document's working store.
+bool readDbase(COrvelDoc &doc, QFile &file, const QString &path)
+{
+    const QByteArray version = file.peek(1);
+    const bool foxPro = !version.isEmpty() && dbase::IsFoxProVersion(static_cast<unsigned char>(version[0]));
+    DbaseMemoSource memos;
+    memos.objectStore = doc.GetWorkingStorePath();
+    QFile memoFile(dbase::FindMemoFile(path, foxPro));
+    if (!memoFile.fileName().isEmpty() && memoFile.open(QIODevice::ReadOnly)) {
+        memos.file = &memoFile;
+        memos.name = QFileInfo(memoFile.fileName()).fileName();
+        memos.layout = memos.name.endsWith(QStringLiteral("fpt"), Qt::CaseInsensitive) ? dbase::MemoLayout::Fpt
+                                                                                       : dbase::MemoLayout::Dbt;
+    }
+    const int result = ImportDbase(doc.GetTable(), file, dbaseCharSet(doc), doc.GetProgress(), memos);
+    if (result == kDbaseVersionRefused)
+        doc.SetReadFailureReported();
+    return result == 1;
+}
+
 std::vector<FileFormat> &formats()
 {
     static std::vector<FileFormat> list = [] {
@@ -57,9 +78,7 @@ std::vector<FileFormat> &formats()
         initial[0].extension = QStringLiteral("dbf");
         initial[0].displayName = QStringLiteral("dBASE");
         initial[0].opens = true;
-        initial[0].read = [](COrvelDoc &doc, QFile &file, const QString &) {
-            return ImportDbase(doc.GetTable(), file, dbaseCharSet(doc), doc.GetProgress()) == 1;
-        };
+        initial[0].read = [](COrvelDoc &doc, QFile &file, const QString &path) { return readDbase(doc, file, path); };
         initial[0].write = [](COrvelDoc &doc, QIODevice &out, const QString &) {
             WriterProgress progress(doc);
             return ExportDbase(doc.GetTable(), out, dbaseCharSet(doc), progress.box()) == 1;

@@ -338,10 +338,12 @@ bool COrvelDoc::Open(const QString &path, bool asCopy)
             file.close();
             applySdfDelimiters(*this, GetOptions(), m_overrides.sdfFieldDelimiter || m_overrides.sdfDataDelimiter);
         }
+        m_readFailureReported = false;
         if (!format->read(*this, file, path)) {
             DeleteContents();
             EndProgress();
-            MessageBoxById(ids::kMsgReadError, MsgIcon::Exclamation);
+            if (!m_readFailureReported)
+                MessageBoxById(ids::kMsgReadError, MsgIcon::Exclamation);
             return false;
         }
         CreateDefaultForm();

@@ -214,6 +214,9 @@ public:
     // The progress window of the running file operation, if any.
     ProgressBox *GetProgress() const { return m_progress.get(); }
     void EndProgress() { m_progress.reset(); }
+    // An importer that refused its file has told the user why already:
+    // Open then shows no general read error after it.
+    void SetReadFailureReported() { m_readFailureReported = true; }
 
     // Told about every path a document takes (the recent-file list).
     static void SetRecentFileHook(std::function<void(const QString &path)> hook);
@@ -244,6 +247,7 @@ private:
     QString m_path;
     QString m_title;
     bool m_modified = false;
+    bool m_readFailureReported = false;
     int m_lastSaveFormat = 1;
     // The number the next "Datenfeld%u" gets.
     int m_fieldCounter = 1;

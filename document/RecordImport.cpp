@@ -128,6 +128,8 @@ int insertRecords(COrvelDoc &target, const COrvelDoc &source, const FieldMap &ma
             failed = true;
             break;
         }
+        // Records a dBASE file flagged as deleted stay marked, as they came in.
+        record->SetMark(from.GetRecord(r)->IsMarked());
         block.push_back(std::move(record));
     }
     std::reverse(block.begin(), block.end());

@@ -53,7 +53,7 @@ bool writeAll(QIODevice &out, const void *data, std::size_t size)
 }
 
 // Widths: dates 8; other fields their dBASE length, or the longest value
-// plus 2 when that does not fit; never more than dBASE takes.
+// plus 2 when that does not fit; never more than dBASE takes, never 0.
 void measureColumns(const CDataTable &table, std::vector<Column> &columns)
 {
     std::array<std::size_t, kMaxFields> longest{};
@@ -71,6 +71,9 @@ void measureColumns(const CDataTable &table, std::vector<Column> &columns)
             const auto length = static_cast<std::size_t>(table.GetDbaseLength(column.pos));
             column.width = length >= longest[c] ? length : longest[c] + 2;
             column.width = std::min(column.width, static_cast<std::size_t>(kMaxFieldWidth));
+            // A field of width 0 is no field to other readers: an empty text
+            // field with no dBASE length still takes one byte.
+            column.width = std::max<std::size_t>(column.width, 1);
         }
         column.cut = longest[c] > column.width;
         column.offset = offset;

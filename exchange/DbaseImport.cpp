@@ -1,7 +1,9 @@
 #include "exchange/DbaseImport.h"
 
+#include "exchange/DbaseCodePage.h"
 #include "exchange/DbaseFile.h"
 #include "exchange/ImportLosses.h"
+#include "exchange/MemoAppender.h"
 #include "platform/Clock.h"
 #include "platform/Codepage.h"
 #include "platform/Services.h"
@@ -9,15 +11,22 @@
 #include "table/DataRecord.h"
 #include "table/DataTable.h"
 #include "table/FieldType.h"
+#include "table/ObjectStore.h"
 #include "table/TableLimits.h"
 
 #include <QBuffer>
 #include <QByteArray>
+#include <QDate>
 #include <QIODevice>
 
 #include <algorithm>
 #include <array>
+#include <charconv>
+#include <cmath>
+#include <cstring>
 #include <new>
+#include <optional>
+#include <unordered_map>
 #include <vector>
 
 namespace orvel {
@@ -29,7 +38,30 @@ using namespace dbase;
 constexpr int kProgressStep = 300;
 // The header length is a 16-bit number, so this holds every header.
 constexpr qint64 kMaxHeaderBytes = 0x10000;
-constexpr int kDbase2Decimals = 2;
+constexpr std::size_t kLanguageByteAt = 29;
+// Room for one converted binary number or date-time in a record's scratch.
+constexpr std::size_t kNumberRoom = 48;
+constexpr int kCurrencyDecimals = 4;
+// Above this a double is written in exponent form rather than with its
+// decimals: fixed notation of 1e300 would be 300 digits long.
+constexpr double kFixedNotationLimit = 1e15;
+constexpr std::uint32_t kMillisecondsPerDay = 86400000;
+
+constexpr unsigned char kDbase2Version = 0x02;
+// dBASE 7 without and with memo file.
+constexpr unsigned char kDbase7Versions[] = {0x04, 0x8C};
+
+std::uint64_t readLe64(const void *at)
+{
+    const auto *bytes = static_cast<const unsigned char *>(at);
+    return ReadLe32(bytes) | (std::uint64_t(ReadLe32(bytes + 4)) << 32);
+}
+
+bool readsLikeDbase3(unsigned char version)
+{
+    // dBASE III's low bits (0x03, 0x83, 0x8B, ...), and FoxPro's versions.
+    return (version & kVersionMask) == kVersion3 || IsFoxProVersion(version);
+}
 
 // A stretch of the file in memory. A buffer's bytes are used where they lie;
 // a file is read into a buffer that the next stretch reuses. (Not mapped: a
@@ -79,6 +111,8 @@ private:
 struct Layout
 {
     bool dbase2 = false;
+    unsigned char version = 0;
+    unsigned char languageByte = 0;
     std::vector<FieldDescriptor> descriptors;
     std::uint32_t declaredRecords = 0;
     qint64 recordsAt = 0;
@@ -125,16 +159,27 @@ void readDescriptors(const unsigned char *first, std::size_t room, const Descrip
     }
 }
 
-bool readDbase3Layout(const unsigned char *head, qint64 headSize, qint64 fileSize, Layout &layout)
+// The header length of a dBASE III-style header when it can be right: at
+// least the fixed part and the terminator, and within the file.
+qint64 plausibleHeaderLength(const unsigned char *head, qint64 headSize, qint64 fileSize)
 {
     if (headSize < static_cast<qint64>(kHeaderSize))
-        return false;
-    layout.declaredRecords = ReadLe32(head + kRecordCountAt);
+        return 0;
     const qint64 headerLength = ReadLe16(head + kHeaderLengthAt);
+    if (headerLength < static_cast<qint64>(kHeaderSize) || headerLength > fileSize || headerLength > headSize)
+        return 0;
+    return headerLength;
+}
+
+bool readDbase3Layout(const unsigned char *head, qint64 headSize, qint64 fileSize, Layout &layout)
+{
     // The records start at the header length; a header shorter than its
     // fixed part or reaching past the end of the file is damaged.
-    if (headerLength < static_cast<qint64>(kHeaderSize) || headerLength > fileSize || headerLength > headSize)
+    const qint64 headerLength = plausibleHeaderLength(head, headSize, fileSize);
+    if (headerLength == 0)
         return false;
+    layout.declaredRecords = ReadLe32(head + kRecordCountAt);
+    layout.languageByte = head[kLanguageByteAt];
     // Descriptors up to the terminator, but never past the header length:
     // files without a terminator exist, and what follows the header there
     // are records, not descriptors.
@@ -158,81 +203,434 @@ bool readDbase2Layout(const unsigned char *head, qint64 headSize, qint64 fileSiz
     return true;
 }
 
-// Where a field's value lies in a record and how it is read.
-struct FieldSlice
-{
-    qint64 offset = 0; // behind the deletion byte
-    std::size_t length = 0;
-    bool numeric = false; // leading blanks are skipped
+// How a field's bytes become a value.
+enum class Kind {
+    Text,     // C, L and whatever else holds characters
+    Numeric,  // N, F: digits as text
+    Date,     // D: yyyyMMdd
+    Memo,     // M: a block number, as text or 4 binary bytes
+    Integer,  // I: 4 bytes, little-endian, signed
+    Currency, // Y: 8 bytes, signed, in ten-thousandths
+    Double,   // B: 8 bytes IEEE double
+    DateTime, // T: day number and milliseconds, 4 bytes each
+    LeftOut,  // G, P, _NullFlags and other binary data a table cannot show
 };
 
-void createFields(CDataTable &table, const Layout &layout, int fieldCount, bool dos)
+Kind kindOf(const FieldDescriptor &field)
 {
-    for (int k = 0; k < fieldCount; ++k) {
-        const FieldDescriptor &field = layout.descriptors[static_cast<std::size_t>(k)];
-        const AnsiString name = dos ? OemToCharA(field.name) : field.name;
-        table.SetFieldName(name, k);
-        table.SetDbaseLength(field.length, k);
-        if (field.type == kTypeDate) {
-            table.SetFieldType(FT_DATE, k);
-        } else if (field.type == kTypeNumeric) {
-            table.SetFieldType(FT_NUMERIC, k);
-            table.SetFieldFormat(layout.dbase2 ? kDbase2Decimals : field.decimals, k);
-        }
-        int width = kNewFieldWidth;
-        if (!layout.dbase2 && field.type == kTypeText)
-            width = std::max(static_cast<int>(name.size()), static_cast<int>(field.length));
-        table.SetColumnWidth(width, k);
+    switch (field.type) {
+    case 'N':
+    case 'F':
+        return Kind::Numeric;
+    case 'D':
+        return Kind::Date;
+    case 'M':
+        return Kind::Memo;
+    case 'I':
+        return field.length == 4 ? Kind::Integer : Kind::LeftOut;
+    case 'Y':
+        return field.length == 8 ? Kind::Currency : Kind::LeftOut;
+    case 'B':
+        // dBASE IV's binary memo has 10 bytes; Visual FoxPro's double 8.
+        return field.length == 8 ? Kind::Double : Kind::LeftOut;
+    case 'T':
+        return field.length == 8 ? Kind::DateTime : Kind::Text;
+    case 'G':
+    case 'P':
+    case 'Q':
+    case 'W':
+    case '0':
+        return Kind::LeftOut;
+    default:
+        return Kind::Text;
     }
 }
 
-// Appends `count` records from `data`; `first` is the number of records
-// read before (for the progress window), `now` their time stamp.
-void readRecords(CDataTable &table, const unsigned char *data, int first, int count, const Layout &layout,
-                 int fieldCount, bool dos, std::uint32_t now, ProgressBox *progress)
+// One field of the table: where its value lies in a record and how it is
+// read.
+struct Column
 {
-    std::array<FieldSlice, kMaxFields> slices{};
-    qint64 offset = 0;
-    for (int k = 0; k < fieldCount; ++k) {
-        const FieldDescriptor &field = layout.descriptors[static_cast<std::size_t>(k)];
-        slices[static_cast<std::size_t>(k)] = {offset, field.length, field.type == kTypeNumeric};
-        offset += field.length;
+    std::size_t descriptor = 0;
+    Kind kind = Kind::Text;
+    qint64 offset = 0; // behind the deletion byte
+    std::size_t length = 0;
+    int decimals = 0;
+    bool binaryMemo = false;
+    std::size_t scratchAt = 0; // where its converted value goes
+};
+
+// The conversion of names, values and memos into Windows-1252.
+struct Conversion
+{
+    CodePageMap map;
+    bool identity = true;
+};
+
+Conversion conversionFor(const Layout &layout, ExchangeCharSet charSet)
+{
+    Conversion conversion;
+    if (const CodePageMap *named = CodePageToAnsi(CodePageOfLanguageByte(layout.languageByte))) {
+        conversion.map = *named;
+        conversion.identity = CodePageOfLanguageByte(layout.languageByte) == 1252;
+        return conversion;
     }
-
-    const auto &oemToAnsi = OemToAnsiMap();
-    // Converted values of one record; their views live until the record has
-    // taken them.
-    AnsiString converted(dos ? static_cast<std::size_t>(layout.recordSize) : 0, '\0');
-    std::array<AnsiView, kMaxFields> values{};
-
-    for (int i = 0; i < count; ++i) {
-        // The deletion byte is not looked at: deleted records come in too.
-        const unsigned char *fields = data + static_cast<qint64>(i) * layout.recordSize + 1;
-        for (int k = 0; k < fieldCount; ++k) {
-            const FieldSlice &slice = slices[static_cast<std::size_t>(k)];
-            const auto *begin = reinterpret_cast<const char *>(fields + slice.offset);
-            AnsiView value(begin, slice.length);
-            if (slice.numeric) {
-                const std::size_t digits = value.find_first_not_of(' ');
-                value.remove_prefix(digits == AnsiView::npos ? value.size() : digits);
-            }
-            const std::size_t last = value.find_last_not_of(' ');
-            value = value.substr(0, last == AnsiView::npos ? 0 : last + 1);
-            if (dos && !value.empty()) {
-                char *out = converted.data() + slice.offset;
-                for (std::size_t b = 0; b < value.size(); ++b)
-                    out[b] = static_cast<char>(oemToAnsi[static_cast<unsigned char>(value[b])]);
-                value = AnsiView(out, value.size());
-            }
-            values[static_cast<std::size_t>(k)] = value;
+    if (charSet == ExchangeCharSet::Dos) {
+        const ByteMap &oem = OemToAnsiMap();
+        for (int b = 0; b < 256; ++b) {
+            const auto i = static_cast<std::size_t>(b);
+            conversion.map.toAnsi[i] = oem[i];
+            conversion.map.lost[i] = oem[i] == '?' && b != '?';
         }
-        auto record = table.CreateRecord(false);
-        record->SetModificationTime(now);
-        record->SetRawValues(values.data(), fieldCount);
-        table.AddRecord(std::move(record));
-        if (progress && (first + i + 1) % kProgressStep == 0)
-            progress->setPos(first + i + 1);
+        conversion.identity = false;
+        return conversion;
     }
+    conversion.map = *CodePageToAnsi(1252);
+    return conversion;
+}
+
+// Converts `size` bytes from `from` into `to`; returns how many became "?".
+std::size_t convert(const Conversion &conversion, const char *from, std::size_t size, char *to)
+{
+    std::size_t lost = 0;
+    for (std::size_t b = 0; b < size; ++b) {
+        const auto byte = static_cast<unsigned char>(from[b]);
+        to[b] = static_cast<char>(conversion.map.toAnsi[byte]);
+        lost += conversion.map.lost[byte] ? 1 : 0;
+    }
+    return lost;
+}
+
+AnsiString convertName(const Conversion &conversion, const AnsiString &name, std::size_t &lost)
+{
+    if (conversion.identity)
+        return name;
+    AnsiString converted(name.size(), '\0');
+    lost += convert(conversion, name.data(), name.size(), converted.data());
+    return converted;
+}
+
+AnsiView trimmed(AnsiView value, bool leading)
+{
+    if (leading) {
+        const std::size_t first = value.find_first_not_of(' ');
+        value.remove_prefix(first == AnsiView::npos ? value.size() : first);
+    }
+    const std::size_t last = value.find_last_not_of(' ');
+    return value.substr(0, last == AnsiView::npos ? 0 : last + 1);
+}
+
+// A number as text: NUL bytes that pad it count as blanks, and a field of
+// "*" (a value too wide for its field when it was written) is empty.
+AnsiView numericValue(AnsiView value, char *scratch)
+{
+    if (value.find('\0') != AnsiView::npos) {
+        std::memcpy(scratch, value.data(), value.size());
+        std::replace(scratch, scratch + value.size(), '\0', ' ');
+        value = AnsiView(scratch, value.size());
+    }
+    value = trimmed(value, true);
+    if (value.find('*') != AnsiView::npos)
+        return {};
+    return value;
+}
+
+AnsiView integerText(std::int64_t number, char *scratch)
+{
+    const auto result = std::to_chars(scratch, scratch + kNumberRoom, number);
+    return AnsiView(scratch, static_cast<std::size_t>(result.ptr - scratch));
+}
+
+AnsiView currencyText(std::int64_t tenThousandths, char *scratch)
+{
+    char *out = scratch;
+    // The magnitude as unsigned, so that the smallest value has one too.
+    auto magnitude = static_cast<std::uint64_t>(tenThousandths);
+    if (tenThousandths < 0) {
+        *out++ = '-';
+        magnitude = ~magnitude + 1;
+    }
+    out = std::to_chars(out, scratch + kNumberRoom, magnitude / 10000).ptr;
+    *out++ = '.';
+    const auto fraction = static_cast<unsigned>(magnitude % 10000);
+    for (int d = kCurrencyDecimals - 1, divisor = 1000; d >= 0; --d, divisor /= 10)
+        *out++ = static_cast<char>('0' + (fraction / static_cast<unsigned>(divisor)) % 10);
+    return AnsiView(scratch, static_cast<std::size_t>(out - scratch));
+}
+
+AnsiView doubleText(double number, int decimals, char *scratch)
+{
+    if (!std::isfinite(number))
+        return {};
+    const auto result = std::abs(number) < kFixedNotationLimit
+                                ? std::to_chars(scratch, scratch + kNumberRoom, number, std::chars_format::fixed,
+                                                std::min(decimals, 15))
+                                : std::to_chars(scratch, scratch + kNumberRoom, number, std::chars_format::general, 17);
+    if (result.ec != std::errc())
+        return {};
+    return AnsiView(scratch, static_cast<std::size_t>(result.ptr - scratch));
+}
+
+// A Visual FoxPro date-time: the Julian day number, then the milliseconds
+// since midnight. Both 0: empty.
+AnsiView dateTimeText(const unsigned char *at, char *scratch)
+{
+    const std::uint32_t day = ReadLe32(at);
+    const std::uint32_t milliseconds = ReadLe32(at + 4);
+    if (day == 0 && milliseconds == 0)
+        return {};
+    const QDate date = QDate::fromJulianDay(day);
+    if (!date.isValid() || date.year() < 1 || date.year() > 9999 || milliseconds >= kMillisecondsPerDay)
+        return {};
+    const std::uint32_t seconds = milliseconds / 1000;
+    const int written = std::snprintf(scratch, kNumberRoom, "%04d-%02d-%02d %02u:%02u:%02u", date.year(), date.month(),
+                                      date.day(), seconds / 3600, seconds / 60 % 60, seconds % 60);
+    return AnsiView(scratch, static_cast<std::size_t>(std::clamp(written, 0, static_cast<int>(kNumberRoom) - 1)));
+}
+
+// A memo field's block number as text: digits as the file has them, or the
+// 4 binary bytes of Visual FoxPro; 0 is no memo.
+AnsiView memoBlockText(AnsiView value, bool binary, char *scratch)
+{
+    if (binary) {
+        const std::uint32_t block = ReadLe32(value.data());
+        return block == 0 ? AnsiView() : integerText(block, scratch);
+    }
+    return numericValue(value, scratch);
+}
+
+// What the import found on the way, for its messages.
+struct Findings
+{
+    std::size_t lostCharacters = 0;
+    int deleted = 0;
+};
+
+class RecordReader
+{
+public:
+    RecordReader(CDataTable &table, const std::vector<Column> &columns, const Conversion &conversion, qint64 recordSize,
+                 ProgressBox *progress)
+        : m_table(table)
+        , m_columns(columns)
+        , m_conversion(conversion)
+        , m_recordSize(recordSize)
+        , m_progress(progress)
+        , m_now(static_cast<std::uint32_t>(Clock::NowUtcSeconds()))
+    {
+        // Every record is stamped with the moment of the import.
+        std::size_t scratch = 0;
+        for (Column &column : m_columns) {
+            column.scratchAt = scratch;
+            scratch += std::max(column.length, kNumberRoom);
+        }
+        m_scratch.assign(scratch, '\0');
+    }
+
+    // Appends up to `count` records from `data`; stops before a record that
+    // starts with the end marker. Returns the number appended.
+    int Read(const unsigned char *data, int count, Findings &findings)
+    {
+        const auto fieldCount = static_cast<int>(m_columns.size());
+        for (int i = 0; i < count; ++i) {
+            const unsigned char *record = data + static_cast<qint64>(i) * m_recordSize;
+            // The end marker is no record, whatever the header counted.
+            if (record[0] == kEndOfFile)
+                return i;
+            const unsigned char *fields = record + 1;
+            for (int k = 0; k < fieldCount; ++k)
+                m_values[static_cast<std::size_t>(k)] = value(m_columns[static_cast<std::size_t>(k)], fields, findings);
+            auto imported = m_table.CreateRecord(false);
+            imported->SetModificationTime(m_now);
+            imported->SetRawValues(m_values.data(), fieldCount);
+            // Deleted records come in marked, so that deleting the marked
+            // records does what dBASE's PACK would.
+            if (record[0] == '*') {
+                imported->SetMark(true);
+                ++findings.deleted;
+            }
+            m_table.AddRecord(std::move(imported));
+            ++m_read;
+            if (m_progress && m_read % kProgressStep == 0)
+                m_progress->setPos(m_read);
+        }
+        return count;
+    }
+
+private:
+    AnsiView value(const Column &column, const unsigned char *fields, Findings &findings)
+    {
+        const unsigned char *at = fields + column.offset;
+        const AnsiView raw(reinterpret_cast<const char *>(at), column.length);
+        char *scratch = m_scratch.data() + column.scratchAt;
+        switch (column.kind) {
+        case Kind::Numeric:
+            return numericValue(raw, scratch);
+        case Kind::Memo:
+            return memoBlockText(raw, column.binaryMemo, scratch);
+        case Kind::Integer:
+            return integerText(static_cast<std::int32_t>(ReadLe32(at)), scratch);
+        case Kind::Currency:
+            return currencyText(static_cast<std::int64_t>(readLe64(at)), scratch);
+        case Kind::Double: {
+            const std::uint64_t bits = readLe64(at);
+            double number = 0;
+            std::memcpy(&number, &bits, sizeof number);
+            return doubleText(number, column.decimals, scratch);
+        }
+        case Kind::DateTime:
+            return dateTimeText(at, scratch);
+        case Kind::Date:
+            return trimmed(raw, false);
+        case Kind::Text:
+        case Kind::LeftOut:
+            break;
+        }
+        const AnsiView text = trimmed(raw, false);
+        if (m_conversion.identity || text.empty())
+            return text;
+        findings.lostCharacters += convert(m_conversion, text.data(), text.size(), scratch);
+        return AnsiView(scratch, text.size());
+    }
+
+    CDataTable &m_table;
+    std::vector<Column> m_columns;
+    const Conversion &m_conversion;
+    qint64 m_recordSize;
+    ProgressBox *m_progress;
+    std::uint32_t m_now;
+    int m_read = 0;
+    AnsiString m_scratch;
+    std::array<AnsiView, kMaxFields> m_values{};
+};
+
+// The block number a memo field's text names; nothing when it is no number.
+std::optional<std::uint64_t> parseBlock(AnsiView text)
+{
+    std::uint64_t block = 0;
+    const auto result = std::from_chars(text.data(), text.data() + text.size(), block);
+    if (result.ec != std::errc() || result.ptr != text.data() + text.size())
+        return std::nullopt;
+    return block;
+}
+
+QString fieldList(const CDataTable &table, const std::vector<int> &fields)
+{
+    QStringList names;
+    for (int k : fields)
+        names.append(AnsiToQString(table.GetFieldName(k)));
+    return names.join(QStringLiteral(", "));
+}
+
+// Replaces the block numbers of the memo fields by references to their
+// texts in the object store. A field whose memos cannot all be read keeps
+// its block numbers (and the store loses what was written for it).
+void readMemos(CDataTable &table, const std::vector<int> &memoFields, const DbaseMemoSource &memos,
+               const Conversion &conversion, bool dbase4, Findings &findings, ImportLosses &losses)
+{
+    std::vector<int> referring;
+    for (int k : memoFields) {
+        for (int i = 0; i < table.GetRecordCount(); ++i) {
+            if (!table.GetRecord(i)->GetRawValue(k).empty()) {
+                referring.push_back(k);
+                break;
+            }
+        }
+    }
+    // Fields without a single block number are memo fields all the same.
+    for (int k : memoFields) {
+        if (std::find(referring.begin(), referring.end(), k) == referring.end())
+            table.SetFieldType(FT_MEMO, k);
+    }
+    if (referring.empty())
+        return;
+    if (!memos.file) {
+        losses.Add(QStringLiteral("Die Memodatei fehlt; die Memofelder %1 zeigen die Blocknummern ihrer Texte.")
+                           .arg(fieldList(table, referring)));
+        return;
+    }
+    MemoFile file(*memos.file, memos.layout, dbase4);
+    MemoAppender store(memos.objectStore);
+    if (!file.IsValid() || store.Failed()) {
+        losses.Add(QStringLiteral("Die Memodatei %1 ist beschädigt; die Memofelder %2 zeigen die Blocknummern ihrer "
+                                  "Texte.")
+                           .arg(memos.name, fieldList(table, referring)));
+        return;
+    }
+
+    std::vector<int> damaged;
+    QByteArray text;
+    AnsiString converted;
+    std::vector<AnsiString> references;
+    // A block that several values name is read and stored once.
+    std::unordered_map<std::uint64_t, AnsiString> stored;
+    for (int k : referring) {
+        const std::uint64_t before = store.Length();
+        references.assign(static_cast<std::size_t>(table.GetRecordCount()), AnsiString());
+        std::size_t lost = 0;
+        bool ok = true;
+        for (int i = 0; i < table.GetRecordCount() && ok; ++i) {
+            const AnsiView number = table.GetRecord(i)->GetRawValue(k);
+            if (number.empty())
+                continue;
+            const std::optional<std::uint64_t> block = parseBlock(number);
+            if (!block) {
+                ok = false;
+                break;
+            }
+            if (const auto known = stored.find(*block); known != stored.end()) {
+                references[static_cast<std::size_t>(i)] = known->second;
+                continue;
+            }
+            const MemoFile::Result result = file.Read(*block, text);
+            if (result == MemoFile::Result::Damaged) {
+                ok = false;
+                break;
+            }
+            AnsiString reference;
+            if (result == MemoFile::Result::Text) {
+                converted.resize(static_cast<std::size_t>(text.size()));
+                if (conversion.identity)
+                    std::memcpy(converted.data(), text.constData(), converted.size());
+                else
+                    lost += convert(conversion, text.constData(), converted.size(), converted.data());
+                reference = store.Append(converted);
+                if (reference.empty()) {
+                    ok = false;
+                    break;
+                }
+            }
+            stored.emplace(*block, reference);
+            references[static_cast<std::size_t>(i)] = std::move(reference);
+        }
+        if (!ok) {
+            // The texts of this field that reached the store are taken back;
+            // blocks it shared with an earlier field stay.
+            store.Truncate(before);
+            for (auto entry = stored.begin(); entry != stored.end();) {
+                const std::optional<std::uint64_t> at = ParseObjectReference(entry->second);
+                entry = at && *at >= before ? stored.erase(entry) : std::next(entry);
+            }
+            damaged.push_back(k);
+            continue;
+        }
+        findings.lostCharacters += lost;
+        table.SetFieldType(FT_MEMO, k);
+        for (int i = 0; i < table.GetRecordCount(); ++i)
+            table.GetRecord(i)->SetRawValue(references[static_cast<std::size_t>(i)], k);
+    }
+    if (!damaged.empty()) {
+        losses.Add(QStringLiteral("Die Memodatei %1 ist beschädigt; die Memofelder %2 zeigen die Blocknummern ihrer "
+                                  "Texte.")
+                           .arg(memos.name, fieldList(table, damaged)));
+    }
+}
+
+QString versionName(unsigned char version)
+{
+    const QString hex = QString::number(version, 16).rightJustified(2, QLatin1Char('0')).toUpper() + QLatin1Char('h');
+    if (std::find(std::begin(kDbase7Versions), std::end(kDbase7Versions), version) != std::end(kDbase7Versions))
+        return QStringLiteral("dBASE 7 (Versionsbyte %1)").arg(hex);
+    return QStringLiteral("unbekannte Version (Versionsbyte %1)").arg(hex);
 }
 
 } // namespace
@@ -240,7 +638,12 @@ void readRecords(CDataTable &table, const unsigned char *data, int first, int co
 int ImportDbase(CDataTable &table, QIODevice &file, ExchangeCharSet charSet, ProgressBox *progress,
                 std::size_t chunkBytes)
 {
-    const bool dos = charSet == ExchangeCharSet::Dos;
+    return ImportDbase(table, file, charSet, progress, DbaseMemoSource(), chunkBytes);
+}
+
+int ImportDbase(CDataTable &table, QIODevice &file, ExchangeCharSet charSet, ProgressBox *progress,
+                const DbaseMemoSource &memos, std::size_t chunkBytes)
+{
     const qint64 fileSize = file.size();
     try {
         FileBytes head;
@@ -249,12 +652,21 @@ int ImportDbase(CDataTable &table, QIODevice &file, ExchangeCharSet charSet, Pro
             return 0;
         }
         Layout layout;
-        const int version = head.data()[0] & kVersionMask;
+        layout.version = head.data()[0];
         bool known = false;
-        if (version == kVersion3)
+        if (readsLikeDbase3(layout.version)) {
             known = readDbase3Layout(head.data(), head.size(), fileSize, layout);
-        else if (version == kVersion2)
+        } else if (layout.version == kDbase2Version) {
             known = readDbase2Layout(head.data(), head.size(), fileSize, layout);
+        } else if (plausibleHeaderLength(head.data(), head.size(), fileSize) != 0) {
+            // A header that looks whole but has a version this reader does
+            // not know: the user learns which one, not just that reading
+            // failed.
+            table.RemoveAllRecords();
+            MessageBoxById(ids::kMsgDbaseVersionRefused, MsgIcon::Exclamation, MsgButtons::Ok,
+                           {versionName(layout.version)});
+            return kDbaseVersionRefused;
+        }
         if (!known) {
             table.RemoveAllRecords();
             return 0;
@@ -262,25 +674,90 @@ int ImportDbase(CDataTable &table, QIODevice &file, ExchangeCharSet charSet, Pro
         for (const FieldDescriptor &field : layout.descriptors)
             layout.recordSize += field.length;
 
-        // Only whole records that the file holds are read.
-        const qint64 wanted = std::min<qint64>(layout.declaredRecords, kMaxRecords);
-        const qint64 present = (fileSize - layout.recordsAt) / layout.recordSize;
-        const qint64 toRead = std::min(wanted, present);
+        const Conversion conversion = conversionFor(layout, charSet);
+        Findings findings;
+        ImportLosses losses;
 
-        if (layout.declaredRecords > static_cast<std::uint32_t>(kMaxRecords))
+        // The fields a table can hold: the first 32 that are no binary data.
+        std::vector<Column> columns;
+        QStringList leftOut;
+        std::size_t beyondLimit = 0;
+        qint64 offset = 0;
+        for (std::size_t d = 0; d < layout.descriptors.size(); ++d) {
+            const FieldDescriptor &field = layout.descriptors[d];
+            Column column;
+            column.descriptor = d;
+            column.kind = kindOf(field);
+            column.offset = offset;
+            column.length = field.length;
+            // dBASE II kept its decimals in the descriptor as the others do.
+            column.decimals = column.kind == Kind::Currency ? kCurrencyDecimals : field.decimals;
+            column.binaryMemo = column.kind == Kind::Memo && field.length == 4;
+            offset += field.length;
+            if (column.kind == Kind::Memo && !column.binaryMemo && field.length == 0)
+                column.kind = Kind::Text;
+            if (column.kind == Kind::LeftOut) {
+                std::size_t lost = 0;
+                leftOut.append(QStringLiteral("%1 (Typ %2)")
+                                       .arg(AnsiToQString(convertName(conversion, field.name, lost)),
+                                            AnsiToQString(AnsiView(&field.type, 1))));
+            } else if (columns.size() < static_cast<std::size_t>(kMaxFields)) {
+                columns.push_back(column);
+            } else {
+                ++beyondLimit;
+            }
+        }
+
+        // Only whole records that the file holds are read.
+        const qint64 present = (fileSize - layout.recordsAt) / layout.recordSize;
+        const qint64 wanted = std::min<qint64>(layout.declaredRecords, kMaxRecords);
+        const qint64 toRead = std::min(wanted, present);
+        // Too many records only when the file really holds them: a header
+        // that claims more than there are is a file cut short.
+        if (std::min<qint64>(layout.declaredRecords, present) > kMaxRecords)
             MessageBoxById(ids::kMsgDbaseTooManyRecords);
-        const int fieldCount = static_cast<int>(std::min<std::size_t>(layout.descriptors.size(), kMaxFields));
-        createFields(table, layout, fieldCount, dos);
+
+        std::vector<int> memoFields;
+        const auto fieldCount = static_cast<int>(columns.size());
+        for (int k = 0; k < fieldCount; ++k) {
+            const Column &column = columns[static_cast<std::size_t>(k)];
+            const FieldDescriptor &field = layout.descriptors[column.descriptor];
+            const AnsiString name = convertName(conversion, field.name, findings.lostCharacters);
+            table.SetFieldName(name, k);
+            table.SetDbaseLength(field.length, k);
+            switch (column.kind) {
+            case Kind::Date:
+                table.SetFieldType(FT_DATE, k);
+                break;
+            case Kind::Numeric:
+            case Kind::Integer:
+            case Kind::Currency:
+            case Kind::Double:
+                table.SetFieldType(FT_NUMERIC, k);
+                table.SetFieldFormat(column.kind == Kind::Integer ? 0 : column.decimals, k);
+                break;
+            case Kind::Memo:
+                memoFields.push_back(k);
+                break;
+            default:
+                break;
+            }
+            int width = kNewFieldWidth;
+            if (!layout.dbase2 && (field.type == kTypeText || column.kind == Kind::Memo))
+                width = std::max(static_cast<int>(name.size()), static_cast<int>(field.length));
+            if (column.kind == Kind::DateTime)
+                width = std::max(static_cast<int>(name.size()), 19);
+            table.SetColumnWidth(width, k);
+        }
         if (progress) {
             progress->setCaption(ids::kCaptionReadingDbase);
             progress->setRange(0, static_cast<int>(toRead));
         }
 
-        // One time for all: every record is stamped with the moment of the import.
-        const auto now = static_cast<std::uint32_t>(Clock::NowUtcSeconds());
         // Records are read in stretches into one buffer: fresh memory for a
         // whole 27 MB file costs more in clearing its pages than the reading
         // itself.
+        RecordReader reader(table, columns, conversion, layout.recordSize, progress);
         const qint64 perChunk = std::max<qint64>(1, static_cast<qint64>(chunkBytes) / layout.recordSize);
         FileBytes chunk;
         qint64 count = 0;
@@ -291,27 +768,43 @@ int ImportDbase(CDataTable &table, QIODevice &file, ExchangeCharSet charSet, Pro
                 return 0;
             }
             const qint64 got = std::min(wantedNow, chunk.size() / layout.recordSize);
-            readRecords(table, chunk.data(), static_cast<int>(count), static_cast<int>(got), layout, fieldCount, dos,
-                        now, progress);
-            count += got;
-            if (got < wantedNow)
+            const int read = reader.Read(chunk.data(), static_cast<int>(got), findings);
+            count += read;
+            if (read < got || got < wantedNow)
                 break;
         }
         if (progress)
             progress->setPos(static_cast<int>(count));
 
-        ImportLosses losses;
-        if (layout.descriptors.size() > static_cast<std::size_t>(kMaxFields)) {
+        if (!memoFields.empty()) {
+            const bool dbase4 = (layout.version & kVersionMask) == kVersion3 && layout.version != 0x83
+                                && layout.version != kVersion3;
+            readMemos(table, memoFields, memos, conversion, dbase4, findings, losses);
+        }
+
+        if (!leftOut.isEmpty()) {
+            losses.Add(QStringLiteral("Datenfelder, die eine Orvel-Datenbank nicht aufnehmen kann: %1")
+                               .arg(leftOut.join(QStringLiteral(", "))));
+        }
+        if (beyondLimit > 0) {
             losses.Add(QStringLiteral("Datenfelder nach dem %1. (die Datei enthält %2 Datenfelder)")
                                .arg(kMaxFields)
-                               .arg(static_cast<qulonglong>(layout.descriptors.size())));
+                               .arg(static_cast<qulonglong>(columns.size() + beyondLimit)));
         }
         if (count < wanted) {
             losses.Add(QStringLiteral("Die Datei ist unvollständig: Sie enthält nur %1 von %2 Datensätzen.")
                                .arg(count)
                                .arg(layout.declaredRecords));
         }
+        if (findings.lostCharacters > 0) {
+            losses.Add(QStringLiteral("%1 Zeichen, die Windows-1252 nicht darstellen kann, wurden durch \"?\" ersetzt.")
+                               .arg(static_cast<qulonglong>(findings.lostCharacters)));
+        }
         losses.Report();
+        if (findings.deleted > 0) {
+            MessageBoxById(ids::kMsgDbaseDeletedMarked, MsgIcon::Information, MsgButtons::Ok,
+                           {QString::number(findings.deleted)});
+        }
         return 1;
     } catch (const std::bad_alloc &) {
         // What was read so far would be a table the file does not describe.

@@ -9,21 +9,34 @@
 #include "table/DataRecord.h"
 #include "table/ValueFormat.h"
 
+#include <algorithm>
 #include <array>
+#include <cstddef>
 #include <new>
 
 namespace orvel {
 
 namespace {
 
+constexpr char kTab = '\t';
+// The blanks the import puts before a TAB.
+constexpr std::ptrdiff_t kTabBlanks = 8;
+
 // Appends the value between data delimiters, converted to DOS when asked,
 // with every data delimiter inside doubled. The doubling looks at the bytes
 // as written, which is what a reader compares with its delimiter.
+//
+// The import stores a TAB with eight blanks before it; those eight go
+// again here, so that a file read and written again keeps its bytes.
 void appendEnclosed(ExportBuffer &out, AnsiView value, char delimiter, const ByteMap *toOem)
 {
-    char *dst = out.reserve(2 * value.size() + 2);
+    char *const start = out.reserve(2 * value.size() + 2);
+    char *dst = start;
     *dst++ = delimiter;
     for (char c : value) {
+        if (c == kTab && delimiter != ' ' && dst - start > kTabBlanks
+            && std::all_of(dst - kTabBlanks, dst, [](char written) { return written == ' '; }))
+            dst -= kTabBlanks;
         const char b = toOem ? static_cast<char>((*toOem)[static_cast<unsigned char>(c)]) : c;
         *dst++ = b;
         if (b == delimiter)

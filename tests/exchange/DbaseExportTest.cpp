@@ -135,8 +135,10 @@ TEST_F(DbaseExport, WithoutRecordsFieldsKeepTheirDbaseLength)
     AddField(table, "Datum", FT_DATE);
     const QByteArray file = ExportBytes(table);
     ASSERT_EQ(file.size(), 32 + 3 * 32 + 1 + 1);
-    EXPECT_EQ(file[16 + 32], 0);
+    // A new text field has no dBASE length, but no field is 0 bytes wide.
+    EXPECT_EQ(file[16 + 32], 1);
     EXPECT_EQ(file[16 + 64], 5);
+    EXPECT_EQ(file[10], 1 + 1 + 5 + 8);
     EXPECT_EQ(file[16 + 96], 8);
     EXPECT_EQ(file.right(2), QByteArray("\x0D\x1A"));
 }

@@ -48,6 +48,27 @@ TEST_F(SdfExportTest, RoundTripThroughTheImport)
     EXPECT_EQ(TableRows(imported), (Rows{{"M\xFCller", "K\xF6ln"}, {"", "Bonn"}, {"tab        \there", "x\"\"y"}}));
 }
 
+// A file written by the program, read and written again, keeps its bytes:
+// the blanks the import puts before a TAB do not go out again.
+TEST_F(SdfExportTest, WrittenReadAndWrittenAgainKeepsTheBytes)
+{
+    AddField("Name");
+    AddField("Notiz");
+    AddRow({"a\tb", "\t"});
+    AddRow({"x        \ty\t\tz", "1234567\t"});
+    for (auto charSet : {ExchangeCharSet::Ansi, ExchangeCharSet::Dos}) {
+        const QByteArray written = ExportSdfBytes(charSet);
+        QByteArray again = written;
+        for (int round = 0; round < 3; ++round) {
+            CDataTable imported;
+            ASSERT_EQ(ImportSdfBytes(imported, again.constData(), std::size_t(again.size()), charSet, nullptr), 1);
+            EXPECT_EQ(imported.GetRecord(0)->GetRawValue(0), "a        \tb");
+            again = Export([&](QIODevice &out) { return ExportSdf(imported, out, charSet, nullptr); });
+            EXPECT_EQ(again, written) << round;
+        }
+    }
+}
+
 TEST_F(SdfExportTest, ProgressAndWriteFailure)
 {
     AddField("Name");

@@ -1,0 +1,130 @@
+#include "DocumentTestSupport.h"
+
+#include "document/RecordImport.h"
+#include "exchange/DbaseTestSupport.h"
+#include "media/MemoStore.h"
+#include "table/DataRecord.h"
+#include "table/FieldType.h"
+
+using namespace orvel;
+using namespace orvel::test;
+
+namespace {
+
+class DbaseDocument : public DocumentTest
+{};
+
+// A dBASE III memo file with one text in block 1.
+QByteArray Dbase3Memo(const QByteArray &text)
+{
+    QByteArray memo(512, '\0');
+    memo[0] = 2;
+    return memo + (text + "\x1A\x1A").leftJustified(512, '\0');
+}
+
+// Opening a table reads the memo file beside it, whatever the case of its
+// extension, into the document's own object store: the texts outlive the
+// memo file and go into the database when it is saved.
+TEST_F(DbaseDocument, MemoTextsComeFromTheMemoFileBesideTheTable)
+{
+    const std::vector<DbaseFieldSpec> fields = {{"NAME", 'C', 6}, {"NOTIZ", 'M', 10}};
+    const QByteArray records = DbaseRecord(fields, {"Anna", "         1"}) + DbaseRecord(fields, {"Bernd", ""});
+    WriteAll(path("KUNDEN.DBF"), DbaseFile(fields, records, 2, char(0x83)));
+    WriteAll(path("KUNDEN.dbt"), Dbase3Memo("Erste Zeile\r\nzweite Zeile"));
+
+    COrvelDoc doc;
+    ASSERT_TRUE(doc.Open(path("KUNDEN.DBF")));
+    EXPECT_TRUE(scripted.messages().empty());
+    ASSERT_EQ(doc.GetTable().GetFieldType(1), FT_MEMO);
+    EXPECT_EQ(ReadMemo(doc.GetWorkingStorePath(), doc.GetTable().GetRecord(0)->GetRawValue(1)),
+              AnsiString("Erste Zeile\r\nzweite Zeile"));
+    EXPECT_EQ(doc.GetTable().GetRecord(1)->GetRawValue(1), "");
+
+    QFile::remove(path("KUNDEN.dbt"));
+    ASSERT_TRUE(doc.Save(path("kunden.ovd"), 1, true));
+    COrvelDoc database;
+    ASSERT_TRUE(database.Open(path("kunden.ovd")));
+    EXPECT_EQ(ReadMemo(database.GetWorkingStorePath(), database.GetTable().GetRecord(0)->GetRawValue(1)),
+              AnsiString("Erste Zeile\r\nzweite Zeile"));
+}
+
+// Inserting from a table keeps its deleted records marked, as opening does.
+TEST_F(DbaseDocument, InsertedDeletedRecordsStayMarked)
+{
+    const std::vector<DbaseFieldSpec> fields = {{"NAME", 'C', 6}};
+    WriteAll(path("alt.dbf"),
+             DbaseFile(fields, DbaseRecord(fields, {"Anna"}) + DbaseRecord(fields, {"Bernd"}, '*'), 2));
+    COrvelDoc doc;
+    AddField(doc, "Name");
+    AddRecord(doc, {"Clara"});
+    ASSERT_EQ(InsertFromDatabase(doc, path("alt.dbf"), 0), 2);
+    EXPECT_EQ(scripted.messageIds(), (std::vector<int>{566, 335}));
+    const CDataTable &table = doc.GetTable();
+    ASSERT_EQ(table.GetRecordCount(), 3);
+    EXPECT_EQ(table.GetRecord(1)->GetRawValue(0), "Bernd");
+    EXPECT_TRUE(table.GetRecord(1)->IsMarked());
+    EXPECT_EQ(table.GetMarkedCount(), 1);
+}
+
+// A refused version says which it is, and only that.
+TEST_F(DbaseDocument, ARefusedVersionIsNamedOnce)
+{
+    const std::vector<DbaseFieldSpec> fields = {{"NAME", 'C', 6}};
+    WriteAll(path("neu.dbf"), DbaseFile(fields, DbaseRecord(fields, {"Anna"}), 1, 0x04));
+    COrvelDoc doc;
+    EXPECT_FALSE(doc.Open(path("neu.dbf")));
+    EXPECT_EQ(scripted.messageIds(), std::vector<int>{565});
+    EXPECT_EQ(doc.GetTable().GetFieldCount(), 0);
+}
+
+// dBASE → database → dBASE keeps every value of Windows-1252 character,
+// numeric, date and logical fields.
+TEST_F(DbaseDocument, ValuesSurviveDbaseDatabaseDbase)
+{
+    const std::vector<DbaseFieldSpec> fields = {
+            {"NAME", 'C', 30}, {"BETRAG", 'N', 10, 2}, {"MENGE", 'N', 5}, {"DATUM", 'D', 8}, {"OK", 'L', 1}};
+    QByteArray all;
+    for (int b = 0x20; b < 0x100; ++b)
+        all += char(b);
+    std::vector<std::vector<QByteArray>> rows = {
+            {"M\xFC\x6Cler \x80 \x84Zitat\x93", "   1234.50", "   -3", "19961224", "T"},
+            {"", "", "", "", ""},
+            {"\xDF\xE4\xF6\xFC\xC4\xD6\xDC", "      0.01", "99999", "20260101", "F"}};
+    for (int offset = 0; offset < all.size(); offset += 30)
+        rows.push_back({all.mid(offset, 30), "     -0.50", "    7", "19000101", "?"});
+    QByteArray records;
+    for (const auto &row : rows)
+        records += DbaseRecord(fields, row);
+    QByteArray original = DbaseFile(fields, records, quint32(rows.size()));
+    original[29] = 0x03; // Windows-1252
+    WriteAll(path("a.dbf"), original);
+
+    DocumentOptionOverrides ansi;
+    ansi.dbfCharSet = 1;
+    COrvelDoc imported;
+    imported.SetOptionOverrides(ansi);
+    ASSERT_TRUE(imported.Open(path("a.dbf")));
+    ASSERT_TRUE(imported.Save(path("a.ovd"), 1, true));
+    COrvelDoc database;
+    database.SetOptionOverrides(ansi);
+    ASSERT_TRUE(database.Open(path("a.ovd")));
+    ASSERT_TRUE(database.Save(path("b.dbf"), 0, true));
+    COrvelDoc again;
+    again.SetOptionOverrides(ansi);
+    ASSERT_TRUE(again.Open(path("b.dbf")));
+
+    const CDataTable &first = imported.GetTable();
+    const CDataTable &last = again.GetTable();
+    ASSERT_EQ(last.GetFieldCount(), 5);
+    ASSERT_EQ(last.GetRecordCount(), int(rows.size()));
+    for (int k = 0; k < 5; ++k) {
+        EXPECT_EQ(last.GetFieldType(k), first.GetFieldType(k)) << k;
+        EXPECT_EQ(last.GetFieldFormat(k), first.GetFieldFormat(k)) << k;
+        for (int i = 0; i < last.GetRecordCount(); ++i)
+            EXPECT_EQ(last.GetRecord(i)->GetRawValue(k), first.GetRecord(i)->GetRawValue(k)) << i << "," << k;
+    }
+    EXPECT_EQ(first.GetRecord(0)->GetRawValue(0), "M\xFC\x6Cler \x80 \x84Zitat\x93");
+    EXPECT_EQ(first.GetRecord(0)->GetRawValue(1), "1234.50");
+}
+
+} // namespace
