@@ -24,6 +24,9 @@ PrintedPage::Align AlignmentOf(int alignment)
     }
 }
 
+// Records stacked on a page keep this distance, in form units.
+constexpr int kStackGap = 20;
+
 } // namespace
 
 std::vector<int> SelectRecords(const CDataTable &table, RecordRange range, int currentRecord)
@@ -100,8 +103,10 @@ FormPrintLayout::FormPrintLayout(std::vector<int> records, const RECT &formArea,
         m_scale = std::min({m_scale, contentWidth / width, contentHeight / height});
     m_scale = std::max(m_scale, 1e-3);
     m_perPage = 1;
-    if (options.severalPerPage)
-        m_perPage = std::max(1, int(std::floor(contentHeight / (height * m_scale) + 1e-9)));
+    if (options.severalPerPage) {
+        const double pitch = (height + kStackGap) * m_scale;
+        m_perPage = std::max(1, int(std::floor((contentHeight + kStackGap * m_scale) / pitch + 1e-9)));
+    }
 }
 
 int FormPrintLayout::PageCount() const
@@ -134,7 +139,7 @@ FormPage FormPrintLayout::Page(int number) const
     const double width = (m_formArea.right - m_formArea.left) * m_scale;
     const std::size_t first = std::size_t(number - 1) * std::size_t(m_perPage);
     for (std::size_t i = first; i < std::min(m_records.size(), first + std::size_t(m_perPage)); ++i) {
-        const double top = m_content.top + double(i - first) * height;
+        const double top = m_content.top + double(i - first) * (height + kStackGap * m_scale);
         // At 100 % a form larger than the area is cut at its edges.
         const double right = std::min<double>(m_content.left + width, m_content.right);
         const double bottom = std::min<double>(top + height, m_content.bottom);

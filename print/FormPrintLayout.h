@@ -52,7 +52,7 @@ inline constexpr int kFormDpi = 96;
 RECT PrintedFormArea(const CFormObjects &form);
 
 // The pages of "Formular drucken...": each record of the list drawn through
-// the form, one per page or as many as fit one below the other, inside the
+// the form, one per page or as many as fit one below the other (a little apart), inside the
 // page setup's margins, below the header and above the footer. A form larger
 // than that area is scaled down to fit unless `actualSize`, which keeps
 // 100 % and cuts the form at the area's edges. Pages are made when asked

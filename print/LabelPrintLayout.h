@@ -85,6 +85,7 @@ public:
     int PageCount() const;
     FormPage Page(int number) const;
 
+    const LabelSheet &Sheet() const { return m_sheet; }
     // A label's rectangle in device units, origin at the printable area.
     RECT LabelRect(int slot) const;
 

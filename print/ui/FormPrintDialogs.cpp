@@ -136,7 +136,7 @@ FormPrintDialog::FormPrintDialog(const COrvelDoc &doc, int currentRecord, QWidge
     pageLayout->addWidget(m_several);
     pageLayout->addWidget(m_actualSize);
     pageLayout->addWidget(
-            new QLabel(QStringLiteral("Ränder, Kopf- und Fußzeile kommen aus \"Seite einrichten\"."), page));
+            new QLabel(QStringLiteral("Ränder, Kopf- und Fußzeile kommen aus „Seite einrichten“."), page));
 
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(records);
@@ -205,7 +205,7 @@ LabelPrintDialog::LabelPrintDialog(const COrvelDoc &doc, std::vector<LabelSheet>
     , m_gapY(millimetres(this, 297))
     , m_start(new QSpinBox(this))
     , m_perSheet(new QLabel(this))
-    , m_useLines(new QRadioButton(QStringLiteral("&Zeilen mit Datenfeldern und Text:"), this))
+    , m_useLines(new QRadioButton(QStringLiteral("Zeilen mit Datenfeldern und Te&xt:"), this))
     , m_useForm(new QRadioButton(QStringLiteral("Das &Formular, verkleinert auf das Etikett"), this))
     , m_field(new QComboBox(this))
     , m_fontText(new QLabel(this))
@@ -222,18 +222,18 @@ LabelPrintDialog::LabelPrintDialog(const COrvelDoc &doc, std::vector<LabelSheet>
     for (const LabelSheet &sheet : m_sheets)
         m_sheet->addItem(sheet.name);
     m_sheet->addItem(QStringLiteral("Eigenes Format"));
-    auto *sheetLabel = new QLabel(QStringLiteral("&Format:"), sheetGroup);
+    auto *sheetLabel = new QLabel(QStringLiteral("Bo&gen:"), sheetGroup);
     sheetLabel->setBuddy(m_sheet);
     sheetLayout->addWidget(sheetLabel, 0, 0);
     sheetLayout->addWidget(m_sheet, 0, 1, 1, 3);
     m_columns->setRange(0, 50);
     m_rows->setRange(0, 100);
-    const std::pair<const char *, QWidget *> cells[] = {{"&Spalten:", m_columns},
+    const std::pair<const char *, QWidget *> cells[] = {{"S&palten:", m_columns},
                                                         {"&Zeilen:", m_rows},
                                                         {"&Breite:", m_width},
                                                         {"&Höhe:", m_height},
                                                         {"Rand &oben:", m_top},
-                                                        {"Rand &links:", m_left},
+                                                        {"Rand lin&ks:", m_left},
                                                         {"Abstand &waagerecht:", m_gapX},
                                                         {"Abstand s&enkrecht:", m_gapY}};
     int index = 0;

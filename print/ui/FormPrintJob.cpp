@@ -95,6 +95,17 @@ void FormPrintout::PaintPage(QPainter &painter, int number) const
 void FormPrintout::paint(QPainter &painter, const FormPage &page, bool preview) const
 {
     m_painter.Paint(painter, page.page, preview && m_form != nullptr, m_printer.horzRes, m_printer.vertRes);
+    if (preview && m_labels) {
+        // The preview shows the sheet's labels dotted, used or not.
+        painter.save();
+        QPen dotted(Qt::gray, 0, Qt::DotLine);
+        dotted.setCosmetic(true);
+        painter.setPen(dotted);
+        painter.setBrush(Qt::NoBrush);
+        for (int slot = 0; slot < m_labels->Sheet().LabelsPerSheet(); ++slot)
+            painter.drawRect(RectToQRect(m_labels->LabelRect(slot)));
+        painter.restore();
+    }
     if (page.forms.empty())
         return;
     DrawContext context;

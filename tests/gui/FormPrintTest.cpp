@@ -23,12 +23,16 @@
 #include "resources/StringIds.h"
 #include "table/DataTable.h"
 
+#include <QCheckBox>
 #include <QComboBox>
+#include <QDoubleSpinBox>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPrinter>
 #include <QProcess>
+#include <QRadioButton>
 #include <QRegularExpression>
+#include <QSpinBox>
 #include <QTest>
 
 using namespace orvel;
@@ -85,7 +89,11 @@ protected:
         // With ORVEL_SCREENSHOT_DIR set the printout is kept there.
         const QString shots = qEnvironmentVariable("ORVEL_SCREENSHOT_DIR");
         if (!shots.isEmpty())
-            QFile::copy(pdf, shots + QStringLiteral("/orvel-") + QFileInfo(pdf).fileName());
+            QFile::copy(pdf, shots
+                                     + QStringLiteral("/orvel-%1-%2")
+                                               .arg(QString::fromLatin1(
+                                                       testing::UnitTest::GetInstance()->current_test_info()->name()))
+                                               .arg(QFileInfo(pdf).fileName()));
         return printed;
     }
 
@@ -298,6 +306,68 @@ TEST_F(FormPrintTest, TheEnvelopeCarriesSenderAndTheAddressOfTheCurrentRecord)
     // Without an address nothing is printed.
     EXPECT_FALSE(PrintEnvelope(nullptr, printer, doc, EnvelopeSize::C6, {}, {QString(), QStringLiteral(" ")}, false));
     EXPECT_EQ(scripted.messageIds().back(), ids::kMsgEnvelopeNoAddress);
+}
+
+TEST_F(FormPrintTest, TheDialogsOfferWhatExistsAndRefuseBadLabelSheets)
+{
+    const QString shots = qEnvironmentVariable("ORVEL_SCREENSHOT_DIR");
+    const auto shoot = [&shots](QWidget &dialog, const char *name) {
+        dialog.show();
+        QCoreApplication::processEvents();
+        if (!shots.isEmpty())
+            dialog.grab().save(shots + QStringLiteral("/orvel-") + QString::fromLatin1(name) + QStringLiteral(".png"));
+    };
+    {
+        // Without marked records "Markierte Datensätze" cannot be chosen.
+        FormPrintDialog dialog(doc, 1);
+        shoot(dialog, "formular-drucken");
+        EXPECT_FALSE(dialog.MarkedButton()->isEnabled());
+        EXPECT_TRUE(dialog.CurrentButton()->isChecked());
+        dialog.ActualSizeBox()->setChecked(true);
+        EXPECT_EQ(dialog.Choice().range, RecordRange::Current);
+        EXPECT_EQ(dialog.Choice().currentRecord, 1);
+        EXPECT_TRUE(dialog.Choice().layout.actualSize);
+    }
+    std::vector<LabelSheet> sheets(2);
+    sheets[0].name = QStringLiteral("3 x 8");
+    sheets[0].columns = 3;
+    sheets[0].rows = 8;
+    sheets[0].labelWidth = 70;
+    sheets[0].labelHeight = 37;
+    sheets[1] = sheets[0];
+    sheets[1].name = QStringLiteral("2 x 4");
+    sheets[1].columns = 2;
+    sheets[1].rows = 4;
+    sheets[1].labelWidth = 105;
+    sheets[1].labelHeight = 74;
+    LabelPrintDialog labels(doc, sheets);
+    labels.SelectSheet(1);
+    labels.LineEdit(0)->setText(QStringLiteral("[Name]"));
+    shoot(labels, "etiketten-drucken");
+    EXPECT_EQ(labels.Choice().sheet.columns, 2);
+    EXPECT_EQ(labels.Choice().sheet.labelWidth, 105);
+    // A size changed by hand makes the user's own format.
+    labels.WidthBox()->setValue(100);
+    EXPECT_EQ(labels.SheetBox()->currentIndex(), 2);
+    // A start beyond the sheet and a sheet too wide are refused.
+    labels.StartBox()->setValue(9);
+    labels.accept();
+    EXPECT_TRUE(labels.isVisible());
+    EXPECT_EQ(scripted.messageIds().back(), ids::kMsgLabelStartInvalid);
+    labels.StartBox()->setValue(8);
+    labels.ColumnsBox()->setValue(3);
+    labels.accept();
+    EXPECT_TRUE(labels.isVisible());
+    EXPECT_EQ(scripted.messageIds().back(), ids::kMsgLabelsDoNotFit);
+    labels.ColumnsBox()->setValue(2);
+    labels.accept();
+    EXPECT_EQ(labels.result(), QDialog::Accepted);
+    // The first data fields, a line each, until the user writes others.
+    EXPECT_EQ(labels.Choice().content.lines, (std::vector<AnsiString>{"[Name]", "[Ort]", "[Telefon]"}));
+
+    EnvelopeDialog envelope(doc, 0);
+    envelope.SenderEdit()->setPlainText(QStringLiteral("Anna Absender\nPostweg 1\n53111 Bonn"));
+    shoot(envelope, "umschlag-drucken");
 }
 
 // The lock in the designer: a view of its own in design mode.
