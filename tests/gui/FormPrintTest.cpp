@@ -18,6 +18,7 @@
 #include "platform/ui/PropertySheet.h"
 #include "print/ui/FormPrintDialogs.h"
 #include "print/ui/FormPrintJob.h"
+#include "print/ui/PrintPreviewWindow.h"
 #include "print/ui/TablePrintJob.h"
 #include "resources/CommandIds.h"
 #include "resources/StringIds.h"
@@ -30,6 +31,7 @@
 #include <QPlainTextEdit>
 #include <QPrinter>
 #include <QProcess>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpression>
 #include <QSpinBox>
@@ -368,6 +370,39 @@ TEST_F(FormPrintTest, TheDialogsOfferWhatExistsAndRefuseBadLabelSheets)
     EnvelopeDialog envelope(doc, 0);
     envelope.SenderEdit()->setPlainText(QStringLiteral("Anna Absender\nPostweg 1\n53111 Bonn"));
     shoot(envelope, "umschlag-drucken");
+}
+
+TEST_F(FormPrintTest, ThePreviewShowsFormAndLabelPagesAndPrintsThroughItsButton)
+{
+    LabelPrintChoice choice;
+    choice.sheet.columns = 3;
+    choice.sheet.rows = 8;
+    choice.sheet.labelWidth = 70;
+    choice.sheet.labelHeight = 37;
+    choice.start = 23;
+    choice.content.lines = {"[Name]", "[Ort]"};
+    bool printed = false;
+    PrintPreviewWindow preview(FormPrintout::Labels(doc, MetricsOfPrinter(printer), choice),
+                               [&printed](QWidget *) { return printed = true; });
+    preview.show();
+    QCoreApplication::processEvents();
+    // Labels 23 and 24 of the first sheet, the third record on the next.
+    EXPECT_EQ(preview.PageCount(), 2);
+    preview.PageWidget()->repaint();
+    EXPECT_GT(preview.PageWidget()->Paints(), 0);
+    const QString shots = qEnvironmentVariable("ORVEL_SCREENSHOT_DIR");
+    if (!shots.isEmpty())
+        preview.PageWidget()->grab().save(shots + QStringLiteral("/orvel-etiketten-vorschau.png"));
+    preview.NextButton()->click();
+    EXPECT_EQ(preview.CurrentPage(), 2);
+    preview.PrintButton()->click();
+    EXPECT_TRUE(printed);
+    EXPECT_FALSE(preview.isVisible());
+
+    FormPrintChoice form;
+    form.layout.severalPerPage = true;
+    PrintPreviewWindow forms(FormPrintout::Form(doc, MetricsOfPrinter(printer), form), {});
+    EXPECT_EQ(forms.PageCount(), 1);
 }
 
 // The lock in the designer: a view of its own in design mode.
