@@ -8,6 +8,7 @@
 #include "listview/RecordCommands.h"
 #include "listview/RecordStatusText.h"
 #include "listview/ViewSearch.h"
+#include "print/ui/FormPrintDialogs.h"
 #include "print/ui/PrintPreviewWindow.h"
 #include "print/ui/SessionPrinter.h"
 #include "print/ui/TablePrintJob.h"
@@ -405,6 +406,9 @@ void COrvelView::registerCommands()
         printer.ApplyPaperSettings(m_doc.GetPageSettings());
         PreviewTable(this, m_doc, printer.Printer());
     });
+    RegisterFormPrintCommands(
+            m_commandMap, this, m_doc, [this] { return m_currentRecord; },
+            [this] { m_doc.UpdateAllViews(Hint::CommitEdit); });
     registerNavigation();
     RegisterRecordCommands(*this, m_commandMap);
     RegisterDialCommand(*this, m_commandMap);

@@ -234,6 +234,11 @@ std::vector<int> TablePrintLayout::recordsOfRowPage(int row) const
 
 QString TablePrintLayout::ExpandPlaceholders(const QString &text, int pageNumber) const
 {
+    return ExpandPagePlaceholders(text, pageNumber, m_options);
+}
+
+QString ExpandPagePlaceholders(const QString &text, int pageNumber, const PrintJobOptions &options)
+{
     // One pass from left to right: what a placeholder brings in (a path
     // with "&d" in it) stays as it is.
     QString out;
@@ -247,15 +252,15 @@ QString TablePrintLayout::ExpandPlaceholders(const QString &text, int pageNumber
         if (code == u'p')
             out += QString::number(pageNumber);
         else if (code == u'f')
-            out += m_options.documentPath;
+            out += options.documentPath;
         else if (code == u't')
-            out += TimeText(m_options.printed);
+            out += TimeText(options.printed);
         else if (code == u'd')
-            out += DateText(m_options.printed);
+            out += DateText(options.printed);
         else if (code == u'T')
-            out += TimeText(m_options.fileModified);
+            out += TimeText(options.fileModified);
         else if (code == u'D')
-            out += DateText(m_options.fileModified);
+            out += DateText(options.fileModified);
         else {
             out += text[i];
             continue;

@@ -29,6 +29,10 @@ struct PrintJobOptions
     QDateTime printed;
 };
 
+// Header and footer texts of any printout with their placeholders ("&p",
+// "&f", "&t", "&d", "&T", "&D") replaced, in one pass from left to right.
+QString ExpandPagePlaceholders(const QString &text, int pageNumber, const PrintJobOptions &options);
+
 // The pages of a printout of the table: one line per record, one column per
 // printed field, split into column pages where the fields are wider than
 // the page and into row pages by the records; header and footer texts,

@@ -9,8 +9,11 @@
 #include "form/FormObjects.h"
 #include "form/ui/DataFieldControl.h"
 #include "form/ui/DesignerHost.h"
+#include "form/ui/FormLock.h"
 #include "form/ui/FormView.h"
 #include "resources/CommandIds.h"
+#include "resources/StringIds.h"
+#include "resources/StringTable.h"
 #include "table/FieldType.h"
 
 namespace orvel {
@@ -83,9 +86,11 @@ void SelectTool::OnButtonDown(CFormDesigner &designer, QPoint point, unsigned fl
     const POINT formPoint = designer.ClientToForm(point);
     state.selectMode = CFormDesigner::SelectMode::None;
 
+    // A locked form keeps its objects where they are: a press only selects.
+    const bool locked = designer.IsDesignMode() && IsFormLocked(designer.GetDocument());
     // A handle of the one selected object starts sizing it.
     const auto &selection = designer.GetSelection();
-    if (designer.IsDesignMode() && selection.size() == 1) {
+    if (designer.IsDesignMode() && !locked && selection.size() == 1) {
         if (const int handle = selection.front()->HitTest(formPoint, true); handle != 0) {
             state.selectMode = CFormDesigner::SelectMode::Size;
             state.dragHandle = handle;
@@ -97,9 +102,13 @@ void SelectTool::OnButtonDown(CFormDesigner &designer, QPoint point, unsigned fl
             if (designer.IsDesignMode()) {
                 if (!designer.IsSelected(object))
                     designer.Select(object, (flags & kMouseShift) != 0);
+                if (locked) {
+                    state.selectMode = CFormDesigner::SelectMode::None;
+                    designer.GetHost().ShowStatusText(LoadQString(ids::kStatusFormLocked));
+                }
                 // Ctrl drags copies: they stay where the originals were,
                 // and the originals are dragged.
-                if (flags & kMouseControl) {
+                if ((flags & kMouseControl) && !locked) {
                     const std::vector<CDrawObj *> originals = designer.GetSelection();
                     for (const CDrawObj *original : originals) {
                         if (std::unique_ptr<CDrawObj> clone = original->Clone())
@@ -173,7 +182,10 @@ void SelectTool::OnMouseMove(CFormDesigner &designer, QPoint point, unsigned fla
         DesignerTool::OnMouseMove(designer, point, flags);
         return;
     }
-    designer.GetHost().ShowStatusText(QString());
+    // A drag on a locked form says why nothing moves.
+    const bool refused = state.captured && state.selectMode == CFormDesigner::SelectMode::None
+                         && designer.ObjectAtClient(state.downPoint) != nullptr && IsFormLocked(designer.GetDocument());
+    designer.GetHost().ShowStatusText(refused ? LoadQString(ids::kStatusFormLocked) : QString());
     if (state.captured) {
         if (state.selectMode == CFormDesigner::SelectMode::Net) {
             const QRect net = normalised(state.downPoint, point);

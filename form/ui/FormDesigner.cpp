@@ -12,6 +12,7 @@
 #include "form/ui/DesignerHost.h"
 #include "form/ui/DesignerTools.h"
 #include "form/ui/EmbeddedObjectCommands.h"
+#include "form/ui/FormLock.h"
 #include "form/ui/FormView.h"
 #include "form/ui/LinkCommands.h"
 #include "form/ui/MemoCommands.h"
@@ -569,6 +570,8 @@ void CFormDesigner::SetTool(Tool tool)
 
 void CFormDesigner::MoveSelection(int dx, int dy)
 {
+    if (IsFormLocked(m_doc))
+        return;
     CFormObjects &form = GetForm();
     for (CDrawObj *object : m_selection) {
         RECT moved = object->position;
@@ -869,6 +872,7 @@ void CFormDesigner::registerCommands()
     RegisterEmbeddedObjectCommands(*this, map);
     RegisterPictureCommands(*this, map);
     RegisterMemoCommands(*this, map);
+    RegisterFormLockCommand(*this, map);
 
     for (const int id : {ID_OBJECT_TO_FRONT, ID_OBJECT_TO_BACK, ID_OBJECT_FORWARD, ID_OBJECT_BACKWARD})
         map.On(

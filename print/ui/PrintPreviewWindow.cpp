@@ -20,6 +20,25 @@ namespace {
 constexpr double kMinScale = 0.02;
 constexpr double kMaxScale = 2.0;
 
+// The table's printout, with the margins dotted.
+class TablePreviewSource final : public PreviewSource
+{
+public:
+    TablePreviewSource(const COrvelDoc &doc, const QPrinter &printer)
+        : m_job(doc, MetricsOfPrinter(printer), JobOptionsFor(doc))
+    {}
+    int PageCount() const override { return m_job.Layout().PageCount(); }
+    const PrinterMetrics &Printer() const override { return m_job.Printer(); }
+    void PaintPreviewPage(QPainter &painter, int number) const override
+    {
+        const PrinterMetrics &p = m_job.Printer();
+        m_job.Painter().Paint(painter, m_job.Layout().Page(number), true, p.horzRes, p.vertRes);
+    }
+
+private:
+    TablePrintJob m_job;
+};
+
 } // namespace
 
 PreviewPageWidget::PreviewPageWidget(QWidget *parent)
@@ -29,9 +48,9 @@ PreviewPageWidget::PreviewPageWidget(QWidget *parent)
     setObjectName(QStringLiteral("PreviewPage"));
 }
 
-void PreviewPageWidget::SetPage(const TablePrintJob *job, int number)
+void PreviewPageWidget::SetPage(const PreviewSource *source, int number)
 {
-    m_job = job;
+    m_source = source;
     m_number = number;
     SetScale(m_scale);
     update();
@@ -40,8 +59,8 @@ void PreviewPageWidget::SetPage(const TablePrintJob *job, int number)
 void PreviewPageWidget::SetScale(double scale)
 {
     m_scale = std::clamp(scale, kMinScale, kMaxScale);
-    if (m_job != nullptr) {
-        const PrinterMetrics &p = m_job->Printer();
+    if (m_source != nullptr) {
+        const PrinterMetrics &p = m_source->Printer();
         setFixedSize(int(p.physicalWidth * m_scale) + 16, int(p.physicalHeight * m_scale) + 16);
     }
     update();
@@ -51,22 +70,29 @@ void PreviewPageWidget::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
     painter.fillRect(rect(), palette().color(QPalette::Dark));
-    if (m_job == nullptr)
+    if (m_source == nullptr)
         return;
     ++m_paints;
-    const PrinterMetrics &p = m_job->Printer();
+    const PrinterMetrics &p = m_source->Printer();
     painter.translate(8, 8);
     painter.scale(m_scale, m_scale);
     painter.fillRect(QRect(0, 0, p.physicalWidth, p.physicalHeight), Qt::white);
     painter.translate(p.offsetX, p.offsetY);
     painter.setRenderHint(QPainter::TextAntialiasing);
-    m_job->Painter().Paint(painter, m_job->Layout().Page(m_number), true, p.horzRes, p.vertRes);
+    m_source->PaintPreviewPage(painter, m_number);
 }
 
 PrintPreviewWindow::PrintPreviewWindow(const COrvelDoc &doc, QPrinter &printer, QWidget *parent)
+    : PrintPreviewWindow(
+            std::make_unique<TablePreviewSource>(doc, printer),
+            [&doc, &printer](QWidget *owner) { return PrintTable(owner, doc, printer); }, parent)
+{}
+
+PrintPreviewWindow::PrintPreviewWindow(std::unique_ptr<PreviewSource> source,
+                                       std::function<bool(QWidget *parent)> print, QWidget *parent)
     : QDialog(parent)
-    , m_doc(doc)
-    , m_printer(printer)
+    , m_source(std::move(source))
+    , m_printPages(std::move(print))
     , m_scroll(new QScrollArea(this))
     , m_pageWidget(new PreviewPageWidget)
     , m_previous(new QPushButton(QStringLiteral("&Vorherige Seite"), this))
@@ -99,7 +125,7 @@ PrintPreviewWindow::PrintPreviewWindow(const COrvelDoc &doc, QPrinter &printer, 
     connect(m_zoomOut, &QPushButton::clicked, this, [this] { Zoom(0.8); });
     connect(m_close, &QPushButton::clicked, this, &QDialog::accept);
     connect(m_print, &QPushButton::clicked, this, [this] {
-        if (PrintTable(this, m_doc, m_printer))
+        if (m_printPages && m_printPages(this))
             accept();
     });
 
@@ -108,8 +134,7 @@ PrintPreviewWindow::PrintPreviewWindow(const COrvelDoc &doc, QPrinter &printer, 
     if (const QScreen *screen = QGuiApplication::primaryScreen())
         area = screen->availableSize() * 0.85;
     resize(area);
-    m_job = std::make_unique<TablePrintJob>(m_doc, MetricsOfPrinter(m_printer), JobOptionsFor(m_doc));
-    const PrinterMetrics &p = m_job->Printer();
+    const PrinterMetrics &p = m_source->Printer();
     const double fit = p.physicalHeight > 0 ? double(area.height() - 120) / p.physicalHeight : 0.1;
     m_pageWidget->SetScale(fit);
     ShowPage(1);
@@ -119,13 +144,13 @@ PrintPreviewWindow::~PrintPreviewWindow() = default;
 
 int PrintPreviewWindow::PageCount() const
 {
-    return m_job ? m_job->Layout().PageCount() : 0;
+    return m_source ? m_source->PageCount() : 0;
 }
 
 void PrintPreviewWindow::ShowPage(int number)
 {
     m_page = std::clamp(number, 1, std::max(1, PageCount()));
-    m_pageWidget->SetPage(m_job.get(), m_page);
+    m_pageWidget->SetPage(m_source.get(), m_page);
     updateControls();
 }
 
