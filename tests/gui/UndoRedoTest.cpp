@@ -160,3 +160,44 @@ TEST_F(UndoRedoTest, StepThatNoLongerFitsEmptiesTheListWithAMessage)
 }
 
 } // namespace
+
+namespace {
+
+// A step over the byte limit: deleting marked records asks first (No keeps
+// them, Yes deletes without undo); a step that outgrows the limit while it
+// runs is dropped with a message, and the steps before it with it.
+TEST_F(UndoRedoTest, StepOverTheLimitAsksOrIsDropped)
+{
+    open();
+    router().Execute(ID_EDIT_SELECT_ALL);
+    ASSERT_TRUE(enabled(ID_EDIT_UNDO));
+    doc->GetRecorder().SetStepByteLimit(64);
+
+    scripted.clear();
+    scripted.queueAnswer(MsgResult::No);
+    router().Execute(ID_MARKED_DELETE);
+    EXPECT_EQ(scripted.messageIds(), (std::vector<int>{ids::kMsgUndoStepTooLarge}));
+    EXPECT_EQ(table().GetRecordCount(), 3);
+    EXPECT_TRUE(enabled(ID_EDIT_UNDO));
+
+    scripted.clear();
+    scripted.queueAnswer(MsgResult::Yes);
+    scripted.queueAnswer(MsgResult::Yes);
+    router().Execute(ID_MARKED_DELETE);
+    EXPECT_EQ(table().GetRecordCount(), 0);
+    EXPECT_FALSE(enabled(ID_EDIT_UNDO));
+    EXPECT_TRUE(doc->IsModified());
+
+    doc->GetRecorder().SetStepByteLimit(CTableJournal::kDefaultByteLimit);
+    router().Execute(ID_RECORD_INSERT_BEFORE);
+    ASSERT_TRUE(enabled(ID_EDIT_UNDO));
+    doc->GetRecorder().SetStepByteLimit(0);
+    scripted.clear();
+    router().Execute(ID_RECORD_INSERT_BEFORE);
+    EXPECT_EQ(scripted.messageIds(), (std::vector<int>{ids::kMsgUndoStepDropped}));
+    EXPECT_EQ(table().GetRecordCount(), 2);
+    EXPECT_FALSE(enabled(ID_EDIT_UNDO));
+    EXPECT_TRUE(doc->IsModified());
+}
+
+} // namespace
