@@ -28,7 +28,7 @@ int CDocumentRecorder::NewMergeKey()
     return next;
 }
 
-void CDocumentRecorder::Begin(const QString &name, int mergeKey)
+void CDocumentRecorder::Begin(const QString &name, int mergeKey, bool withForm)
 {
     if (m_depth++ > 0 || !m_sink)
         return;
@@ -40,6 +40,8 @@ void CDocumentRecorder::Begin(const QString &name, int mergeKey)
     m_journal = std::move(journal);
     m_name = name;
     m_mergeKey = mergeKey;
+    m_withForm = withForm;
+    m_formBefore = withForm ? TakeFormSnapshot(m_form) : QByteArray();
 }
 
 void CDocumentRecorder::End()
@@ -47,11 +49,17 @@ void CDocumentRecorder::End()
     if (m_depth == 0)
         return;
     if (m_depth == 1 && m_journal) {
-        std::unique_ptr<CTableJournal> journal = std::move(m_journal);
-        journal->Finish();
+        m_journal->Finish();
+        auto step = std::make_unique<CDocumentStep>(std::move(m_journal));
+        if (m_withForm) {
+            QByteArray after = TakeFormSnapshot(m_form);
+            if (after != m_formBefore)
+                step->SetForm(std::move(m_formBefore), std::move(after));
+            m_formBefore.clear();
+        }
         // Still inside the step: the sink marks the document modified.
-        if (!journal->IsEmpty() && m_sink)
-            m_sink(std::move(journal), m_name, m_mergeKey);
+        if (!step->IsEmpty() && m_sink)
+            m_sink(std::move(step), m_name, m_mergeKey);
     }
     --m_depth;
 }

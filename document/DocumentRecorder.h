@@ -1,5 +1,6 @@
 #pragma once
 
+#include "document/DocumentStep.h"
 #include "table/TableJournal.h"
 
 #include <QString>
@@ -10,6 +11,7 @@
 namespace orvel {
 
 class CDataTable;
+class CFormObjects;
 
 // Records the changes a document's commands make to its table as steps
 // that can be taken back: a command runs inside a scope (CDocumentStepScope)
@@ -23,10 +25,11 @@ public:
     // A finished step: its journal, its name (the command's menu text
     // without "&" and "..."), and for typing a key that is equal for the
     // keystrokes of one edit (0 otherwise), so that they become one step.
-    using StepSink = std::function<void(std::unique_ptr<CTableJournal> step, const QString &name, int mergeKey)>;
+    using StepSink = std::function<void(std::unique_ptr<CDocumentStep> step, const QString &name, int mergeKey)>;
 
-    explicit CDocumentRecorder(CDataTable &table)
+    CDocumentRecorder(CDataTable &table, CFormObjects &form)
         : m_table(table)
+        , m_form(form)
     {}
 
     // The name of the step a command makes: its menu text without "&",
@@ -41,7 +44,9 @@ public:
     // Told when the document was saved or read: its state is the saved one.
     void SetSavedHook(std::function<void()> hook) { m_saved = std::move(hook); }
 
-    void Begin(const QString &name, int mergeKey = 0);
+    // `withForm` keeps the form before and after as well (commands that
+    // change fields together with their data fields).
+    void Begin(const QString &name, int mergeKey = 0, bool withForm = false);
     void End();
     bool IsRecording() const { return m_depth > 0; }
 
@@ -60,6 +65,9 @@ public:
 
 private:
     CDataTable &m_table;
+    CFormObjects &m_form;
+    QByteArray m_formBefore;
+    bool m_withForm = false;
     StepSink m_sink;
     std::function<void()> m_saved;
     std::unique_ptr<CTableJournal> m_journal;
@@ -75,10 +83,10 @@ private:
 class CDocumentStepScope
 {
 public:
-    CDocumentStepScope(CDocumentRecorder &recorder, const QString &name, int mergeKey = 0)
+    CDocumentStepScope(CDocumentRecorder &recorder, const QString &name, int mergeKey = 0, bool withForm = false)
         : m_recorder(recorder)
     {
-        m_recorder.Begin(name, mergeKey);
+        m_recorder.Begin(name, mergeKey, withForm);
     }
     ~CDocumentStepScope() { m_recorder.End(); }
     CDocumentStepScope(const CDocumentStepScope &) = delete;

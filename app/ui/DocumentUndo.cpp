@@ -1,6 +1,7 @@
 #include "app/ui/DocumentUndo.h"
 
 #include "document/OrvelDoc.h"
+#include "form/FormObjects.h"
 #include "platform/Services.h"
 #include "platform/ui/CommandRouter.h"
 #include "resources/CommandIds.h"
@@ -20,10 +21,10 @@ namespace orvel {
 class CDocumentUndo::StepCommand : public QUndoCommand
 {
 public:
-    StepCommand(CDocumentUndo &owner, std::unique_ptr<CTableJournal> journal, const QString &name, int mergeKey)
+    StepCommand(CDocumentUndo &owner, std::unique_ptr<CDocumentStep> step, const QString &name, int mergeKey)
         : QUndoCommand(name)
         , m_owner(owner)
-        , m_journal(std::move(journal))
+        , m_step(std::move(step))
         , m_mergeKey(mergeKey)
     {}
 
@@ -41,10 +42,11 @@ public:
     bool mergeWith(const QUndoCommand *other) override
     {
         auto *next = static_cast<const StepCommand *>(other);
-        if (next->m_mergeKey != m_mergeKey || !m_journal->Absorb(*next->m_journal))
+        if (next->m_mergeKey != m_mergeKey || m_step->HasForm() || next->m_step->HasForm()
+            || !m_step->Journal().Absorb(next->m_step->Journal()))
             return false;
         // Escape put the value back: the step is gone.
-        if (m_journal->ChangesNothing())
+        if (m_step->Journal().ChangesNothing())
             setObsolete(true);
         return true;
     }
@@ -52,15 +54,17 @@ public:
 private:
     void run(bool undo)
     {
-        CTableJournal &journal = *m_journal;
         CDataTable &table = m_owner.m_doc.GetTable();
-        const bool ok = undo ? journal.Undo(table) : journal.Redo(table);
+        CFormObjects &form = m_owner.m_doc.GetForm();
+        const bool ok = undo ? m_step->Undo(table, form) : m_step->Redo(table, form);
         if (!ok)
             m_owner.m_failed = true;
+        else if (m_step->HasForm())
+            m_owner.m_formChanged = true;
     }
 
     CDocumentUndo &m_owner;
-    std::unique_ptr<CTableJournal> m_journal;
+    std::unique_ptr<CDocumentStep> m_step;
     int m_mergeKey;
     bool m_pushed = true;
 };
@@ -71,8 +75,8 @@ CDocumentUndo::CDocumentUndo(COrvelDoc &doc)
 {
     m_stack->setUndoLimit(kStepLimit);
     CDocumentRecorder &recorder = m_doc.GetRecorder();
-    recorder.SetSink([this](std::unique_ptr<CTableJournal> journal, const QString &name, int mergeKey) {
-        pushStep(std::move(journal), name, mergeKey);
+    recorder.SetSink([this](std::unique_ptr<CDocumentStep> step, const QString &name, int mergeKey) {
+        pushStep(std::move(step), name, mergeKey);
     });
     recorder.SetSavedHook([this] { m_stack->setClean(); });
     // Back at the saved step the document is as it was saved, unless
@@ -93,15 +97,15 @@ CDocumentUndo::~CDocumentUndo()
     m_stack->disconnect();
 }
 
-void CDocumentUndo::pushStep(std::unique_ptr<CTableJournal> journal, const QString &name, int mergeKey)
+void CDocumentUndo::pushStep(std::unique_ptr<CDocumentStep> step, const QString &name, int mergeKey)
 {
-    if (journal->Overflowed()) {
+    if (step->Journal().Overflowed()) {
         // The change cannot be taken back, and the steps before it no
         // longer fit the table.
         clearWithMessage(ids::kMsgUndoStepDropped);
         return;
     }
-    m_stack->push(new StepCommand(*this, std::move(journal), name, mergeKey));
+    m_stack->push(new StepCommand(*this, std::move(step), name, mergeKey));
 }
 
 bool CDocumentUndo::CanUndo() const
@@ -145,6 +149,7 @@ bool CDocumentUndo::apply(bool undo)
     const int fields = m_doc.GetTable().GetFieldCount();
     const bool modified = m_doc.IsModified();
     m_failed = false;
+    m_formChanged = false;
     m_doc.GetRecorder().SetApplying(true);
     if (undo)
         m_stack->undo();
@@ -158,7 +163,10 @@ bool CDocumentUndo::apply(bool undo)
         clearWithMessage(ids::kMsgUndoStale);
         return false;
     }
-    m_doc.UpdateAllViews(m_doc.GetTable().GetFieldCount() != fields ? Hint::FieldsChanged : Hint::Repaint);
+    const bool fieldsChanged = m_doc.GetTable().GetFieldCount() != fields || m_formChanged;
+    m_doc.UpdateAllViews(fieldsChanged ? Hint::FieldsChanged : Hint::Repaint);
+    if (m_formChanged)
+        m_doc.UpdateAllViews(Hint::FormRepaint);
     return true;
 }
 
@@ -215,17 +223,19 @@ void CDocumentUndo::RunCommand(int id, const std::function<void()> &run)
             return;
         }
     }
-    CDocumentStepScope scope(recorder, CDocumentRecorder::StepName(id));
+    // The field definitions change the data fields on the form as well.
+    CDocumentStepScope scope(recorder, CDocumentRecorder::StepName(id), 0, id == ID_DATABASE_FIELDS);
     run();
 }
 
 bool CDocumentUndo::IsRecordedCommand(int id)
 {
     static constexpr int kRecorded[] = {
-            ID_EDIT_CUT,      ID_EDIT_PASTE,           ID_EDIT_CLEAR,          ID_EDIT_SELECT_ALL,
-            ID_MARKS_CLEAR,   ID_MARKED_CUT,           ID_MARKED_DELETE,       ID_RECORD_DELETE,
-            ID_RECORD_MARK,   ID_RECORD_INSERT_BEFORE, ID_RECORD_INSERT_AFTER, ID_FILL_DOWN,
-            ID_DATABASE_SORT, ID_MARK_DUPLICATES,      ID_RECORD_REPLACE,      ID_FILE_INSERT_FROM,
+            ID_EDIT_CUT,        ID_EDIT_PASTE,           ID_EDIT_CLEAR,          ID_EDIT_SELECT_ALL,
+            ID_MARKS_CLEAR,     ID_MARKED_CUT,           ID_MARKED_DELETE,       ID_RECORD_DELETE,
+            ID_RECORD_MARK,     ID_RECORD_INSERT_BEFORE, ID_RECORD_INSERT_AFTER, ID_FILL_DOWN,
+            ID_DATABASE_SORT,   ID_MARK_DUPLICATES,      ID_RECORD_REPLACE,      ID_FILE_INSERT_FROM,
+            ID_DATABASE_FIELDS,
     };
     return std::find(std::begin(kRecorded), std::end(kRecorded), id) != std::end(kRecorded);
 }

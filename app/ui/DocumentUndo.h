@@ -58,11 +58,12 @@ private:
     class StepCommand;
     bool apply(bool undo);
     void clearWithMessage(int messageId);
-    void pushStep(std::unique_ptr<class CTableJournal> journal, const QString &name, int mergeKey);
+    void pushStep(std::unique_ptr<class CDocumentStep> step, const QString &name, int mergeKey);
 
     COrvelDoc &m_doc;
     std::unique_ptr<QUndoStack> m_stack;
     bool m_failed = false;
+    bool m_formChanged = false;
 };
 
 } // namespace orvel

@@ -7,6 +7,9 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <string>
+
 using namespace orvel;
 using namespace orvel::test;
 
@@ -14,7 +17,7 @@ namespace {
 
 struct Pushed
 {
-    std::unique_ptr<CTableJournal> step;
+    std::unique_ptr<CDocumentStep> step;
     QString name;
     int mergeKey;
 };
@@ -27,7 +30,7 @@ protected:
         AddField(doc, "Name");
         AddRecord(doc, {"Meier"});
         AddRecord(doc, {"Schulz"});
-        doc.GetRecorder().SetSink([this](std::unique_ptr<CTableJournal> step, const QString &name, int key) {
+        doc.GetRecorder().SetSink([this](std::unique_ptr<CDocumentStep> step, const QString &name, int key) {
             pushed.push_back({std::move(step), name, key});
         });
     }
@@ -65,7 +68,7 @@ TEST_F(DocumentRecorderTest, OutermostScopeMakesOneStepAndOnlyWhenSomethingChang
     }
     ASSERT_EQ(pushed.size(), 1u);
     EXPECT_EQ(pushed[0].name, QStringLiteral("A"));
-    EXPECT_EQ(pushed[0].step->EntryCount(), 2u);
+    EXPECT_EQ(pushed[0].step->Journal().EntryCount(), 2u);
     EXPECT_FALSE(doc.GetRecorder().ChangedOutsideSteps());
 }
 
@@ -84,6 +87,75 @@ TEST_F(DocumentRecorderTest, ChangesOutsideStepsAreRememberedUntilTheSave)
     doc.SetModifiedFlag();
     doc.GetRecorder().SetApplying(false);
     EXPECT_FALSE(doc.GetRecorder().ChangedOutsideSteps());
+}
+
+} // namespace
+
+namespace {
+
+std::string tableText(const CDataTable &table)
+{
+    std::string out = std::to_string(table.GetFieldCount()) + '\n';
+    for (int pos = 0; pos < table.GetFieldCount(); ++pos)
+        out += table.GetFieldName(pos) + '/' + std::to_string(table.GetFieldType(pos)) + '\n';
+    for (int i = 0; i < table.GetRecordCount(); ++i) {
+        for (int pos = 0; pos < table.GetFieldCount(); ++pos)
+            out += std::string(table.GetRecord(i)->GetRawValue(pos)) + '|';
+        out += '\n';
+    }
+    return out;
+}
+
+// Field definitions change the table and the data fields on the form: a
+// step with the form undoes and redoes both, and refuses a form changed
+// since.
+TEST_F(DocumentRecorderTest, FieldDefinitionStepsTakeTheFormAlong)
+{
+    doc.CreateDefaultForm();
+    const std::pair<const char *, std::function<void()>> changes[] = {
+            {"new field",
+             [this] {
+                 FieldDefinition definition;
+                 definition.name = "Ort";
+                 doc.CreateField(definition, DrawColors{});
+             }},
+            {"delete field", [this] { doc.DeleteFieldWithDataFields(0); }},
+            {"order",
+             [this] {
+                 FieldDefinition definition;
+                 definition.name = "Telefon";
+                 doc.CreateField(definition, DrawColors{});
+                 doc.ApplyFieldOrder({1, 0});
+             }},
+    };
+    for (const auto &[name, change] : changes) {
+        SCOPED_TRACE(name);
+        const std::string tableBefore = tableText(doc.GetTable());
+        const QByteArray formBefore = TakeFormSnapshot(doc.GetForm());
+        pushed.clear();
+        {
+            CDocumentStepScope scope(doc.GetRecorder(), QStringLiteral("Datenfelder festlegen"), 0, true);
+            change();
+        }
+        ASSERT_EQ(pushed.size(), 1u);
+        CDocumentStep &step = *pushed[0].step;
+        ASSERT_TRUE(step.HasForm());
+        const std::string tableAfter = tableText(doc.GetTable());
+        const QByteArray formAfter = TakeFormSnapshot(doc.GetForm());
+        ASSERT_TRUE(step.Undo(doc.GetTable(), doc.GetForm()));
+        EXPECT_EQ(tableText(doc.GetTable()), tableBefore);
+        EXPECT_EQ(TakeFormSnapshot(doc.GetForm()), formBefore);
+        ASSERT_TRUE(step.Redo(doc.GetTable(), doc.GetForm()));
+        EXPECT_EQ(tableText(doc.GetTable()), tableAfter);
+        EXPECT_EQ(TakeFormSnapshot(doc.GetForm()), formAfter);
+    }
+    // A form changed since: refused, nothing changes.
+    CDocumentStep &last = *pushed[0].step;
+    doc.SetBackgroundColor(0x00FF0000);
+    const std::string table = tableText(doc.GetTable());
+    EXPECT_FALSE(last.Undo(doc.GetTable(), doc.GetForm()));
+    EXPECT_EQ(tableText(doc.GetTable()), table);
+    EXPECT_EQ(doc.GetForm().GetBackground(), COLORREF(0x00FF0000));
 }
 
 } // namespace

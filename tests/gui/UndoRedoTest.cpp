@@ -4,7 +4,9 @@
 #include "app/ui/DocTemplate.h"
 #include "app/ui/DocumentUndo.h"
 #include "app/ui/MainFrame.h"
+#include "document/FieldDefinition.h"
 #include "document/OrvelDoc.h"
+#include "form/DrawObj.h"
 #include "listview/ListGrid.h"
 #include "listview/OrvelView.h"
 #include "platform/ui/CommandRouter.h"
@@ -197,6 +199,36 @@ TEST_F(UndoRedoTest, StepOverTheLimitAsksOrIsDropped)
     EXPECT_EQ(scripted.messageIds(), (std::vector<int>{ids::kMsgUndoStepDropped}));
     EXPECT_EQ(table().GetRecordCount(), 2);
     EXPECT_FALSE(enabled(ID_EDIT_UNDO));
+    EXPECT_TRUE(doc->IsModified());
+}
+
+} // namespace
+
+namespace {
+
+// A field made in the field definitions comes with its data field on the
+// form; undo takes both away, redo brings both back.
+TEST_F(UndoRedoTest, FieldDefinitionsAreUndoneWithTheirDataFields)
+{
+    open();
+    const std::size_t objects = doc->GetForm().GetObjects().size();
+    docs().GetUndo(doc)->RunCommand(ID_DATABASE_FIELDS, [this] {
+        FieldDefinition definition;
+        definition.name = "E-Mail";
+        doc->CreateField(definition, DrawColors{});
+    });
+    ASSERT_EQ(table().GetFieldCount(), 4);
+    ASSERT_EQ(doc->GetForm().GetObjects().size(), objects + 1);
+    EXPECT_EQ(menuText(ID_EDIT_UNDO), QStringLiteral("Rück&gängig: Datenfelder festlegen"));
+
+    key(Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(table().GetFieldCount(), 3);
+    EXPECT_EQ(doc->GetForm().GetObjects().size(), objects);
+    EXPECT_FALSE(doc->IsModified());
+    key(Qt::Key_Y, Qt::ControlModifier);
+    EXPECT_EQ(table().GetFieldCount(), 4);
+    EXPECT_EQ(table().GetFieldName(3), "E-Mail");
+    EXPECT_EQ(doc->GetForm().GetObjects().size(), objects + 1);
     EXPECT_TRUE(doc->IsModified());
 }
 
