@@ -5,6 +5,7 @@
 #include "platform/Services.h"
 #include "platform/ui/CommandRouter.h"
 #include "resources/CommandIds.h"
+#include "resources/CommandTable.h"
 #include "resources/StringIds.h"
 #include "resources/StringTable.h"
 #include "table/TableJournal.h"
@@ -15,6 +16,17 @@
 #include <algorithm>
 
 namespace orvel {
+
+namespace {
+
+// The command's own menu text, for when there is no step to name.
+QString plainMenuText(int id)
+{
+    const Command *command = CommandTable::program().find(id);
+    return command ? command->menuText : QString();
+}
+
+} // namespace
 
 // One step on the stack. The step is already done when it is pushed, so the
 // first redo (QUndoStack::push calls it) does nothing.
@@ -120,12 +132,12 @@ bool CDocumentUndo::CanRedo() const
 
 QString CDocumentUndo::UndoMenuText() const
 {
-    return CanUndo() ? LoadQString(ids::kUndoMenuText).arg(m_stack->undoText()) : QStringLiteral("Rück&gängig");
+    return CanUndo() ? LoadQString(ids::kUndoMenuText).arg(m_stack->undoText()) : plainMenuText(ID_EDIT_UNDO);
 }
 
 QString CDocumentUndo::RedoMenuText() const
 {
-    return CanRedo() ? LoadQString(ids::kRedoMenuText).arg(m_stack->redoText()) : QStringLiteral("&Wiederholen");
+    return CanRedo() ? LoadQString(ids::kRedoMenuText).arg(m_stack->redoText()) : plainMenuText(ID_EDIT_REDO);
 }
 
 bool CDocumentUndo::Undo()
