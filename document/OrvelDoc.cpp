@@ -107,6 +107,7 @@ private:
 
 COrvelDoc::COrvelDoc()
     : m_title(QStringLiteral("Unbenannt"))
+    , m_recorder(std::make_unique<CDocumentRecorder>(m_table, m_form))
     , m_editing(std::make_unique<CEmbeddedEditing>(*this))
 {
     m_form.SetModifiedHook([this] { SetModifiedFlag(true); });
@@ -248,6 +249,7 @@ void COrvelDoc::clearModified()
     SetModifiedFlag(false);
     m_table.SetModified(false);
     m_form.SetModified(false);
+    m_recorder->Saved();
 }
 
 bool COrvelDoc::CheckWorkingStoreSpace() const

@@ -3,6 +3,7 @@
 #include "document/DatabaseFormat.h"
 #include "document/DatabaseWriter.h"
 #include "document/DocumentOptions.h"
+#include "document/DocumentRecorder.h"
 #include "document/FieldDefinition.h"
 #include "document/FieldValueState.h"
 #include "document/PageSettings.h"
@@ -76,7 +77,15 @@ public:
     const QString &GetTitle() const { return m_title; }
     void SetTitle(const QString &title) { m_title = title; }
     bool IsModified() const { return m_modified; }
-    void SetModifiedFlag(bool modified = true) { m_modified = modified; }
+    void SetModifiedFlag(bool modified = true)
+    {
+        m_modified = modified;
+        if (modified)
+            m_recorder->Modified();
+    }
+
+    // Records the changes of the commands as steps for the undo list.
+    CDocumentRecorder &GetRecorder() { return *m_recorder; }
 
     // --- Views ---
 
@@ -258,6 +267,7 @@ private:
     std::vector<std::pair<int, HintListener>> m_listeners;
     int m_nextListener = 1;
     SaveDeviceFilter m_saveDeviceFilter;
+    std::unique_ptr<CDocumentRecorder> m_recorder;
     // Last, so that it goes first: it still reaches the form on its way.
     std::unique_ptr<CEmbeddedEditing> m_editing;
 };

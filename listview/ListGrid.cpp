@@ -12,6 +12,7 @@
 #include "platform/gfx/PainterGdi.h"
 #include "platform/gfx/TextBreak.h"
 #include "platform/ui/CellEditor.h"
+#include "resources/CommandIds.h"
 #include "resources/StringIds.h"
 #include "resources/StringTable.h"
 #include "table/DataRecord.h"
@@ -825,8 +826,11 @@ void CListGrid::ToggleMarkOfCurrent()
     CDataRecord *entry = table().GetRecord(record);
     if (!entry)
         return;
-    entry->SetMark(!entry->IsMarked());
-    m_document.SetModifiedFlag();
+    {
+        const CDocumentStepScope step(m_document.GetRecorder(), CDocumentRecorder::StepName(ID_RECORD_MARK));
+        entry->SetMark(!entry->IsMarked());
+        m_document.SetModifiedFlag();
+    }
     repaintRow(record);
     m_host.notifyOtherViews({Hint::RecordChanged, record, m_host.currentField()});
 }
@@ -893,9 +897,12 @@ void CListGrid::buttonDown(const QPoint &pos)
     const int markRow = g.markRowAt(pos.x(), pos.y());
     if (markRow >= 0) {
         CDataRecord *entry = table().GetRecord(markRow);
-        entry->SetMark(!entry->IsMarked());
+        {
+            const CDocumentStepScope step(m_document.GetRecorder(), CDocumentRecorder::StepName(ID_RECORD_MARK));
+            entry->SetMark(!entry->IsMarked());
+            m_document.SetModifiedFlag();
+        }
         setCurrent(markRow, field);
-        m_document.SetModifiedFlag();
         repaintRow(markRow);
         m_host.notifyOtherViews({Hint::RecordChanged, markRow, field});
         refreshFocusFrame();
@@ -1159,6 +1166,7 @@ void CListGrid::startEdit(QKeyEvent *typed, const QString &composed)
     m_editRecord = record;
     m_editField = field;
     m_editOrigin = m_document.GetFieldValueState(record, field);
+    m_editStep = CDocumentRecorder::NewMergeKey();
     m_editor->setText(ShowsDisplayValue(type) ? AnsiView(entry->GetDisplayValue(field, m_displayBuffer))
                                               : entry->GetRawValue(field));
     QWidget *widget = m_editor->widget();
@@ -1185,6 +1193,7 @@ void CListGrid::onEditChanged()
     CDataRecord *entry = table().GetRecord(m_editRecord);
     if (!entry || m_editField < 0 || m_editField >= table().GetFieldCount())
         return;
+    const CDocumentStepScope step(m_document.GetRecorder(), LoadQString(ids::kUndoStepTyping), m_editStep);
     if (!m_document.SetFieldText(m_editRecord, m_editField, m_editor->text()))
         return;
     m_host.notifyOtherViews({Hint::RecordChanged, m_editRecord, m_editField});
@@ -1216,6 +1225,7 @@ void CListGrid::cancelEdit()
 {
     if (!m_editor)
         return;
+    const CDocumentStepScope step(m_document.GetRecorder(), LoadQString(ids::kUndoStepTyping), m_editStep);
     if (m_document.RestoreFieldValue(m_editRecord, m_editField, m_editOrigin))
         m_host.notifyOtherViews({Hint::RecordChanged, m_editRecord, m_editField});
     // Nothing to report: the value is the one it was.

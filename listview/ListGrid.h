@@ -234,6 +234,8 @@ private:
     // What Escape puts back: the stored value, the record's time and the
     // modified flags as they were when the edit opened.
     FieldValueState m_editOrigin;
+    // The keystrokes of the open edit become one undo step by this key.
+    int m_editStep = 0;
 
     Sizing m_sizing = Sizing::None;
     QPoint m_dragStart;

@@ -328,10 +328,14 @@ void COrvelView::UpdateOtherViews(const UpdateHint &hint)
 void COrvelView::appendIfNeeded()
 {
     int current = m_currentRecord;
-    if (!AppendIfNeeded(m_doc.GetTable(), current))
-        return;
+    {
+        // Moving past the last record adds one: a step like the command.
+        const CDocumentStepScope step(m_doc.GetRecorder(), CDocumentRecorder::StepName(ID_RECORD_INSERT_AFTER));
+        if (!AppendIfNeeded(m_doc.GetTable(), current))
+            return;
+        m_doc.SetModifiedFlag();
+    }
     SetCurrentCell(current, 0);
-    m_doc.SetModifiedFlag();
     m_doc.UpdateAllViews(Hint::ShowCurrent);
 }
 

@@ -73,6 +73,8 @@ void ViewSearch::ContinueReplace(int result)
     int current = m_view.GetCurrentRecord();
     if (result == SearchBar::kReplaceResult) {
         const int replaced = current;
+        const CDocumentStepScope step(m_view.GetDocument().GetRecorder(),
+                                      CDocumentRecorder::StepName(ID_RECORD_REPLACE));
         if (ReplaceCommand(m_view.GetTable(), m_replace, current, m_replaceRun)) {
             COrvelDoc &doc = m_view.GetDocument();
             doc.SetModifiedFlag();

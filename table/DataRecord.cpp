@@ -3,6 +3,7 @@
 #include "platform/Clock.h"
 #include "platform/Nls.h"
 #include "table/DataTable.h"
+#include "table/TableJournal.h"
 #include "table/TableLimits.h"
 #include "table/ValueFormat.h"
 
@@ -69,8 +70,10 @@ bool CDataRecord::SetValue(AnsiView text, int pos)
         return false;
     AnsiString normalised;
     NormaliseInput(m_table->GetFieldType(pos), text, CurrentLocale(), normalised);
+    // Stored first, so that a journal keeps the time of change from before.
+    const bool whole = storeAt(column, normalised);
     Stamp();
-    return storeAt(column, normalised);
+    return whole;
 }
 
 bool CDataRecord::SetRawValue(AnsiView text, int pos)
@@ -98,8 +101,12 @@ bool CDataRecord::SetRawValues(const AnsiView *values, int count)
             whole = false;
         }
         byColumn[column] = value;
-        if (m_owned)
+        if (m_owned) {
+            if (CTableJournal *recording = journal())
+                recording->valueStoring(*this, column);
             m_table->sortValueChanged(column);
+            m_table->noteChange();
+        }
     }
     std::size_t bytes = 0;
     for (int column = 0; column < m_count; ++column)
@@ -141,15 +148,23 @@ bool CDataRecord::SetMark(bool marked)
 {
     if (marked == m_marked)
         return false;
+    if (CTableJournal *recording = journal())
+        recording->markChanging(*this);
     m_marked = marked;
-    if (m_owned)
+    if (m_owned) {
         m_table->m_markedCount += marked ? 1 : -1;
+        m_table->noteChange();
+    }
     return true;
 }
 
 void CDataRecord::SetRowHeight(int lines)
 {
     const int height = std::clamp(lines, kMinRowHeight, kMaxRowHeight);
+    if (height != m_rowHeight) {
+        if (CTableJournal *recording = journal())
+            recording->heightChanging(*this);
+    }
     if (m_owned)
         m_table->m_totalHeight += height - m_rowHeight;
     m_rowHeight = static_cast<std::uint8_t>(height);
@@ -175,8 +190,12 @@ std::unique_ptr<std::uint16_t[]> CDataRecord::allocate(int count, std::size_t te
 bool CDataRecord::storeAt(int column, AnsiView value)
 {
     // The sort's keys of this field no longer hold for the record.
-    if (m_owned)
+    if (m_owned) {
+        if (CTableJournal *recording = journal())
+            recording->valueStoring(*this, column);
         m_table->sortValueChanged(column);
+        m_table->noteChange();
+    }
     const bool whole = value.size() <= kMaxValueLength;
     if (!whole)
         value = value.substr(0, kMaxValueLength);
@@ -247,6 +266,29 @@ void CDataRecord::removeValueAt(int column)
     m_data = std::move(data);
     m_capacity = capacity;
     m_count = static_cast<std::uint8_t>(count);
+}
+
+void CDataRecord::insertValueAt(int column, AnsiView value)
+{
+    if (column < 0 || column > m_count || m_count >= kMaxFields)
+        return;
+    value = value.substr(0, std::min(value.size(), kMaxValueLength));
+    const int count = m_count + 1;
+    std::uint16_t capacity = 0;
+    auto data = allocate(count, textSize() + value.size(), capacity);
+    if (data) {
+        fillBuffer(data.get(), count, [&](int i) {
+            return i < column ? GetRawValueAt(i) : i == column ? value : GetRawValueAt(i - 1);
+        });
+    }
+    m_data = std::move(data);
+    m_capacity = capacity;
+    m_count = static_cast<std::uint8_t>(count);
+}
+
+CTableJournal *CDataRecord::journal() const
+{
+    return m_owned ? m_table->m_journal : nullptr;
 }
 
 void CDataRecord::setOwner(CDataTable *owner)

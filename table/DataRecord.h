@@ -9,6 +9,7 @@
 namespace orvel {
 
 class CDataTable;
+class CTableJournal;
 
 // How far ahead scans over many records ask for a record object, and for its
 // values (see CDataRecord::PrefetchRecord).
@@ -125,6 +126,7 @@ public:
 private:
     friend class CDataTable;
     friend class SortKeyStore;
+    friend class CTableJournal;
 
     const char *text() const { return reinterpret_cast<const char *>(m_data.get() + m_count); }
     char *text() { return reinterpret_cast<char *>(m_data.get() + m_count); }
@@ -135,6 +137,10 @@ private:
     void setOwner(CDataTable *owner);
     void appendEmptyValue();
     void removeValueAt(int column);
+    // A value put in at the storage column; later ones move up by one.
+    void insertValueAt(int column, AnsiView value);
+    // The owning table's journal, when it records changes.
+    CTableJournal *journal() const;
     void resizeValues(int count);
     // Makes room for `count` values and `textBytes` bytes of text; the
     // layout of the new buffer is for the caller to fill.

@@ -3,6 +3,9 @@
 #include "table/FieldName.h"
 #include "table/FieldType.h"
 #include "table/Sorter.h"
+#include "table/TableJournal.h"
+
+#include <atomic>
 
 #include <algorithm>
 #include <iterator>
@@ -22,12 +25,22 @@ AnsiString limited(AnsiView text, std::size_t limit)
     return AnsiString(text.substr(0, std::min(text.size(), limit)));
 }
 
+// Revisions are drawn from one counter, so that no two states of any
+// table share one.
+std::atomic<std::uint64_t> g_revisions{0};
+
 } // namespace
 
 CDataTable::CDataTable()
 {
     for (std::size_t i = 0; i < m_order.size(); ++i)
         m_order[i] = static_cast<std::uint16_t>(i);
+    noteChange();
+}
+
+void CDataTable::noteChange()
+{
+    m_revision = g_revisions.fetch_add(1, std::memory_order_relaxed) + 1;
 }
 
 CDataTable::~CDataTable() = default;
@@ -61,6 +74,7 @@ bool CDataTable::SetFieldName(AnsiView name, int pos)
         return false;
     if (pos >= GetFieldCount())
         return InsertField(name, -1) >= 0;
+    layoutChanging();
     fieldAt(pos)->name = limited(name, kMaxNameLength);
     m_modified = true;
     return true;
@@ -83,6 +97,7 @@ int CDataTable::InsertField(AnsiView name, int pos)
         return -1;
     if (pos < 0 || pos > count)
         pos = count;
+    layoutChanging();
 
     // The new storage column is always the last one; it is shown at pos.
     for (int i = count; i > pos; --i) {
@@ -99,6 +114,8 @@ int CDataTable::InsertField(AnsiView name, int pos)
     invalidateSortKeys();
     for (auto &record : m_records)
         record->appendEmptyValue();
+    if (m_journal)
+        m_journal->columnAdded(count);
     m_modified = true;
     return pos;
 }
@@ -108,6 +125,9 @@ bool CDataTable::DeleteField(int pos)
     const int column = GetStorageColumn(pos);
     if (column < 0)
         return false;
+    layoutChanging();
+    if (m_journal)
+        m_journal->columnRemoving(*this, column);
     for (auto &record : m_records)
         record->removeValueAt(column);
     invalidateSortKeys(); // the later columns move down
@@ -147,6 +167,7 @@ bool CDataTable::ApplyFieldOrder(const std::vector<int> &oldPositions)
             return false;
         seen[static_cast<std::size_t>(old)] = true;
     }
+    layoutChanging();
     const auto order = m_order;
     const auto lengths = m_dbaseLengths;
     for (std::size_t i = 0; i < oldPositions.size(); ++i) {
@@ -168,6 +189,7 @@ bool CDataTable::SetFieldType(int type, int pos)
     Field *field = fieldAt(pos);
     if (!field || !IsValidFieldType(type))
         return false;
+    layoutChanging();
     if (field->type != type && m_sortKeys)
         m_sortKeys->InvalidateColumn(GetStorageColumn(pos));
     field->type = type;
@@ -190,6 +212,7 @@ bool CDataTable::SetFieldFormat(int format, int pos)
     Field *field = fieldAt(pos);
     if (!field)
         return false;
+    layoutChanging();
     field->format = format;
     m_modified = true;
     return true;
@@ -206,6 +229,7 @@ bool CDataTable::SetPrintFlag(int flag, int pos)
     Field *field = fieldAt(pos);
     if (!field)
         return false;
+    layoutChanging();
     field->printFlag = flag;
     m_modified = true;
     return true;
@@ -222,6 +246,7 @@ bool CDataTable::SetDefaultValue(AnsiView value, int pos)
     Field *field = fieldAt(pos);
     if (!field)
         return false;
+    layoutChanging();
     field->defaultValue = limited(value, kMaxValueLength);
     m_modified = true;
     return true;
@@ -238,6 +263,8 @@ bool CDataTable::SetColumnWidth(int width, int pos)
     Field *field = fieldAt(pos);
     if (!field)
         return false;
+    if (m_journal)
+        m_journal->layoutChanging(*this);
     width = std::clamp(width, 0, kMaxColumnWidth);
     m_totalWidth += width - field->width;
     field->width = static_cast<std::uint16_t>(width);
@@ -254,6 +281,7 @@ bool CDataTable::SetDbaseLength(int length, int pos)
 {
     if (pos < 0 || pos >= GetFieldCount())
         return false;
+    layoutChanging();
     m_dbaseLengths[static_cast<std::size_t>(pos)] = static_cast<std::uint16_t>(std::clamp(length, 0, 255));
     m_modified = true;
     return true;
@@ -261,6 +289,9 @@ bool CDataTable::SetDbaseLength(int length, int pos)
 
 void CDataTable::SetSdfDelimiters(char field, char data)
 {
+    if (field == m_sdfFieldDelimiter && data == m_sdfDataDelimiter)
+        return;
+    layoutChanging();
     m_sdfFieldDelimiter = field;
     m_sdfDataDelimiter = data;
 }
@@ -300,6 +331,9 @@ int CDataTable::InsertRecord(int index, std::unique_ptr<CDataRecord> record)
         index = GetRecordCount();
     adopt(*record);
     m_records.insert(m_records.begin() + index, std::move(record));
+    if (m_journal)
+        m_journal->recordsInserted(index, 1);
+    noteChange();
     return index;
 }
 
@@ -319,6 +353,10 @@ int CDataTable::InsertRecords(int index, std::vector<std::unique_ptr<CDataRecord
     const auto last = first + static_cast<std::ptrdiff_t>(taken);
     m_records.insert(m_records.begin() + index, std::make_move_iterator(first), std::make_move_iterator(last));
     records.erase(first, last);
+    if (m_journal)
+        m_journal->recordsInserted(index, static_cast<int>(taken));
+    if (taken > 0)
+        noteChange();
     return static_cast<int>(taken);
 }
 
@@ -331,12 +369,28 @@ bool CDataTable::RemoveRecord(int index)
     if (record->IsMarked())
         --m_markedCount;
     releaseSlot(*record);
+    if (m_journal) {
+        std::vector<std::unique_ptr<CDataRecord>> removed;
+        removed.push_back(std::move(m_records[static_cast<std::size_t>(index)]));
+        removed.back()->m_owned = false;
+        m_journal->recordsRemoved({static_cast<std::uint16_t>(index)}, std::move(removed));
+    }
     m_records.erase(m_records.begin() + index);
+    noteChange();
     return true;
 }
 
 int CDataTable::RemoveMarkedRecords()
 {
+    // Where the marked records are, for a journal that keeps them.
+    std::vector<std::uint16_t> places;
+    if (m_journal) {
+        places.reserve(static_cast<std::size_t>(m_markedCount));
+        for (std::size_t i = 0; i < m_records.size(); ++i) {
+            if (m_records[i]->IsMarked())
+                places.push_back(static_cast<std::uint16_t>(i));
+        }
+    }
     // One pass that keeps the order of the rest; the same result as removing
     // them one by one, without moving the array for each.
     const auto firstRemoved = std::stable_partition(m_records.begin(), m_records.end(),
@@ -346,13 +400,33 @@ int CDataTable::RemoveMarkedRecords()
         m_totalHeight -= (*it)->GetRowHeight();
         releaseSlot(**it);
     }
+    if (m_journal && removed > 0) {
+        std::vector<std::unique_ptr<CDataRecord>> taken;
+        taken.reserve(static_cast<std::size_t>(removed));
+        for (auto it = firstRemoved; it != m_records.end(); ++it) {
+            (*it)->m_owned = false;
+            taken.push_back(std::move(*it));
+        }
+        m_journal->recordsRemoved(std::move(places), std::move(taken));
+    }
     m_records.erase(firstRemoved, m_records.end());
     m_markedCount = 0;
+    if (removed > 0)
+        noteChange();
     return removed;
 }
 
 void CDataTable::RemoveAllRecords()
 {
+    if (m_journal && !m_records.empty()) {
+        std::vector<std::uint16_t> places(m_records.size());
+        for (std::size_t i = 0; i < places.size(); ++i) {
+            places[i] = static_cast<std::uint16_t>(i);
+            m_records[i]->m_owned = false;
+        }
+        m_journal->recordsRemoved(std::move(places), std::move(m_records));
+    }
+    noteChange();
     m_records.clear();
     m_markedCount = 0;
     m_totalHeight = 0;
@@ -381,8 +455,18 @@ void CDataTable::invalidateSortKeys()
         m_sortKeys->InvalidateAll();
 }
 
+void CDataTable::layoutChanging()
+{
+    if (m_journal)
+        m_journal->layoutChanging(*this);
+    noteChange();
+}
+
 void CDataTable::MarkAllRecords()
 {
+    if (m_journal)
+        m_journal->marksChanging(*this);
+    noteChange();
     for (auto &record : m_records)
         record->m_marked = true;
     m_markedCount = GetRecordCount();
@@ -390,6 +474,11 @@ void CDataTable::MarkAllRecords()
 
 void CDataTable::UnmarkAllRecords()
 {
+    if (m_markedCount > 0) {
+        if (m_journal)
+            m_journal->marksChanging(*this);
+        noteChange();
+    }
     for (auto &record : m_records)
         record->m_marked = false;
     m_markedCount = 0;
@@ -398,6 +487,7 @@ void CDataTable::UnmarkAllRecords()
 void CDataTable::Clear()
 {
     RemoveAllRecords();
+    layoutChanging();
     m_fields.clear();
     for (std::size_t i = 0; i < m_order.size(); ++i)
         m_order[i] = static_cast<std::uint16_t>(i);

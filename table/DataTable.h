@@ -13,6 +13,7 @@ namespace orvel {
 
 struct SortKeys;
 class SortKeyStore;
+class CTableJournal;
 
 // The one table of a database: up to 32 fields and up to 30000 records.
 //
@@ -167,8 +168,22 @@ public:
     // Bytes held by the keys kept between sorts.
     std::size_t SortCacheBytes() const;
 
+    // --- Recording changes (table/TableJournal.h) ---
+
+    // The journal that hears of every change from now on (null: none).
+    CTableJournal *GetJournal() const { return m_journal; }
+    // A number that every change of records, values, marks and fields
+    // (column widths and row heights aside) replaces by one never used
+    // before in this program run; undoing a step puts back the number the
+    // table had before it. Equal numbers: the same state of the table.
+    std::uint64_t GetRevision() const { return m_revision; }
+
 private:
     friend class CDataRecord;
+    friend class CTableJournal;
+    void noteChange();
+    // A field operation is about to change the fields.
+    void layoutChanging();
 
     struct Field
     {
@@ -208,6 +223,8 @@ private:
     std::vector<std::uint16_t> m_freeSlots;
     std::uint16_t m_slotCount = 0;
     std::unique_ptr<SortKeyStore> m_sortKeys; // made by the first sort
+    CTableJournal *m_journal = nullptr;
+    std::uint64_t m_revision = 0;
 };
 
 } // namespace orvel

@@ -1,4 +1,5 @@
 #include "table/Sorter.h"
+#include "table/TableJournal.h"
 
 #include "platform/Collation.h"
 #include "platform/Nls.h"
@@ -221,7 +222,25 @@ int CDataTable::Sort(SortKeys &keys)
         }
         if (!m_sortKeys)
             m_sortKeys = std::make_unique<SortKeyStore>();
+        // A journal keeps the permutation: where each record came from.
+        std::vector<std::uint16_t> placeBySlot;
+        if (m_journal) {
+            placeBySlot.resize(m_slotCount);
+            for (std::size_t i = 0; i < m_records.size(); ++i)
+                placeBySlot[m_records[i]->m_slot] = static_cast<std::uint16_t>(i);
+        }
         m_sortKeys->Sort(m_records, m_slotCount, specs, keyCount);
+        if (m_journal) {
+            std::vector<std::uint16_t> from(m_records.size());
+            bool moved = false;
+            for (std::size_t j = 0; j < m_records.size(); ++j) {
+                from[j] = placeBySlot[m_records[j]->m_slot];
+                moved = moved || from[j] != j;
+            }
+            if (moved)
+                m_journal->reordered(std::move(from));
+        }
+        noteChange();
     } catch (const std::bad_alloc &) {
         // The keys being built are invalid (their columns say so); the
         // collation cache may be half merged, so it goes too.

@@ -1,5 +1,6 @@
 #include "app/ui/DocTemplate.h"
 
+#include "app/ui/DocumentUndo.h"
 #include "app/ui/MailSender.h"
 #include "app/ui/MainFrame.h"
 #include "app/ui/OrvelApp.h"
@@ -36,6 +37,8 @@ struct COrvelDocTemplate::Entry
 {
     std::unique_ptr<COrvelDoc> doc;
     CCmdTarget commands;
+    // After the document, so that it goes first.
+    std::unique_ptr<CDocumentUndo> undo;
     int hintHandle = 0;
     // The keys the sort dialog shows next time.
     SortKeys sortKeys;
@@ -85,6 +88,12 @@ COrvelDoc *COrvelDocTemplate::FindDocument(const QString &path) const
     return nullptr;
 }
 
+CDocumentUndo *COrvelDocTemplate::GetUndo(const COrvelDoc *doc) const
+{
+    Entry *entry = entryOf(doc);
+    return entry ? entry->undo.get() : nullptr;
+}
+
 CCmdTarget *COrvelDocTemplate::GetDocTarget(const COrvelDoc *doc) const
 {
     Entry *entry = entryOf(doc);
@@ -106,6 +115,7 @@ COrvelDoc *COrvelDocTemplate::adopt(std::unique_ptr<COrvelDoc> doc)
     auto entry = std::make_unique<Entry>();
     entry->doc = std::move(doc);
     COrvelDoc *raw = entry->doc.get();
+    entry->undo = std::make_unique<CDocumentUndo>(*raw);
     entry->hintHandle = raw->AddHintListener([this, raw](const UpdateHint &hint) {
         // A save may have given the document a new name; the titles are
         // cheap to set again on every repaint hint.
@@ -175,6 +185,7 @@ void COrvelDocTemplate::registerCommands(Entry &entry)
 {
     COrvelDoc *doc = entry.doc.get();
     CommandMap &map = entry.commands.GetCommandMap();
+    entry.undo->RegisterCommands(map);
     map.On(ID_FILE_CLOSE, [this, doc] { CloseDocument(*doc); });
     // Saving a document without changes would only rewrite the same file.
     map.On(

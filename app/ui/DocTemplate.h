@@ -14,6 +14,7 @@
 
 namespace orvel {
 
+class CDocumentUndo;
 class CMainFrame;
 class COrvelDoc;
 class MailSender;
@@ -57,6 +58,8 @@ public:
     std::vector<CDChildWnd *> GetWindows(const COrvelDoc &doc) const;
     // The document's link in the command chain.
     CCmdTarget *GetDocTarget(const COrvelDoc *doc) const;
+    // The document's undo list (null for a document not open here).
+    CDocumentUndo *GetUndo(const COrvelDoc *doc) const;
 
     // "S&chließen": asks about unsaved changes, then closes every window of
     // the document. False when the user kept it open.

@@ -2,6 +2,7 @@
 
 #include "app/ui/AboutDialog.h"
 #include "app/ui/DocTemplate.h"
+#include "app/ui/DocumentUndo.h"
 #include "app/ui/HelpController.h"
 #include "app/ui/MailSender.h"
 #include "app/ui/MainFrame.h"
@@ -212,6 +213,16 @@ bool COrvelApp::InitInstance()
     m_frame = std::make_unique<CMainFrame>();
     m_router = new CommandRouter(m_frame.get(), CommandTable::program());
     m_router->SetChainProvider([this] { return commandChain(); });
+    // The commands of a document's window record their changes for undo.
+    m_router->SetExecuteWrapper([this](int id, const std::function<void()> &run) {
+        CDChildWnd *child = m_frame ? m_frame->GetActiveChild() : nullptr;
+        CDocumentUndo *undo =
+                child && !child->IsClosed() && m_template ? m_template->GetUndo(&child->GetDocument()) : nullptr;
+        if (undo)
+            undo->RunCommand(id, run);
+        else
+            run();
+    });
     if (!m_frame->Create(*m_router, {m_settings.largeIcons != 0, m_settings.toolTips != 0}))
         return false;
     m_mail = std::make_unique<MailSender>();

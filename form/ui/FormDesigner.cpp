@@ -161,6 +161,7 @@ void CFormDesigner::rememberEditOrigin()
         return;
     m_editRecord = m_host.CurrentRecord();
     m_editOrigin = m_doc.GetFieldValueState(m_editRecord, m_editor->Field().fieldIndex);
+    m_editStep = CDocumentRecorder::NewMergeKey();
 }
 
 void CFormDesigner::destroyEditor()
@@ -212,6 +213,7 @@ void CFormDesigner::OnEditorChanged()
     const int field = m_editor->Field().fieldIndex;
     const int record = m_host.CurrentRecord();
     m_host.SetCurrentField(field);
+    const CDocumentStepScope step(m_doc.GetRecorder(), LoadQString(ids::kUndoStepTyping), m_editStep);
     if (m_doc.SetFieldText(record, field, m_editor->Text()))
         m_host.NotifyOtherViews({Hint::RecordChanged, record, field});
 }
@@ -221,6 +223,7 @@ void CFormDesigner::OnEditorCancelled()
     if (!m_editor || m_editRecord < 0)
         return;
     const int field = m_editor->Field().fieldIndex;
+    const CDocumentStepScope step(m_doc.GetRecorder(), LoadQString(ids::kUndoStepTyping), m_editStep);
     if (m_doc.RestoreFieldValue(m_editRecord, field, m_editOrigin))
         m_host.NotifyOtherViews({Hint::RecordChanged, m_editRecord, field});
     m_editor->Refresh();

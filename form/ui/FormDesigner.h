@@ -211,6 +211,8 @@ private:
     // What the edited value was when its control was made, for Escape.
     int m_editRecord = -1;
     FieldValueState m_editOrigin;
+    // The keystrokes of the open edit become one undo step by this key.
+    int m_editStep = 0;
     bool m_designMode = false;
     bool m_showGuideDots = false;
 };

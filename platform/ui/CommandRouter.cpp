@@ -174,12 +174,18 @@ bool CommandRouter::Execute(int id)
         return false;
     ++m_executing;
     bool done = false;
-    for (CCmdTarget *target : chain) {
-        if (target && target->OnCmdMsg(id, nullptr)) {
-            done = true;
-            break;
+    const auto run = [&] {
+        for (CCmdTarget *target : chain) {
+            if (target && target->OnCmdMsg(id, nullptr)) {
+                done = true;
+                break;
+            }
         }
-    }
+    };
+    if (m_executeWrapper)
+        m_executeWrapper(id, run);
+    else
+        run();
     --m_executing;
     return done;
 }

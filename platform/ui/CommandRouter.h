@@ -138,6 +138,11 @@ public:
     QAction *CreateAlias(int id, const QString &menuText, QObject *parent);
 
     void SetChainProvider(ChainProvider provider) { m_chainProvider = std::move(provider); }
+    // Runs around every command carried out: it gets the id and the run of
+    // the command, which it calls (or not). The undo list records the
+    // document's changes in it.
+    using ExecuteWrapper = std::function<void(int id, const std::function<void()> &run)>;
+    void SetExecuteWrapper(ExecuteWrapper wrapper) { m_executeWrapper = std::move(wrapper); }
     Chain CurrentChain() const;
 
     // The state of a command as the chain decides it now.
@@ -177,6 +182,7 @@ private:
     QWidget *m_window;
     std::map<int, Item> m_items;
     ChainProvider m_chainProvider;
+    ExecuteWrapper m_executeWrapper;
     IdleStats m_idleStats;
     QMetaObject::Connection m_idleConnection;
     bool m_inUpdate = false;

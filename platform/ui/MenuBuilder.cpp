@@ -29,6 +29,8 @@ constexpr IconName kIcons[] = {
         {ID_EDIT_CUT, "edit-cut"},
         {ID_EDIT_COPY, "edit-copy"},
         {ID_EDIT_PASTE, "edit-paste"},
+        {ID_EDIT_UNDO, "edit-undo"},
+        {ID_EDIT_REDO, "edit-redo"},
         {ID_RECORD_DELETE, "record-delete"},
         {ID_RECORD_INSERT_BEFORE, "record-insert"},
         {ID_RECORD_FIND, "record-find"},

@@ -373,8 +373,18 @@ TEST(ProgramResources, MenusHaveTheirDesignedShape)
     for (const MenuEntry &entry : standard->children)
         buttons.push_back(entry.kind == MenuEntry::Kind::Separator ? 0 : entry.id);
     EXPECT_EQ(buttons,
-              (std::vector<int>{57600, 57601, 57603, 0,     57607, 57609, 32806, 0,     57635, 57634, 57637, 32772,
-                                32774, 0,     32778, 32775, 0,     32803, 0,     32802, 32858, 0,     57664}));
+              (std::vector<int>{57600, 57601, 57603, 0,     57607, 57609, 32806, 0, 57635, 57634, 57637, 57643, 57644,
+                                32772, 32774, 0,     32778, 32775, 0,     32803, 0, 32802, 32858, 0,     57664}));
+    // Undo and redo head the edit menu of the list and of the designer,
+    // a separator after them.
+    for (const MenuEntry *bar : {main, design}) {
+        const MenuEntry *edit = bar->popup(u"&Bearbeiten");
+        ASSERT_NE(edit, nullptr);
+        ASSERT_GE(edit->children.size(), 3u);
+        EXPECT_EQ(edit->children[0].id, 57643);
+        EXPECT_EQ(edit->children[1].id, 57644);
+        EXPECT_EQ(edit->children[2].kind, MenuEntry::Kind::Separator);
+    }
     EXPECT_EQ(ids(*menus.toolbar(u"Steuerung")), (std::vector<int>{32786, 32787, 32788, 32789, 32805}));
     EXPECT_EQ(ids(*menus.toolbar(u"Formulardesign")),
               (std::vector<int>{32970, 32859, 32864, 32971, 32972, 32973, 32974, 32982, 32874, 57856}));
