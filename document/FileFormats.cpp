@@ -8,7 +8,9 @@
 #include "exchange/MergeTextExport.h"
 #include "exchange/SdfExport.h"
 #include "exchange/SdfImport.h"
+#include "platform/Codepage.h"
 #include "platform/Services.h"
+#include "table/FieldType.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -71,6 +73,24 @@ bool readDbase(COrvelDoc &doc, QFile &file, const QString &path)
     return result == 1;
 }
 
+// The classic exchange formats hold text, numbers and dates only: a memo
+// field (one read from a dBASE memo file, say) would vanish from the file
+// without a word, so the fields left out are named once the file is written.
+bool namingMemosLeftOut(COrvelDoc &doc, bool written)
+{
+    if (!written)
+        return false;
+    const CDataTable &table = doc.GetTable();
+    QStringList memos;
+    for (int pos = 0; pos < table.GetFieldCount(); ++pos) {
+        if (table.GetFieldType(pos) == FT_MEMO)
+            memos.append(AnsiToQString(table.GetFieldName(pos)));
+    }
+    if (!memos.isEmpty())
+        MessageBoxById(ids::kMsgMemosLeftOut, MsgIcon::Exclamation, MsgButtons::Ok, {memos.join(QLatin1Char('\n'))});
+    return true;
+}
+
 std::vector<FileFormat> &formats()
 {
     static std::vector<FileFormat> list = [] {
@@ -81,7 +101,7 @@ std::vector<FileFormat> &formats()
         initial[0].read = [](COrvelDoc &doc, QFile &file, const QString &path) { return readDbase(doc, file, path); };
         initial[0].write = [](COrvelDoc &doc, QIODevice &out, const QString &) {
             WriterProgress progress(doc);
-            return ExportDbase(doc.GetTable(), out, dbaseCharSet(doc), progress.box()) == 1;
+            return namingMemosLeftOut(doc, ExportDbase(doc.GetTable(), out, dbaseCharSet(doc), progress.box()) == 1);
         };
         initial[1].extension = QStringLiteral("sdf");
         initial[1].displayName = QStringLiteral("SDF");
@@ -92,7 +112,7 @@ std::vector<FileFormat> &formats()
         };
         initial[1].write = [](COrvelDoc &doc, QIODevice &out, const QString &) {
             WriterProgress progress(doc);
-            return ExportSdf(doc.GetTable(), out, sdfCharSet(doc), progress.box()) == 1;
+            return namingMemosLeftOut(doc, ExportSdf(doc.GetTable(), out, sdfCharSet(doc), progress.box()) == 1);
         };
         initial[2].extension = QStringLiteral("htm");
         initial[2].displayName = QStringLiteral("HTML");

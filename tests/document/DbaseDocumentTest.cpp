@@ -48,6 +48,25 @@ TEST_F(DbaseDocument, MemoTextsComeFromTheMemoFileBesideTheTable)
               AnsiString("Erste Zeile\r\nzweite Zeile"));
 }
 
+// Writing the table back as dBASE or SDF names the memo fields those formats
+// cannot hold.
+TEST_F(DbaseDocument, ExportsNameTheMemoFieldsTheyLeaveOut)
+{
+    const std::vector<DbaseFieldSpec> fields = {{"NAME", 'C', 6}, {"NOTIZ", 'M', 10}};
+    WriteAll(path("K.DBF"), DbaseFile(fields, DbaseRecord(fields, {"Anna", "         1"}), 1, char(0x83)));
+    WriteAll(path("K.DBT"), Dbase3Memo("Text"));
+    COrvelDoc doc;
+    ASSERT_TRUE(doc.Open(path("K.DBF")));
+    for (const char *name : {"aus.dbf", "aus.sdf"}) {
+        scripted.clear();
+        ASSERT_TRUE(doc.Save(path(name), 0, true)) << name;
+        EXPECT_EQ(scripted.messageIds(), std::vector<int>{567}) << name;
+    }
+    scripted.clear();
+    ASSERT_TRUE(doc.Save(path("k.ovd"), 1, true));
+    EXPECT_TRUE(scripted.messages().empty());
+}
+
 // Inserting from a table keeps its deleted records marked, as opening does.
 TEST_F(DbaseDocument, InsertedDeletedRecordsStayMarked)
 {
