@@ -27,6 +27,10 @@
 #include <optional>
 #include <vector>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace orvel {
 
 namespace {
@@ -299,42 +303,47 @@ struct ConversionCounts
     long long nulBytes = 0;
 };
 
-bool plainAscii(const unsigned char *p, std::size_t n)
-{
-    std::size_t i = 0;
-    for (; i + 8 <= n; i += 8) {
-        std::uint64_t word;
-        std::memcpy(&word, p + i, 8);
-        // A high bit, or a zero byte.
-        if ((word & 0x8080808080808080u) || ((word - 0x0101010101010101u) & ~word & 0x8080808080808080u))
-            return false;
-    }
-    for (; i < n; ++i) {
-        if (p[i] == 0 || p[i] >= 0x80)
-            return false;
-    }
-    return true;
-}
-
 // Appends the UTF-8 bytes to `out` in Windows-1252. Returns how many bytes
 // were used: all of them, except a sequence cut off at the end when more
 // is to come (`final` false). Broken sequences become "?".
 std::size_t utf8ToAnsi(const unsigned char *p, std::size_t n, bool final, AnsiString &out, ConversionCounts &counts)
 {
-    if (plainAscii(p, n)) {
-        out.append(reinterpret_cast<const char *>(p), n);
-        return n;
-    }
+    // Never more bytes than came in.
+    const std::size_t start = out.size();
+    out.resize(start + n);
+    char *dst = out.data() + start;
     std::size_t i = 0;
     while (i < n) {
+        // Runs of plain ASCII, eight bytes at a time.
+        while (n - i >= 8) {
+            std::uint64_t word;
+            std::memcpy(&word, p + i, 8);
+            if ((word & 0x8080808080808080u) || ((word - 0x0101010101010101u) & ~word & 0x8080808080808080u))
+                break;
+            std::memcpy(dst, &word, 8);
+            dst += 8;
+            i += 8;
+        }
+        if (i == n)
+            break;
         const unsigned char b = p[i];
         if (b < 0x80) {
             if (b == 0)
                 ++counts.nulBytes;
             else
-                out.push_back(char(b));
+                *dst++ = char(b);
             ++i;
             continue;
+        }
+        // Latin-1 letters, the common case: two bytes, one character that
+        // Windows-1252 has at the same place.
+        if ((b == 0xC2 || b == 0xC3) && i + 1 < n && (p[i + 1] & 0xC0) == 0x80) {
+            const unsigned code = (unsigned(b & 0x1F) << 6) | (p[i + 1] & 0x3F);
+            if (code >= 0xA0) {
+                *dst++ = char(code);
+                i += 2;
+                continue;
+            }
         }
         std::size_t length = 0;
         char32_t code = 0;
@@ -349,7 +358,7 @@ std::size_t utf8ToAnsi(const unsigned char *p, std::size_t n, bool final, AnsiSt
             code = b & 0x07;
         }
         if (length == 0) {
-            out.push_back('?');
+            *dst++ = '?';
             ++counts.replaced;
             ++i;
             continue;
@@ -359,27 +368,28 @@ std::size_t utf8ToAnsi(const unsigned char *p, std::size_t n, bool final, AnsiSt
             for (std::size_t k = i + 1; k < n; ++k)
                 continues = continues && (p[k] & 0xC0) == 0x80;
             if (continues)
-                return i;
+                break;
         }
         std::size_t k = 1;
         for (; k < length && i + k < n && (p[i + k] & 0xC0) == 0x80; ++k)
             code = (code << 6) | (p[i + k] & 0x3F);
         if (k < length) {
-            out.push_back('?');
+            *dst++ = '?';
             ++counts.replaced;
             i += k;
             continue;
         }
         const int ansi = code <= 0xFFFF ? UnicodeToAnsiChar(char16_t(code)) : -1;
         if (ansi < 0) {
-            out.push_back('?');
+            *dst++ = '?';
             ++counts.replaced;
         } else {
-            out.push_back(char(ansi));
+            *dst++ = char(ansi);
         }
         i += length;
     }
-    return n;
+    out.resize(std::size_t(dst - out.data()));
+    return i;
 }
 
 // Windows-1252 bytes as they are, without NUL bytes.
@@ -447,6 +457,11 @@ public:
     {
         m_p = data;
         m_end = data + size;
+        // Room for what a file of this size holds, within what a full table
+        // can take.
+        const auto bytes = std::size_t(std::max<qint64>(m_total, 0));
+        m_arena.reserve(std::min<std::size_t>(bytes, std::size_t(kMaxRecords) * kMaxFields * 64));
+        m_cells.reserve(std::min<std::size_t>(bytes / 4 + 16, std::size_t(kMaxRecords) * kMaxFields));
     }
 
     // Reads the whole file; false when a memo text could not be stored.
@@ -477,27 +492,61 @@ private:
     bool readRecord();
     Ending readValue();
     // Takes value bytes up to the next stop byte (or the end of the file).
-    void takeRun(const std::array<bool, 256> &stops)
+    void takeRun(const std::array<bool, 256> &stops, unsigned char a, unsigned char b, unsigned char c)
     {
         for (;;) {
             const unsigned char *run = m_p;
-            while (m_p < m_end && !stops[*m_p])
-                ++m_p;
+            findStop(stops, a, b, c);
             if (m_p > run)
                 append(run, std::size_t(m_p - run));
             if (m_p < m_end || !more())
                 return;
         }
     }
+    // Moves m_p to the first of the three stop bytes (or the end of the
+    // piece), sixteen bytes at a time where it can.
+    void findStop(const std::array<bool, 256> &stops, unsigned char a, unsigned char b, unsigned char c)
+    {
+#if defined(__SSE2__)
+        const __m128i va = _mm_set1_epi8(static_cast<char>(a));
+        const __m128i vb = _mm_set1_epi8(static_cast<char>(b));
+        const __m128i vc = _mm_set1_epi8(static_cast<char>(c));
+        while (m_end - m_p >= 16) {
+            __m128i block;
+            std::memcpy(&block, m_p, 16);
+            const __m128i hits = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(block, va), _mm_cmpeq_epi8(block, vb)),
+                                              _mm_cmpeq_epi8(block, vc));
+            const auto mask = static_cast<unsigned>(_mm_movemask_epi8(hits));
+            if (mask != 0) {
+                m_p += __builtin_ctz(mask);
+                return;
+            }
+            m_p += 16;
+        }
+#else
+        (void)a;
+        (void)b;
+        (void)c;
+#endif
+        while (m_p < m_end && !stops[*m_p])
+            ++m_p;
+    }
     void append(const unsigned char *data, std::size_t size);
-    void append(unsigned char c) { append(&c, 1); }
+    void append(unsigned char c)
+    {
+        append(&c, 1);
+    }
     void convert(const unsigned char *data, std::size_t size, bool final, AnsiString &out);
     bool spill(bool final);
+    void spillArena();
     void endValue();
     void noteFacts(int column, AnsiView value, bool memo);
     void updateProgress();
 
-    AnsiView cellText(const Cell &cell) const { return AnsiView(m_arena.data() + cell.offset, cell.length); }
+    AnsiView cellText(const Cell &cell) const
+    {
+        return AnsiView(m_arena.data() + cell.offset, cell.length);
+    }
     AnsiString makeName(int column) const;
 
     CDataTable &m_table;
@@ -524,9 +573,11 @@ private:
     // The value being read: its bytes as in the file, and where they go.
     std::vector<unsigned char> m_raw;
     enum class Target { Keep, Header, Drop } m_target = Target::Keep;
-    bool m_spilled = false;     // the value is being written as a memo text
-    bool m_droppedData = false; // a dropped value held more than blanks
-    bool m_headerCut = false;   // a header value longer than any name needs
+    bool m_spilled = false;       // the value is being written as a memo text
+    bool m_droppedData = false;   // a dropped value held more than blanks
+    bool m_headerCut = false;     // a header value longer than any name needs
+    bool m_quotedBreak = false;   // the value holds a CR or LF
+    std::size_t m_valueStart = 0; // where the value begins in m_arena
     AnsiString m_scratch;
     CsvNumber m_number;
     CsvDate m_date;
@@ -616,13 +667,15 @@ bool CsvReader::readRecord()
 CsvReader::Ending CsvReader::readValue()
 {
     m_raw.clear();
+    m_valueStart = m_arena.size();
     m_spilled = false;
     m_headerCut = false;
+    m_quotedBreak = false;
     if (more() && *m_p == kQuote) {
         ++m_p;
         const long long openedOn = m_line;
         for (;;) {
-            takeRun(m_stopQuoted);
+            takeRun(m_stopQuoted, kQuote, '\r', '\n');
             if (!more()) {
                 // The quote is never closed: the rest of the file is this
                 // value, as other readers take it; the user is told.
@@ -640,12 +693,13 @@ CsvReader::Ending CsvReader::readValue()
                 break; // closed; what follows up to the delimiter is kept
             }
             append(c);
+            m_quotedBreak = true;
             if (c == '\n' || (c == '\r' && !(more() && *m_p == '\n')))
                 ++m_line;
         }
     }
     for (;;) {
-        takeRun(m_stopUnquoted);
+        takeRun(m_stopUnquoted, m_delimiter, '\r', '\n');
         if (!more()) {
             endValue();
             return Ending::File;
@@ -677,17 +731,50 @@ void CsvReader::append(const unsigned char *data, std::size_t size)
         }
         break;
     case Target::Keep:
-        break;
+        if (m_spilled)
+            break;
+        // Straight into the arena; only a character that the piece cuts in
+        // two waits in m_raw for the rest of it.
+        if (m_raw.empty()) {
+            const std::size_t used =
+                    m_utf8 ? utf8ToAnsi(data, size, false, m_arena, m_counts) : ansiCopy(data, size, m_arena, m_counts);
+            if (used < size)
+                m_raw.assign(data + used, data + size);
+        } else {
+            m_raw.insert(m_raw.end(), data, data + size);
+            convert(m_raw.data(), m_raw.size(), false, m_arena);
+        }
+        if (m_arena.size() - m_valueStart >= kSpillSize)
+            spillArena();
+        return;
     }
     m_raw.insert(m_raw.end(), data, data + size);
     if (m_target == Target::Keep && m_raw.size() >= kSpillSize)
         spill(false);
 }
 
+// The value has grown too long to be kept whole: what the arena holds of it
+// starts its memo text.
+void CsvReader::spillArena()
+{
+    if (m_memoFailed)
+        return;
+    if (!m_memos.Begin() || !m_memos.Write(m_arena.data() + m_valueStart, m_arena.size() - m_valueStart)) {
+        m_memoFailed = true;
+        return;
+    }
+    m_arena.resize(m_valueStart);
+    m_spilled = true;
+}
+
 void CsvReader::convert(const unsigned char *data, std::size_t size, bool final, AnsiString &out)
 {
-    std::size_t used = m_utf8 ? utf8ToAnsi(data, size, final, out, m_counts) : ansiCopy(data, size, out, m_counts);
-    m_raw.erase(m_raw.begin(), m_raw.begin() + std::ptrdiff_t(used));
+    const std::size_t used =
+            m_utf8 ? utf8ToAnsi(data, size, final, out, m_counts) : ansiCopy(data, size, out, m_counts);
+    if (used == m_raw.size())
+        m_raw.clear();
+    else
+        m_raw.erase(m_raw.begin(), m_raw.begin() + std::ptrdiff_t(used));
 }
 
 // Writes what the value holds so far to its memo text, starting the text
@@ -736,14 +823,16 @@ void CsvReader::endValue()
     }
 
     Cell cell;
-    cell.offset = std::uint32_t(m_arena.size());
+    cell.offset = std::uint32_t(m_valueStart);
     if (!m_spilled) {
-        convert(m_raw.data(), m_raw.size(), true, m_arena);
+        if (!m_raw.empty())
+            convert(m_raw.data(), m_raw.size(), true, m_arena);
         const AnsiView text = TrimTrailingBlanks(AnsiView(m_arena).substr(cell.offset));
         if (text.size() <= kMaxValueLength) {
             m_arena.resize(cell.offset + text.size());
             cell.length = std::uint16_t(text.size());
-            if (text.find_first_of("\r\n") != AnsiView::npos) {
+            // Only a quoted value can hold a line break.
+            if (m_quotedBreak) {
                 int lines = 1;
                 for (std::size_t i = 0; i < text.size(); ++i) {
                     if (text[i] == '\n' || (text[i] == '\r' && (i + 1 == text.size() || text[i + 1] != '\n')))

@@ -108,6 +108,9 @@ bool ParseCsvNumber(AnsiView text, char decimalSeparator, char groupSeparator, C
 bool ParseCsvDate(AnsiView text, CsvDate &out)
 {
     out.twoDigitYear = false;
+    // From "1.2.03" to "2003-02-01"; most texts end here.
+    if (text.size() < 6 || text.size() > 10 || !isDigit(text[0]))
+        return false;
     // yyyy-MM-dd
     if (text.size() == 10 && text[4] == '-' && text[7] == '-') {
         const AnsiView year = text.substr(0, 4), month = text.substr(5, 2), day = text.substr(8, 2);
