@@ -66,8 +66,12 @@ QString CliUsage()
                           "Allgemeine Optionen:\n"
                           "  --locale NAME                Gebietsschema, z. B. de_DE\n"
                           "  --charset dos|ansi           Zeichensatz von dBASE- und SDF-Dateien\n"
-                          "  --field-delimiter N          SDF-Feldtrennzeichen (Zeichencode)\n"
+                          "  --field-delimiter N          Feldtrennzeichen von SDF- und CSV-Dateien (Zeichencode;\n"
+                          "                               0 bei CSV: beim Lesen erkennen, beim Schreiben nach\n"
+                          "                               Gebietsschema)\n"
                           "  --data-delimiter N           SDF-Datenbegrenzer (Zeichencode)\n"
+                          "  --encoding utf-8|cp1252      Zeichenkodierung von CSV-Dateien\n"
+                          "  --bom 0|1                    UTF-8-CSV-Dateien mit Byte-Order-Mark schreiben\n"
                           "  --relative-paths 0|1         Grafikpfade relativ speichern\n"
                           "  --timing                     Zeiten der Arbeitsschritte auf stderr\n"
                           "  --no-sync                    neue Dateien nicht erst auf die Platte warten lassen\n");
@@ -148,7 +152,23 @@ std::optional<CliArguments> ParseCliArguments(const QStringList &args, QString &
                 ok = false;
             }
         } else if (arg == QLatin1String("--field-delimiter")) {
-            ok = intValue(result.fieldDelimiter, 1, 255);
+            // 0 means "detect" and applies to CSV files only.
+            ok = intValue(result.fieldDelimiter, 0, 255);
+        } else if (arg == QLatin1String("--encoding")) {
+            QString text;
+            ok = value(text);
+            if (ok && text.compare(QLatin1String("utf-8"), Qt::CaseInsensitive) == 0)
+                result.csvEncoding = 0;
+            else if (ok && text.compare(QLatin1String("cp1252"), Qt::CaseInsensitive) == 0)
+                result.csvEncoding = 1;
+            else if (ok) {
+                error = QStringLiteral("Ungültige Zeichenkodierung: %1 (utf-8 oder cp1252)").arg(text);
+                ok = false;
+            }
+        } else if (arg == QLatin1String("--bom")) {
+            ok = intValue(number, 0, 1);
+            if (ok)
+                result.csvBom = *number == 1;
         } else if (arg == QLatin1String("--data-delimiter")) {
             ok = intValue(result.dataDelimiter, 1, 255);
         } else if (arg == QLatin1String("--relative-paths")) {

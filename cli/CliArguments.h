@@ -36,6 +36,8 @@ struct CliArguments
     std::optional<bool> dosCharset;
     std::optional<int> fieldDelimiter;
     std::optional<int> dataDelimiter;
+    std::optional<int> csvEncoding; // 0 UTF-8, 1 Windows-1252
+    std::optional<bool> csvBom;
     std::optional<bool> relativePaths;
     bool timing = false;
     bool noSync = false; // new output files are not flushed before their rename

@@ -130,6 +130,8 @@ int SaveFilterIndexForPath(const QString &path)
         return 4;
     if (ext == QLatin1String("txt"))
         return 5;
+    if (ext == QLatin1String("csv"))
+        return 7;
     return 1;
 }
 
@@ -149,7 +151,13 @@ int RunCliCommand(const CliArguments &args, std::string &out)
 
     DocumentOptionOverrides overrides;
     overrides.relativePaths = args.relativePaths;
-    overrides.sdfFieldDelimiter = args.fieldDelimiter;
+    // A delimiter is one for SDF and CSV alike; 0 (detect) only for CSV.
+    if (args.fieldDelimiter && *args.fieldDelimiter > 0)
+        overrides.sdfFieldDelimiter = args.fieldDelimiter;
+    overrides.csvFieldDelimiter = args.fieldDelimiter;
+    overrides.csvEncoding = args.csvEncoding;
+    if (args.csvBom)
+        overrides.csvBom = *args.csvBom ? 1 : 0;
     overrides.sdfDataDelimiter = args.dataDelimiter;
     if (args.dosCharset) {
         overrides.sdfCharSet = *args.dosCharset ? 0 : 1;

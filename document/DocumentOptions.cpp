@@ -1,5 +1,6 @@
 #include "document/DocumentOptions.h"
 
+#include "exchange/CsvOptions.h"
 #include "platform/Registry.h"
 
 namespace orvel {
@@ -12,6 +13,9 @@ const QString kDbfOptions = QStringLiteral("DBF-Options");
 const QString kFieldDelimiter = QStringLiteral("Field Delimiter");
 const QString kDataDelimiter = QStringLiteral("Data Delimiter");
 const QString kCharSet = QStringLiteral("CharSet");
+const QString kCsvOptions = QStringLiteral("CSV-Options");
+const QString kEncoding = QStringLiteral("Encoding");
+const QString kBom = QStringLiteral("BOM");
 
 } // namespace
 
@@ -30,6 +34,11 @@ DocumentOptions DocumentOptions::FromSettings()
     options.sdfDataDelimiter = delimiter(kDataDelimiter, defaults.sdfDataDelimiter);
     options.sdfCharSet = Registry::GetProfileInt(kSdfOptions, kCharSet, defaults.sdfCharSet);
     options.dbfCharSet = Registry::GetProfileInt(kDbfOptions, kCharSet, defaults.dbfCharSet);
+    // A CSV delimiter that cannot be used means "detect".
+    options.csvFieldDelimiter =
+            CsvDelimiterFromSetting(Registry::GetProfileInt(kCsvOptions, kFieldDelimiter, defaults.csvFieldDelimiter));
+    options.csvEncoding = Registry::GetProfileInt(kCsvOptions, kEncoding, defaults.csvEncoding) == 1 ? 1 : 0;
+    options.csvBom = Registry::GetProfileInt(kCsvOptions, kBom, defaults.csvBom) != 0 ? 1 : 0;
     return options;
 }
 
@@ -39,6 +48,9 @@ void DocumentOptions::WriteExchangeSettings() const
     Registry::WriteProfileInt(kSdfOptions, kDataDelimiter, sdfDataDelimiter);
     Registry::WriteProfileInt(kSdfOptions, kCharSet, sdfCharSet);
     Registry::WriteProfileInt(kDbfOptions, kCharSet, dbfCharSet);
+    Registry::WriteProfileInt(kCsvOptions, kFieldDelimiter, csvFieldDelimiter);
+    Registry::WriteProfileInt(kCsvOptions, kEncoding, csvEncoding);
+    Registry::WriteProfileInt(kCsvOptions, kBom, csvBom);
 }
 
 void DocumentOptions::EnsureSdfDelimiterSettings()
@@ -57,6 +69,9 @@ DocumentOptions DocumentOptionOverrides::ApplyTo(DocumentOptions options) const
     options.sdfDataDelimiter = sdfDataDelimiter.value_or(options.sdfDataDelimiter);
     options.sdfCharSet = sdfCharSet.value_or(options.sdfCharSet);
     options.dbfCharSet = dbfCharSet.value_or(options.dbfCharSet);
+    options.csvFieldDelimiter = csvFieldDelimiter.value_or(options.csvFieldDelimiter);
+    options.csvEncoding = csvEncoding.value_or(options.csvEncoding);
+    options.csvBom = csvBom.value_or(options.csvBom);
     return options;
 }
 

@@ -18,6 +18,12 @@ struct DocumentOptions
     int sdfDataDelimiter = 34;
     int sdfCharSet = 0;
     int dbfCharSet = 0;
+    // CSV files: delimiter (0 detect, or a character code), encoding (0
+    // UTF-8, 1 Windows-1252) and whether UTF-8 files start with a
+    // byte-order mark.
+    int csvFieldDelimiter = 0;
+    int csvEncoding = 0;
+    int csvBom = 1;
 
     static DocumentOptions FromSettings();
     // Writes the exchange formats' delimiters and character sets (the
@@ -35,6 +41,9 @@ struct DocumentOptionOverrides
     std::optional<int> sdfDataDelimiter;
     std::optional<int> sdfCharSet;
     std::optional<int> dbfCharSet;
+    std::optional<int> csvFieldDelimiter;
+    std::optional<int> csvEncoding;
+    std::optional<int> csvBom;
 
     DocumentOptions ApplyTo(DocumentOptions options) const;
 };

@@ -2,9 +2,12 @@
 
 #include "document/OrvelDoc.h"
 #include "document/SaveProposal.h"
+#include "exchange/CsvExport.h"
+#include "exchange/CsvImport.h"
 #include "exchange/DbaseExport.h"
 #include "exchange/DbaseImport.h"
 #include "exchange/HtmlExport.h"
+#include "exchange/MemoObjects.h"
 #include "exchange/MergeTextExport.h"
 #include "exchange/SdfExport.h"
 #include "exchange/SdfImport.h"
@@ -91,10 +94,20 @@ bool namingMemosLeftOut(COrvelDoc &doc, bool written)
     return true;
 }
 
+CsvOptions csvOptions(const COrvelDoc &doc)
+{
+    const DocumentOptions options = doc.GetOptions();
+    CsvOptions csv;
+    csv.fieldDelimiter = CsvDelimiterFromSetting(options.csvFieldDelimiter);
+    csv.encoding = CsvEncodingFromSetting(options.csvEncoding);
+    csv.bom = options.csvBom != 0;
+    return csv;
+}
+
 std::vector<FileFormat> &formats()
 {
     static std::vector<FileFormat> list = [] {
-        std::vector<FileFormat> initial(4);
+        std::vector<FileFormat> initial(5);
         initial[0].extension = QStringLiteral("dbf");
         initial[0].displayName = QStringLiteral("dBASE");
         initial[0].opens = true;
@@ -128,6 +141,18 @@ std::vector<FileFormat> &formats()
         initial[3].write = [](COrvelDoc &doc, QIODevice &out, const QString &) {
             WriterProgress progress(doc);
             return ExportMergeText(doc.GetTable(), out, progress.box()) == 1;
+        };
+        initial[4].extension = QStringLiteral("csv");
+        initial[4].displayName = QStringLiteral("CSV");
+        initial[4].opens = true;
+        initial[4].read = [](COrvelDoc &doc, QFile &file, const QString &) {
+            // Long values become memo texts in the document's working store.
+            ObjectFileMemoSink memos(doc.GetWorkingStorePath());
+            return ImportCsv(doc.GetTable(), file, csvOptions(doc), memos, doc.GetProgress()) == 1;
+        };
+        initial[4].write = [](COrvelDoc &doc, QIODevice &out, const QString &) {
+            WriterProgress progress(doc);
+            return ExportCsv(doc.GetTable(), out, csvOptions(doc), doc.GetWorkingStorePath(), progress.box()) == 1;
         };
         return initial;
     }();

@@ -40,6 +40,9 @@ void AppSettings::Load(int largeIconsDefault)
     sdfDataDelimiter = exchange.sdfDataDelimiter;
     sdfCharSet = exchange.sdfCharSet;
     dbfCharSet = exchange.dbfCharSet;
+    csvFieldDelimiter = exchange.csvFieldDelimiter;
+    csvEncoding = exchange.csvEncoding;
+    csvBom = exchange.csvBom;
     gridFont = ReadFont(kGridFont);
     formFont = ReadFont(kFormFont);
 }
@@ -59,6 +62,9 @@ void AppSettings::Save() const
     exchange.sdfDataDelimiter = sdfDataDelimiter;
     exchange.sdfCharSet = sdfCharSet;
     exchange.dbfCharSet = dbfCharSet;
+    exchange.csvFieldDelimiter = csvFieldDelimiter;
+    exchange.csvEncoding = csvEncoding;
+    exchange.csvBom = csvBom;
     exchange.WriteExchangeSettings();
     WriteFont(kGridFont, gridFont);
     WriteFont(kFormFont, formFont);

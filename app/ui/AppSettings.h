@@ -25,6 +25,9 @@ struct AppSettings
     int sdfDataDelimiter = 34;
     int sdfCharSet = 0; // 0 DOS, 1 ANSI
     int dbfCharSet = 0;
+    int csvFieldDelimiter = 0; // 0 detect / the locale's choice
+    int csvEncoding = 0;       // 0 UTF-8, 1 Windows-1252
+    int csvBom = 1;
     LOGFONT gridFont;
     LOGFONT formFont;
 

@@ -5,12 +5,13 @@
 
 namespace orvel {
 
+class CPPOptionsCSV;
 class CPPOptionsGeneral;
 class CPPOptionsSDF;
 class CPPOptionsView;
 
-// "Einstellungen": the application's settings on three pages, "Allgemeines",
-// "Listenansicht" (the grid font) and "SDF-Dateifilter". The sheet works on
+// "Einstellungen": the application's settings on four pages, "Allgemeines",
+// "Listenansicht" (the grid font), "SDF-Dateifilter" and "CSV-Dateien". The sheet works on
 // a copy; the values it has no control for go through unchanged.
 class CPSOptions : public PropertySheet
 {
@@ -25,12 +26,14 @@ public:
     CPPOptionsGeneral *GeneralPage() const { return m_general; }
     CPPOptionsView *ViewPage() const { return m_view; }
     CPPOptionsSDF *SdfPage() const { return m_sdf; }
+    CPPOptionsCSV *CsvPage() const { return m_csv; }
 
 private:
     AppSettings m_settings;
     CPPOptionsGeneral *m_general;
     CPPOptionsView *m_view;
     CPPOptionsSDF *m_sdf;
+    CPPOptionsCSV *m_csv;
 };
 
 } // namespace orvel

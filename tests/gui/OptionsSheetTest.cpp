@@ -122,7 +122,7 @@ TEST_F(OptionsSheetTest, ThePagesComeInTheirOrderAndShowTheSettings)
         for (int i = 0; i < sheet.Tabs()->count(); ++i)
             tabs << sheet.Tabs()->tabText(i);
         EXPECT_EQ(tabs, (QStringList{QStringLiteral("Allgemeines"), QStringLiteral("Listenansicht"),
-                                     QStringLiteral("SDF-Dateifilter")}));
+                                     QStringLiteral("SDF-Dateifilter"), QStringLiteral("CSV-Dateien")}));
         CPPOptionsGeneral *general = sheet.GeneralPage();
         // The tests start without the "Neu" dialog.
         EXPECT_FALSE(general->StartWindowBox()->isChecked());

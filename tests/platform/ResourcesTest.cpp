@@ -255,7 +255,8 @@ TEST(ProgramResources, TablesReadWithoutErrors)
 TEST(ProgramResources, TextsAreAsTheProgramShowsThem)
 {
     EXPECT_EQ(LoadQString(303), QStringLiteral("Orvel-Dateien (*.ovd)|*.ovd|dBASE-Dateien (*.dbf)|*.dbf|"
-                                               "SDF-Dateien (*.sdf)|*.sdf|Alle Dateien (*.*)|*.*||"));
+                                               "SDF-Dateien (*.sdf)|*.sdf|Alle Dateien (*.*)|*.*|"
+                                               "CSV-Dateien (*.csv)|*.csv||"));
     EXPECT_EQ(LoadQString(61699), QStringLiteral("Änderungen in %1 speichern?"));
     EXPECT_EQ(LoadQString(61700), QStringLiteral("Fehler beim Öffnen des Dokuments."));
     EXPECT_EQ(LoadQString(61842), QStringLiteral("\"Nachricht senden\" scheiterte beim Senden der Nachricht."));

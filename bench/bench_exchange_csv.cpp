@@ -1,0 +1,98 @@
+// CSV import and export at the table's limits: 30000 records of 32 fields of
+// generated German data, written as a German spreadsheet writes them (";",
+// decimal commas, UTF-8 with a byte-order mark).
+#include "bench/GeneratedTable.h"
+#include "exchange/CsvExport.h"
+#include "exchange/CsvImport.h"
+#include "exchange/MemoObjects.h"
+#include "platform/ScriptedServices.h"
+#include "platform/TempFile.h"
+
+#include <benchmark/benchmark.h>
+
+#include <QDir>
+#include <QFile>
+
+#include <memory>
+
+namespace {
+
+using namespace orvel;
+
+void QuietServices()
+{
+    static ScriptedServices services;
+    installServices(&services);
+    services.clear();
+}
+
+struct CsvFiles
+{
+    QString folder = TempFolder() + QStringLiteral("/orvel-bench-csv");
+    QString csvPath = folder + QStringLiteral("/generated.csv");
+    QString storePath = folder + QStringLiteral("/work.dbo");
+    std::unique_ptr<CDataTable> table = bench::MakeGeneratedTable();
+
+    CsvFiles()
+    {
+        QDir().mkpath(folder);
+        QFile file(csvPath);
+        if (file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+            ExportCsv(*table, file, {}, storePath, nullptr);
+    }
+    ~CsvFiles() { QDir(folder).removeRecursively(); }
+    CsvFiles(const CsvFiles &) = delete;
+    CsvFiles &operator=(const CsvFiles &) = delete;
+};
+
+CsvFiles &Files()
+{
+    static CsvFiles files;
+    return files;
+}
+
+void ImportCsvFile(benchmark::State &state)
+{
+    const CsvFiles &files = Files();
+    QuietServices();
+    for (auto _ : state) {
+        state.PauseTiming();
+        auto table = std::make_unique<CDataTable>();
+        QFile::remove(files.storePath);
+        state.ResumeTiming();
+        QFile file(files.csvPath);
+        ObjectFileMemoSink memos(files.storePath);
+        if (!file.open(QIODevice::ReadOnly) || ImportCsv(*table, file, {}, memos, nullptr) != 1
+            || table->GetRecordCount() != 30000 || table->GetFieldCount() != 32)
+            state.SkipWithError("the generated CSV file did not import");
+        state.PauseTiming();
+        table.reset();
+        state.ResumeTiming();
+    }
+    state.counters["FileMiB"] = double(QFile(files.csvPath).size()) / (1024.0 * 1024.0);
+}
+BENCHMARK(ImportCsvFile)->Name("Exchange/ImportCsv")->Unit(benchmark::kMillisecond);
+
+void ExportCsvFile(benchmark::State &state)
+{
+    const CsvFiles &files = Files();
+    const QString path = files.folder + QStringLiteral("/export.csv");
+    QuietServices();
+    qint64 bytes = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        QFile file(path);
+        file.open(QIODevice::WriteOnly | QIODevice::Truncate);
+        state.ResumeTiming();
+        if (ExportCsv(*files.table, file, {}, files.storePath, nullptr) != 1)
+            state.SkipWithError("the export failed");
+        state.PauseTiming();
+        bytes = file.size();
+        file.close();
+        state.ResumeTiming();
+    }
+    state.counters["FileMiB"] = double(bytes) / (1024.0 * 1024.0);
+}
+BENCHMARK(ExportCsvFile)->Name("Exchange/ExportCsv")->Unit(benchmark::kMillisecond);
+
+} // namespace

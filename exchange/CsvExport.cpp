@@ -1,0 +1,227 @@
+#include "exchange/CsvExport.h"
+
+#include "exchange/CsvValueRules.h"
+#include "exchange/ExportedFields.h"
+#include "exchange/MemoObjects.h"
+#include "platform/Codepage.h"
+#include "platform/Nls.h"
+#include "platform/Services.h"
+#include "resources/StringIds.h"
+#include "resources/StringTable.h"
+#include "table/DataRecord.h"
+#include "table/DataTable.h"
+#include "table/FieldType.h"
+
+#include <QStringList>
+
+#include <array>
+#include <cstring>
+#include <new>
+
+namespace orvel {
+
+namespace {
+
+// Up to this size a memo text is looked at whole before it is written, so
+// that it is quoted only where it has to be; a longer one is written as it
+// is read, always quoted.
+constexpr std::size_t kMemoLookahead = 64 * 1024;
+
+// The bytes a Windows-1252 byte becomes in the file.
+struct Encoded
+{
+    unsigned char size;
+    char bytes[3];
+};
+
+std::array<Encoded, 256> makeEncoding(CsvEncoding encoding)
+{
+    std::array<Encoded, 256> table{};
+    for (int b = 0; b < 256; ++b) {
+        Encoded &e = table[std::size_t(b)];
+        const char16_t u = AnsiCharToUnicode(static_cast<unsigned char>(b));
+        if (encoding == CsvEncoding::Windows1252 || u < 0x80) {
+            e.size = 1;
+            e.bytes[0] = char(b);
+        } else if (u < 0x800) {
+            e.size = 2;
+            e.bytes[0] = char(0xC0 | (u >> 6));
+            e.bytes[1] = char(0x80 | (u & 0x3F));
+        } else {
+            e.size = 3;
+            e.bytes[0] = char(0xE0 | (u >> 12));
+            e.bytes[1] = char(0x80 | ((u >> 6) & 0x3F));
+            e.bytes[2] = char(0x80 | (u & 0x3F));
+        }
+    }
+    return table;
+}
+
+struct Column
+{
+    int pos = 0;
+    int column = 0;
+    int type = FT_TEXT;
+};
+
+class CsvWriter
+{
+public:
+    CsvWriter(const CsvOptions &options, char delimiter)
+        : m_delimiter(delimiter)
+        , m_decimal(CsvDecimalSeparator(delimiter))
+        , m_encoding(makeEncoding(options.encoding))
+    {
+        for (unsigned char c : {static_cast<unsigned char>(delimiter), static_cast<unsigned char>('"'),
+                                static_cast<unsigned char>('\r'), static_cast<unsigned char>('\n')})
+            m_special[c] = true;
+    }
+
+    bool needsQuotes(AnsiView value) const
+    {
+        for (const char c : value) {
+            if (m_special[static_cast<unsigned char>(c)])
+                return true;
+        }
+        return false;
+    }
+
+    // The value's bytes in the file's encoding, quotes doubled when quoted.
+    void appendBytes(ExportBuffer &out, AnsiView value, bool quoted) const
+    {
+        char *dst = out.reserve(3 * value.size());
+        for (const char c : value) {
+            const Encoded &e = m_encoding[static_cast<unsigned char>(c)];
+            if (e.size == 1) {
+                *dst++ = e.bytes[0];
+                if (quoted && c == '"')
+                    *dst++ = '"';
+            } else {
+                std::memcpy(dst, e.bytes, 3);
+                dst += e.size;
+            }
+        }
+        out.commit(dst);
+    }
+
+    // A value, quoted where it must be. A line of one empty value is
+    // quoted too, so that it is not a blank line (which holds no record).
+    void appendValue(ExportBuffer &out, AnsiView value, bool alone) const
+    {
+        const bool quoted = needsQuotes(value) || (alone && value.empty());
+        if (quoted)
+            out.append('"');
+        appendBytes(out, value, quoted);
+        if (quoted)
+            out.append('"');
+    }
+
+    char delimiter() const { return m_delimiter; }
+    char decimal() const { return m_decimal; }
+
+private:
+    const char m_delimiter;
+    const char m_decimal;
+    const std::array<Encoded, 256> m_encoding;
+    std::array<bool, 256> m_special{};
+};
+
+} // namespace
+
+int ExportCsv(const CDataTable &table, QIODevice &out, const CsvOptions &options, const QString &objectStore,
+              ProgressBox *progress)
+{
+    std::vector<Column> columns;
+    QStringList leftOut;
+    for (int pos = 0; pos < table.GetFieldCount(); ++pos) {
+        const int type = table.GetFieldType(pos);
+        if (type == FT_PICTURE || type == FT_OLE) {
+            leftOut << QStringLiteral("%1 (%2)").arg(AnsiToQString(table.GetPlainFieldName(pos)),
+                                                     LoadQString(FieldTypeNameId(type)));
+            continue;
+        }
+        columns.push_back({pos, table.GetStorageColumn(pos), type});
+    }
+    if (columns.empty() && !leftOut.isEmpty()) {
+        MessageBoxById(ids::kMsgCsvFieldsLeftOut, MsgIcon::Exclamation, MsgButtons::Ok,
+                       {leftOut.join(QLatin1Char('\n'))});
+        return 0;
+    }
+
+    const CsvWriter writer(options, CsvExportDelimiter(options, CurrentLocale()));
+    const bool alone = columns.size() == 1;
+    MemoObjectReader memos(objectStore);
+    bool memoFailed = false;
+    AnsiString buffer;
+    AnsiString memo;
+
+    const int written = RunTextExport(
+            table, out, progress, ids::kCaptionWritingCsv,
+            [&](ExportBuffer &text) {
+                if (options.encoding == CsvEncoding::Utf8 && options.bom)
+                    text.append(AnsiView("\xEF\xBB\xBF"));
+                bool first = true;
+                for (const Column &column : columns) {
+                    if (!first)
+                        text.append(writer.delimiter());
+                    first = false;
+                    writer.appendValue(text, table.GetPlainFieldName(column.pos), alone);
+                }
+                text.append(AnsiView("\r\n"));
+            },
+            [&](ExportBuffer &text, const CDataRecord &record) {
+                bool first = true;
+                for (const Column &column : columns) {
+                    if (!first)
+                        text.append(writer.delimiter());
+                    first = false;
+                    const AnsiView stored = record.GetRawValueAt(column.column);
+                    switch (column.type) {
+                    case FT_NUMERIC:
+                        writer.appendValue(text, CsvNumberText(stored, writer.decimal(), buffer), alone);
+                        break;
+                    case FT_DATE:
+                        writer.appendValue(text, CsvDateText(stored, buffer), alone);
+                        break;
+                    case FT_MEMO: {
+                        memo.clear();
+                        bool streaming = false;
+                        const bool read = memos.Read(stored, [&](const char *data, std::size_t size) {
+                            if (!streaming && memo.size() + size <= kMemoLookahead) {
+                                memo.append(data, size);
+                                return;
+                            }
+                            if (!streaming) {
+                                // Too long to look at first: quoted in any case.
+                                streaming = true;
+                                text.append('"');
+                                writer.appendBytes(text, memo, true);
+                                memo.clear();
+                            }
+                            writer.appendBytes(text, AnsiView(data, size), true);
+                            text.flushIfFull();
+                        });
+                        memoFailed = memoFailed || !read;
+                        if (streaming)
+                            text.append('"');
+                        else
+                            writer.appendValue(text, memo, alone);
+                        break;
+                    }
+                    default:
+                        writer.appendValue(text, stored, alone);
+                        break;
+                    }
+                }
+                text.append(AnsiView("\r\n"));
+            },
+            [](ExportBuffer &) {});
+    if (written != 1 || memoFailed)
+        return 0;
+    if (!leftOut.isEmpty())
+        MessageBoxById(ids::kMsgCsvFieldsLeftOut, MsgIcon::Exclamation, MsgButtons::Ok,
+                       {leftOut.join(QLatin1Char('\n'))});
+    return 1;
+}
+
+} // namespace orvel
