@@ -1,8 +1,12 @@
 // Undo and redo at the table's limits: taking back a sort and a replace-all
-// over 30000 records of 32 fields, and what 100 cell edits add to the undo
-// list.
+// over 30000 records of 32 fields, what 100 cell edits add to the undo
+// list, and taking back a move in the designer on the generated form of the
+// 32 fields (with the 30000 records behind it).
 
 #include "bench/GeneratedTable.h"
+#include "document/DocumentRecorder.h"
+#include "document/OrvelDoc.h"
+#include "form/FormObjects.h"
 #include "table/DataRecord.h"
 #include "table/Search.h"
 #include "table/SortKeys.h"
@@ -108,5 +112,43 @@ void CellEditSteps(benchmark::State &state)
     state.counters["journal_bytes"] = double(journalBytes);
 }
 BENCHMARK(CellEditSteps)->Name("Undo/CellEdits100")->Unit(benchmark::kMicrosecond);
+
+// A step of the designer: every data field moved, as a drag of the whole
+// selection does. Times the undo (its check of the form and the form put
+// back); the step's size is reported.
+void UndoFormStep(benchmark::State &state)
+{
+    COrvelDoc doc;
+    bench::FillGeneratedTable(doc.GetTable(), 30000);
+    doc.CreateDefaultForm();
+    std::unique_ptr<CDocumentStep> step;
+    doc.GetRecorder().SetSink(
+            [&step](std::unique_ptr<CDocumentStep> made, const QString &, int) { step = std::move(made); });
+    {
+        const CDocumentStepScope scope(doc.GetRecorder(), QStringLiteral("Verschieben"), 0, true);
+        CFormObjects &form = doc.GetForm();
+        for (const auto &object : form.GetObjects()) {
+            RECT moved = object->position;
+            OffsetRect(moved, 20, 10);
+            form.MoveObject(object.get(), moved);
+        }
+    }
+    if (!step) {
+        state.SkipWithError("no step");
+        return;
+    }
+    for (auto _ : state) {
+        if (!step->Undo(doc.GetTable(), doc.GetForm(), &doc.GetPageSettings())) {
+            state.SkipWithError("undo refused");
+            return;
+        }
+        state.PauseTiming();
+        step->Redo(doc.GetTable(), doc.GetForm(), &doc.GetPageSettings());
+        state.ResumeTiming();
+    }
+    state.counters["objects"] = double(doc.GetForm().GetObjects().size());
+    state.counters["step_bytes"] = double(step->Bytes());
+}
+BENCHMARK(UndoFormStep)->Name("Undo/UndoFormStep")->Unit(benchmark::kMillisecond);
 
 } // namespace

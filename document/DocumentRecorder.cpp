@@ -30,7 +30,14 @@ int CDocumentRecorder::NewMergeKey()
 
 void CDocumentRecorder::Begin(const QString &name, int mergeKey, bool withForm)
 {
-    if (m_depth++ > 0 || !m_sink)
+    if (m_depth++ > 0) {
+        if (withForm && !m_withForm && m_journal) {
+            m_withForm = true;
+            m_formBefore = takeForm();
+        }
+        return;
+    }
+    if (!m_sink)
         return;
     auto journal = std::make_unique<CTableJournal>(m_byteLimit);
     // A table that records for someone else already (never in the program)
@@ -41,7 +48,9 @@ void CDocumentRecorder::Begin(const QString &name, int mergeKey, bool withForm)
     m_name = name;
     m_mergeKey = mergeKey;
     m_withForm = withForm;
-    m_formBefore = withForm ? TakeFormSnapshot(m_form) : QByteArray();
+    m_formBefore = withForm ? takeForm() : FormImage();
+    if (m_page)
+        m_pageBefore = *m_page;
 }
 
 void CDocumentRecorder::End()
@@ -52,16 +61,28 @@ void CDocumentRecorder::End()
         m_journal->Finish();
         auto step = std::make_unique<CDocumentStep>(std::move(m_journal));
         if (m_withForm) {
-            QByteArray after = TakeFormSnapshot(m_form);
-            if (after != m_formBefore)
+            FormImage after = TakeFormImage(m_form);
+            if (after != m_formBefore) {
+                after.ShareWith(m_formBefore);
+                m_lastForm = after;
                 step->SetForm(std::move(m_formBefore), std::move(after));
-            m_formBefore.clear();
+            }
+            m_formBefore = FormImage();
         }
+        if (m_page && *m_page != m_pageBefore)
+            step->SetPage(m_pageBefore, *m_page);
         // Still inside the step: the sink marks the document modified.
         if (!step->IsEmpty() && m_sink)
             m_sink(std::move(step), m_name, m_mergeKey);
     }
     --m_depth;
+}
+
+FormImage CDocumentRecorder::takeForm()
+{
+    FormImage image = TakeFormImage(m_form);
+    image.ShareWith(m_lastForm);
+    return image;
 }
 
 void CDocumentRecorder::Modified()

@@ -27,9 +27,11 @@ public:
     // keystrokes of one edit (0 otherwise), so that they become one step.
     using StepSink = std::function<void(std::unique_ptr<CDocumentStep> step, const QString &name, int mergeKey)>;
 
-    CDocumentRecorder(CDataTable &table, CFormObjects &form)
+    // With `page`, every step also keeps the page settings when they changed.
+    CDocumentRecorder(CDataTable &table, CFormObjects &form, PageSettings *page = nullptr)
         : m_table(table)
         , m_form(form)
+        , m_page(page)
     {}
 
     // The name of the step a command makes: its menu text without "&",
@@ -44,11 +46,27 @@ public:
     // Told when the document was saved or read: its state is the saved one.
     void SetSavedHook(std::function<void()> hook) { m_saved = std::move(hook); }
 
-    // `withForm` keeps the form before and after as well (commands that
-    // change fields together with their data fields).
+    // `withForm` keeps the form before and after as well (the designer's
+    // changes, and commands that change fields together with their data
+    // fields). A nested Begin with `withForm` inside a step that keeps no
+    // form makes it keep the form from there on: the designer's own
+    // operations ask for the form wherever they are called from.
     void Begin(const QString &name, int mergeKey = 0, bool withForm = false);
     void End();
     bool IsRecording() const { return m_depth > 0; }
+    // Names the open step anew (a drag knows what it did only once it ran).
+    void SetStepName(const QString &name)
+    {
+        if (m_depth > 0)
+            m_name = name;
+    }
+
+    // While an undo list records, the objects in the working store that a
+    // value refers to are never rewritten in place: a step may still hold
+    // the old reference, and undo must find the old object there. The
+    // changed value is appended instead (a compacting Save As drops what no
+    // record refers to any more).
+    bool KeepsOldObjects() const { return IsEnabled(); }
 
     // The document was marked modified: outside a step (and outside undo
     // and redo) that is a change the undo list does not know of, so that
@@ -64,9 +82,15 @@ public:
     std::size_t StepByteLimit() const { return m_byteLimit; }
 
 private:
+    FormImage takeForm();
+
     CDataTable &m_table;
     CFormObjects &m_form;
-    QByteArray m_formBefore;
+    PageSettings *m_page;
+    PageSettings m_pageBefore;
+    FormImage m_formBefore;
+    // The form as the last step left it: the next step shares its bytes.
+    FormImage m_lastForm;
     bool m_withForm = false;
     StepSink m_sink;
     std::function<void()> m_saved;

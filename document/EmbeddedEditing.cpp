@@ -13,6 +13,7 @@
 #include "platform/Services.h"
 #include "platform/TempFile.h"
 #include "resources/StringIds.h"
+#include "resources/StringTable.h"
 #include "table/DataRecord.h"
 #include "table/FieldType.h"
 #include "table/ObjectStore.h"
@@ -274,6 +275,9 @@ bool CEmbeddedEditing::takeOver(Session &session)
     const QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError || bytes == session.lastBytes)
         return true;
+    // What the other program saved is a step of its own for undo.
+    const CDocumentStepScope step(m_doc.GetRecorder(), LoadQString(ids::kUndoStepObjectValue), 0,
+                                  session.object != nullptr);
 
     if (session.object != nullptr) {
         if (!session.object->clientItem)
@@ -297,8 +301,10 @@ bool CEmbeddedEditing::takeOver(Session &session)
     auto item = std::make_unique<CDrawEditItem>();
     session.valueItem->CopyTo(*item);
     item->ReplaceBytes(bytes);
-    // The object is rewritten in place only when no other value shares it.
-    const bool shared = IsObjectShared(table, session.reference, record, field);
+    // The object is rewritten in place only when no other value shares it
+    // and no undo step may still need it.
+    const bool shared =
+            IsObjectShared(table, session.reference, record, field) || m_doc.GetRecorder().KeepsOldObjects();
     const AnsiString stored =
             WriteOleValue(m_doc.GetWorkingStorePath(), shared ? AnsiView() : AnsiView(session.reference), *item);
     if (stored.empty()) {

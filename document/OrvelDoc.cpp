@@ -107,7 +107,7 @@ private:
 
 COrvelDoc::COrvelDoc()
     : m_title(QStringLiteral("Unbenannt"))
-    , m_recorder(std::make_unique<CDocumentRecorder>(m_table, m_form))
+    , m_recorder(std::make_unique<CDocumentRecorder>(m_table, m_form, &m_page))
     , m_editing(std::make_unique<CEmbeddedEditing>(*this))
 {
     m_form.SetModifiedHook([this] { SetModifiedFlag(true); });

@@ -68,7 +68,8 @@ private:
     {
         CDataTable &table = m_owner.m_doc.GetTable();
         CFormObjects &form = m_owner.m_doc.GetForm();
-        const bool ok = undo ? m_step->Undo(table, form) : m_step->Redo(table, form);
+        PageSettings &page = m_owner.m_doc.GetPageSettings();
+        const bool ok = undo ? m_step->Undo(table, form, &page) : m_step->Redo(table, form, &page);
         if (!ok)
             m_owner.m_failed = true;
         else if (m_step->HasForm())
@@ -154,6 +155,10 @@ bool CDocumentUndo::apply(bool undo)
 {
     if (undo ? !CanUndo() : !CanRedo())
         return false;
+    // Not in the middle of a change (a drag in the designer runs while a
+    // key may still reach the command).
+    if (m_doc.GetRecorder().IsRecording())
+        return false;
     // An open edit is stored first: it may become a step of its own.
     m_doc.UpdateAllViews(Hint::CommitEdit);
     if (undo ? !CanUndo() : !CanRedo())
@@ -235,19 +240,68 @@ void CDocumentUndo::RunCommand(int id, const std::function<void()> &run)
             return;
         }
     }
-    // The field definitions change the data fields on the form as well.
-    CDocumentStepScope scope(recorder, CDocumentRecorder::StepName(id), 0, id == ID_DATABASE_FIELDS);
+    CDocumentStepScope scope(recorder, stepNameOf(id), 0, ChangesForm(id));
     run();
+}
+
+QString CDocumentUndo::stepNameOf(int id)
+{
+    // The buttons of data fields have no menu text: their steps are named
+    // for the menu commands that do the same.
+    switch (id) {
+    case ID_FIELD_CHANGE_PICTURE:
+        return CDocumentRecorder::StepName(ID_FIELD_NEW_PICTURE);
+    case ID_FIELD_OPEN_MEMO:
+        return CDocumentRecorder::StepName(ID_FIELD_EDIT_MEMO);
+    default:
+        return CDocumentRecorder::StepName(id);
+    }
+}
+
+bool CDocumentUndo::ChangesForm(int id)
+{
+    // The field definitions change the data fields on the form; the other
+    // ones are the form's own commands (in the designer, cut, paste and
+    // delete work on form objects).
+    static constexpr int kForm[] = {
+            ID_DATABASE_FIELDS, ID_EDIT_CUT,       ID_EDIT_PASTE,           ID_EDIT_CLEAR,       ID_TOOL_PICTURE,
+            ID_PICTURE_RESIZE,  ID_OLE_INSERT_NEW, ID_PICTURE_NATURAL_SIZE, ID_BACKGROUND_COLOR,
+    };
+    return std::find(std::begin(kForm), std::end(kForm), id) != std::end(kForm);
 }
 
 bool CDocumentUndo::IsRecordedCommand(int id)
 {
     static constexpr int kRecorded[] = {
-            ID_EDIT_CUT,        ID_EDIT_PASTE,           ID_EDIT_CLEAR,          ID_EDIT_SELECT_ALL,
-            ID_MARKS_CLEAR,     ID_MARKED_CUT,           ID_MARKED_DELETE,       ID_RECORD_DELETE,
-            ID_RECORD_MARK,     ID_RECORD_INSERT_BEFORE, ID_RECORD_INSERT_AFTER, ID_FILL_DOWN,
-            ID_DATABASE_SORT,   ID_MARK_DUPLICATES,      ID_RECORD_REPLACE,      ID_FILE_INSERT_FROM,
+            ID_EDIT_CUT,
+            ID_EDIT_PASTE,
+            ID_EDIT_CLEAR,
+            ID_EDIT_SELECT_ALL,
+            ID_MARKS_CLEAR,
+            ID_MARKED_CUT,
+            ID_MARKED_DELETE,
+            ID_RECORD_DELETE,
+            ID_RECORD_MARK,
+            ID_RECORD_INSERT_BEFORE,
+            ID_RECORD_INSERT_AFTER,
+            ID_FILL_DOWN,
+            ID_DATABASE_SORT,
+            ID_MARK_DUPLICATES,
+            ID_RECORD_REPLACE,
+            ID_FILE_INSERT_FROM,
             ID_DATABASE_FIELDS,
+            ID_TOOL_PICTURE,
+            ID_PICTURE_RESIZE,
+            ID_PICTURE_NATURAL_SIZE,
+            ID_OLE_INSERT_NEW,
+            ID_BACKGROUND_COLOR,
+            ID_PAGE_SETUP,
+            ID_FIELD_NEW_PICTURE,
+            ID_FIELD_CHANGE_PICTURE,
+            ID_FIELD_EDIT_MEMO,
+            ID_FIELD_OPEN_MEMO,
+            ID_FIELD_CHANGE_LINK,
+            ID_FIELD_INSERT_OLE,
     };
     return std::find(std::begin(kRecorded), std::end(kRecorded), id) != std::end(kRecorded);
 }

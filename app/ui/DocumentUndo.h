@@ -48,14 +48,17 @@ public:
     // ID_EDIT_UNDO and ID_EDIT_REDO with their menu texts.
     void RegisterCommands(CommandMap &map);
 
-    // Whether the given command's changes are recorded as a step.
+    // Whether the given command's changes are recorded as a step, and
+    // whether that step keeps the form as well.
     static bool IsRecordedCommand(int id);
+    static bool ChangesForm(int id);
     // Runs a command of the document's window, recording its changes as a
     // step named for it when it is one that changes the document.
     void RunCommand(int id, const std::function<void()> &run);
 
 private:
     class StepCommand;
+    static QString stepNameOf(int id);
     bool apply(bool undo);
     void clearWithMessage(int messageId);
     void pushStep(std::unique_ptr<class CDocumentStep> step, const QString &name, int mergeKey);

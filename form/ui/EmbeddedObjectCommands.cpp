@@ -149,7 +149,7 @@ bool storeValue(CFormDesigner &designer, const CDrawEdit &field, const CEmbedded
         return false;
     const AnsiString old(entry->GetRawValue(pos));
     // The old object is overwritten only when no other value holds it.
-    const bool shared = IsObjectShared(table, old, record, pos);
+    const bool shared = IsObjectShared(table, old, record, pos) || doc.GetRecorder().KeepsOldObjects();
     const AnsiString stored = WriteOleValue(doc.GetWorkingStorePath(), shared ? AnsiView() : AnsiView(old), item);
     if (stored.empty()) {
         MessageBoxById(ids::kMsgOleNotStored, MsgIcon::Exclamation);

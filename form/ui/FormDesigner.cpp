@@ -48,6 +48,24 @@ const QString kFormMimeType = QStringLiteral("application/x-orvel-form");
 constexpr int kFormSize = CFormObjects::kFormWidth;
 bool g_showOleFrames = false;
 
+// The designer's changes are undo steps that keep the form before and
+// after.
+class FormStep
+{
+public:
+    FormStep(COrvelDoc &doc, const QString &name)
+        : m_scope(doc.GetRecorder(), name, 0, true)
+    {}
+
+private:
+    CDocumentStepScope m_scope;
+};
+
+QString stepName(int commandId)
+{
+    return CDocumentRecorder::StepName(commandId);
+}
+
 int32_t clampToForm(int64_t v)
 {
     return int32_t(std::clamp<int64_t>(v, 0, kFormSize));
@@ -93,6 +111,7 @@ CFormDesigner::CFormDesigner(COrvelDoc &doc, CFormView &view, DesignerHost &host
 
 CFormDesigner::~CFormDesigner()
 {
+    endGesture();
     ToolState &state = Tools();
     if (state.polygonOwner == this) {
         state.polygon = nullptr;
@@ -404,23 +423,82 @@ void CFormDesigner::EndPolygon(bool dropLast, bool closedOnFirstPoint)
     state.polygonOwner = nullptr;
     state.captured = false;
     state.currentTool = Tool::Select;
-    if (polygon == nullptr)
+    if (polygon == nullptr) {
+        endGesture();
         return;
+    }
     if (dropLast)
         polygon->RemoveLastPoint();
     if (closedOnFirstPoint && polygon->GetPointCount() <= 1) {
         Deselect(polygon);
         GetForm().Remove(polygon);
+        endGesture();
         return;
     }
     InvalObj(polygon);
+    endGesture();
+}
+
+void CFormDesigner::beginGesture()
+{
+    if (m_gesture)
+        return;
+    m_gesture = true;
+    m_doc.GetRecorder().Begin(LoadQString(ids::kUndoStepMove), 0, true);
+}
+
+void CFormDesigner::nameGesture(unsigned flags)
+{
+    if (!m_gesture)
+        return;
+    const ToolState &state = Tools();
+    QString name;
+    switch (state.currentTool) {
+    case Tool::Line:
+        name = stepName(ID_TOOL_LINE);
+        break;
+    case Tool::Rectangle:
+        name = stepName(ID_TOOL_RECT);
+        break;
+    case Tool::RoundRectangle:
+        name = stepName(ID_TOOL_ROUND_RECT);
+        break;
+    case Tool::Ellipse:
+        name = stepName(ID_TOOL_ELLIPSE);
+        break;
+    case Tool::Polygon:
+        name = stepName(ID_TOOL_POLYGON);
+        break;
+    default:
+        if (state.selectMode == SelectMode::Size)
+            name = LoadQString(ids::kUndoStepResize);
+        else if (state.selectMode == SelectMode::Move && (flags & kMouseControl))
+            name = LoadQString(ids::kUndoStepDuplicate);
+        else
+            name = LoadQString(ids::kUndoStepMove);
+        break;
+    }
+    m_doc.GetRecorder().SetStepName(name);
+}
+
+void CFormDesigner::endGesture()
+{
+    if (!m_gesture)
+        return;
+    m_gesture = false;
+    m_doc.GetRecorder().End();
 }
 
 // ---- input ----
 
 void CFormDesigner::OnButtonDown(QPoint point, unsigned flags)
 {
+    // A press in design mode starts what may change the form until the
+    // release (a drag, a new shape) or the polygon's end: one step.
+    if (m_designMode)
+        beginGesture();
     currentTool().OnButtonDown(*this, point, flags);
+    nameGesture(flags);
 }
 
 void CFormDesigner::OnDoubleClick(QPoint point, unsigned flags)
@@ -431,6 +509,9 @@ void CFormDesigner::OnDoubleClick(QPoint point, unsigned flags)
 void CFormDesigner::OnButtonUp(QPoint point, unsigned flags)
 {
     currentTool().OnButtonUp(*this, point, flags);
+    const ToolState &state = Tools();
+    if (state.polygon == nullptr || state.polygonOwner != this)
+        endGesture();
 }
 
 void CFormDesigner::OnMouseMove(QPoint point, unsigned flags)
@@ -575,6 +656,7 @@ void CFormDesigner::MoveSelection(int dx, int dy)
 {
     if (IsFormLocked(m_doc))
         return;
+    const FormStep step(m_doc, LoadQString(ids::kUndoStepMove));
     CFormObjects &form = GetForm();
     for (CDrawObj *object : m_selection) {
         RECT moved = object->position;
@@ -627,23 +709,27 @@ void CFormDesigner::Reorder(int command)
     default:
         break;
     }
+    const FormStep step(m_doc, stepName(command));
     GetForm().Reorder(m_selection.front(), order);
 }
 
 void CFormDesigner::ApplyLineColor(COLORREF color)
 {
+    const FormStep step(m_doc, stepName(ID_OBJECT_LINE_COLOR));
     for (CDrawObj *object : m_selection)
         GetForm().SetLineColor(object, color);
 }
 
 void CFormDesigner::ApplyFillColor(COLORREF color)
 {
+    const FormStep step(m_doc, stepName(ID_OBJECT_FILL_COLOR));
     for (CDrawObj *object : m_selection)
         GetForm().SetFillColor(object, color);
 }
 
 void CFormDesigner::AlignToGrid()
 {
+    const FormStep step(m_doc, stepName(ID_ALIGN_TO_GRID));
     if (m_selection.empty())
         SelectAll();
     for (CDrawObj *object : m_selection) {
@@ -672,6 +758,7 @@ void CFormDesigner::FitSelectedText()
     auto *text = dynamic_cast<CDrawText *>(const_cast<CDrawObj *>(single));
     if (text == nullptr)
         return;
+    const FormStep step(m_doc, stepName(ID_TEXT_FIT));
     InvalObj(text);
     MeasuringDC measuring;
     GetForm().MoveObject(text, text->FittedPosition(measuring.dc()));
@@ -694,6 +781,7 @@ void CFormDesigner::Cancel()
 {
     ToolState &state = Tools();
     currentTool().OnCancel(*this);
+    endGesture();
     if (state.selectMode == SelectMode::Net)
         m_view.SetNetRect(QRect());
     state.captured = false;
@@ -705,6 +793,7 @@ void CFormDesigner::InsertText()
 {
     const POINT from = ClientToForm(QPoint(kDefaultClientRect.left, kDefaultClientRect.top));
     const POINT to = ClientToForm(QPoint(kDefaultClientRect.right, kDefaultClientRect.bottom));
+    const FormStep step(m_doc, stepName(ID_TOOL_TEXT));
     // A text that is cancelled leaves the document as it was.
     const bool documentWasModified = m_doc.IsModified();
     const bool formWasModified = GetForm().IsModified();
@@ -726,6 +815,7 @@ void CFormDesigner::InsertText()
 
 void CFormDesigner::InsertDataField()
 {
+    const FormStep step(m_doc, stepName(ID_TOOL_DATA_FIELD));
     CDrawEdit *field = InsertDataFieldWithSheet(&m_view, m_doc, CurrentColors());
     if (field == nullptr)
         return;
@@ -744,6 +834,8 @@ void CFormDesigner::EditProperties()
     if (!CanEditProperties())
         return;
     CDrawObj *object = m_selection.front();
+    const bool linkValue = !m_designMode && dynamic_cast<CDrawEdit *>(object) != nullptr;
+    const FormStep step(m_doc, stepName(linkValue ? ID_FIELD_CHANGE_LINK : ID_OBJECT_PROPERTIES));
     if (auto *field = dynamic_cast<CDrawEdit *>(object)) {
         // In data mode a data field has no sheet of its own; a link field
         // edits its link, an OLE field shows the sheet of its document.
@@ -772,6 +864,7 @@ bool CFormDesigner::CopySelection()
 
 void CFormDesigner::CutSelection()
 {
+    const FormStep step(m_doc, stepName(ID_EDIT_CUT));
     if (CopySelection())
         DeleteSelection();
 }
@@ -783,6 +876,7 @@ bool CFormDesigner::CanPaste() const
 
 bool CFormDesigner::Paste()
 {
+    const FormStep step(m_doc, stepName(ID_EDIT_PASTE));
     const QMimeData *data = QApplication::clipboard()->mimeData();
     if (data != nullptr && !data->hasFormat(kFormMimeType) && CanEmbedMimeData(data)) {
         // Files and pictures from elsewhere become embedded documents.
@@ -816,6 +910,7 @@ bool CFormDesigner::Paste()
 
 void CFormDesigner::DeleteSelection()
 {
+    const FormStep step(m_doc, stepName(ID_EDIT_CLEAR));
     const std::vector<CDrawObj *> doomed = m_selection;
     ClearSelection();
     for (CDrawObj *object : doomed) {
@@ -848,6 +943,25 @@ bool CFormDesigner::RunCommand(int id)
     CCmdUI state(id);
     if (!CCmdTarget::OnCmdMsg(id, &state) || !state.IsEnabled())
         return false;
+    // The buttons and double clicks of data fields change values as their
+    // menu commands do.
+    QString name;
+    switch (id) {
+    case kChangePicture:
+        name = stepName(ID_FIELD_NEW_PICTURE);
+        break;
+    case kOpenMemo:
+        name = stepName(ID_FIELD_EDIT_MEMO);
+        break;
+    case kOpenObjectValue:
+    case ID_OLE_VERB_EDIT:
+        name = LoadQString(ids::kUndoStepObjectValue);
+        break;
+    default:
+        name = stepName(id);
+        break;
+    }
+    const FormStep step(m_doc, name);
     return CCmdTarget::OnCmdMsg(id, nullptr);
 }
 

@@ -202,6 +202,11 @@ private:
     void destroyEditor();
     void rememberEditOrigin();
     bool selectedSingle(const CDrawObj **object = nullptr) const;
+    // A press in design mode opens an undo step that the release (or the
+    // polygon's end, or Esc) closes, named for what the press started.
+    void beginGesture();
+    void nameGesture(unsigned flags);
+    void endGesture();
 
     COrvelDoc &m_doc;
     CFormView &m_view;
@@ -213,6 +218,7 @@ private:
     FieldValueState m_editOrigin;
     // The keystrokes of the open edit become one undo step by this key.
     int m_editStep = 0;
+    bool m_gesture = false;
     bool m_designMode = false;
     bool m_showGuideDots = false;
 };

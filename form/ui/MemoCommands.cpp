@@ -55,7 +55,8 @@ bool EditMemoValue(QWidget *parent, COrvelDoc &doc, int record, int field)
 
     // The text takes the old object's place only when no other value
     // holds the same object.
-    const bool shared = IsObjectShared(table, reference, record, field);
+    // (Nor while the undo list may still need the old one.)
+    const bool shared = IsObjectShared(table, reference, record, field) || doc.GetRecorder().KeepsOldObjects();
     const AnsiString stored = WriteMemo(doc.GetWorkingStorePath(), shared ? AnsiView() : AnsiView(reference), *edited);
     if (stored.empty()) {
         MessageBoxById(ids::kMsgMemoNotWritten, MsgIcon::Exclamation);

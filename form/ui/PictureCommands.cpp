@@ -8,6 +8,7 @@
 #include "form/ui/FormDesigner.h"
 #include "form/ui/FormView.h"
 #include "media/Lead.h"
+#include "media/MemoStore.h"
 #include "media/ui/InsertPictureDialog.h"
 #include "media/ui/NewSizeDialog.h"
 #include "platform/Codepage.h"
@@ -204,8 +205,13 @@ void changeFieldPicture(CFormDesigner &designer)
             QFile::remove(copy.path());
             copied = QFile::copy(result->fileName, copy.path());
         }
-        // The store takes the file over (and removes it).
-        value = copied ? WriteObject(copy.release(), embedded ? AnsiView(old) : AnsiView(), doc.GetWorkingStorePath())
+        // The store takes the file over (and removes it). The new picture
+        // takes the old one's place only when it is this value's alone: a
+        // record copied from this one holds the same reference, and an undo
+        // step may still need the old picture.
+        const bool inPlace = embedded && !IsObjectShared(doc.GetTable(), old, record, field->fieldIndex)
+                             && !doc.GetRecorder().KeepsOldObjects();
+        value = copied ? WriteObject(copy.release(), inPlace ? AnsiView(old) : AnsiView(), doc.GetWorkingStorePath())
                        : AnsiString();
         if (value.empty()) {
             reportNotSaved(result->fileName);
