@@ -207,8 +207,9 @@ void SelectTool::OnMouseMove(CFormDesigner &designer, QPoint point, unsigned fla
         DesignerTool::OnMouseMove(designer, point, flags);
         return;
     }
+    // The handles of a locked form size nothing, so they keep the arrow.
     const auto &selection = designer.GetSelection();
-    if (selection.size() == 1) {
+    if (selection.size() == 1 && !IsFormLocked(designer.GetDocument())) {
         if (const int handle = selection.front()->HitTest(designer.ClientToForm(point), true); handle != 0) {
             state.lastPoint = point;
             designer.SetCursorShape(selection.front()->GetHandleCursor(handle));
