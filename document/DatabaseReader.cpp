@@ -376,7 +376,6 @@ bool Reader::readRecords()
             const uint8_t *base = m_in.pinned();
             m_in.unpin();
 
-            auto record = table.CreateRecord(false);
             for (int k = 0; k < fields; ++k) {
                 AnsiView value(reinterpret_cast<const char *>(base + offsets[k]), lengths[k]);
                 if (absolutePaths[k] && !value.empty()) {
@@ -385,7 +384,7 @@ bool Reader::readRecords()
                 }
                 values[k] = value;
             }
-            record->SetRawValues(values, fields);
+            auto record = table.CreateRecord(values, fields, false);
             record->SetModificationTime(modified);
             record->SetRowHeight(height);
             if (table.AddRecord(std::move(record)) < 0)

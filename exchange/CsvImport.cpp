@@ -1031,9 +1031,8 @@ bool CsvReader::buildTable()
             }
         }
         begin = end;
-        auto record = m_table.CreateRecord(false);
+        auto record = m_table.CreateRecord(values, n, false);
         record->SetModificationTime(now);
-        record->SetRawValues(values, n);
         record->SetRowHeight(m_heights[r]);
         records.push_back(std::move(record));
     }

@@ -439,9 +439,8 @@ public:
             const unsigned char *fields = record + 1;
             for (int k = 0; k < fieldCount; ++k)
                 m_values[static_cast<std::size_t>(k)] = value(m_columns[static_cast<std::size_t>(k)], fields, findings);
-            auto imported = m_table.CreateRecord(false);
+            auto imported = m_table.CreateRecord(m_values.data(), fieldCount, false);
             imported->SetModificationTime(m_now);
-            imported->SetRawValues(m_values.data(), fieldCount);
             // Deleted records come in marked, so that deleting the marked
             // records does what dBASE's PACK would.
             if (record[0] == '*') {

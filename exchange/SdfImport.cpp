@@ -481,9 +481,8 @@ void SdfReader::addRecord()
     if (m_overflow)
         m_losses.Add(QStringLiteral("Werte nach dem %1. Feld").arg(kMaxFields));
 
-    auto record = m_table.CreateRecord(false);
+    auto record = m_table.CreateRecord(values, n, false);
     record->SetModificationTime(m_now);
-    record->SetRawValues(values, n);
     m_table.AddRecord(std::move(record));
 }
 

@@ -50,6 +50,36 @@ CDataRecord::CDataRecord(CDataTable &table, bool stamp)
         Stamp();
 }
 
+CDataRecord::CDataRecord(CDataTable &table, const AnsiView *values, int count, bool stamp, bool *whole)
+    : m_table(&table)
+{
+    const int fields = std::clamp(table.GetFieldCount(), 0, kMaxFields);
+    m_count = static_cast<std::uint8_t>(fields);
+    count = std::clamp(count, 0, fields);
+    AnsiView byColumn[kMaxFields];
+    std::size_t bytes = 0;
+    bool uncut = true;
+    for (int pos = 0; pos < count; ++pos) {
+        const int column = columnOf(pos);
+        if (column < 0)
+            continue;
+        AnsiView value = TrimTrailingBlanks(values[pos]);
+        if (value.size() > kMaxValueLength) {
+            value = value.substr(0, kMaxValueLength);
+            uncut = false;
+        }
+        bytes += value.size() - byColumn[column].size();
+        byColumn[column] = value;
+    }
+    m_data = allocate(fields, bytes, m_capacity);
+    if (m_data)
+        fillBuffer(m_data.get(), fields, [&](int column) { return byColumn[column]; });
+    if (stamp)
+        Stamp();
+    if (whole)
+        *whole = uncut;
+}
+
 CDataRecord::~CDataRecord() = default;
 
 void CDataRecord::Stamp()

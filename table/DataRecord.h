@@ -43,6 +43,11 @@ public:
     // creator sets it (database loading takes it from the file). The record
     // belongs to the table once it is added or inserted there.
     explicit CDataRecord(CDataTable &table, bool stamp = true);
+    // A record holding values[pos] for the first `count` display positions
+    // and empty values after them, stored as SetRawValues stores them, with
+    // one allocation: what loading and importing a whole record need. `whole`
+    // (when given) tells whether every value fitted uncut.
+    CDataRecord(CDataTable &table, const AnsiView *values, int count, bool stamp, bool *whole = nullptr);
     ~CDataRecord();
     CDataRecord(const CDataRecord &) = delete;
     CDataRecord &operator=(const CDataRecord &) = delete;

@@ -301,6 +301,11 @@ std::unique_ptr<CDataRecord> CDataTable::CreateRecord(bool stamp)
     return std::make_unique<CDataRecord>(*this, stamp);
 }
 
+std::unique_ptr<CDataRecord> CDataTable::CreateRecord(const AnsiView *values, int count, bool stamp, bool *whole)
+{
+    return std::make_unique<CDataRecord>(*this, values, count, stamp, whole);
+}
+
 void CDataTable::adopt(CDataRecord &record)
 {
     record.setOwner(this);

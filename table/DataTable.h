@@ -112,6 +112,10 @@ public:
     }
     // A new record for this table (not yet added).
     std::unique_ptr<CDataRecord> CreateRecord(bool stamp = true);
+    // A new record holding values[pos] for the first `count` positions, as
+    // SetRawValues would store them; `whole` tells whether none was cut.
+    std::unique_ptr<CDataRecord> CreateRecord(const AnsiView *values, int count, bool stamp = true,
+                                              bool *whole = nullptr);
 
     // Takes the record into the table at the end, or before `index` (the
     // record count appends). A record made for another field layout is given
