@@ -165,6 +165,12 @@ int RunCliCommand(const CliArguments &args, std::string &out)
     }
 
     COrvelDoc doc;
+    // The process ends after the command: the records are left to it.
+    struct AbandonRecords
+    {
+        CDataTable &table;
+        ~AbandonRecords() { table.AbandonRecordsAtExit(); }
+    } abandon{doc.GetTable()};
     doc.SetOptionOverrides(overrides);
     if (!doc.Open(args.input))
         return kExitFailed;

@@ -16,7 +16,8 @@ constexpr int kExitUsage = 2;
 // Runs one parsed command: opens the input as the program opens a
 // document, does the work, saves as "Speichern unter" does. Results go to
 // `out` (UTF-8 with "\n"); messages and timing go to standard error through
-// the installed services. Returns the exit status.
+// the installed services. Returns the exit status. The process is to end
+// soon after: the document's records are not freed.
 int RunCliCommand(const CliArguments &args, std::string &out);
 
 } // namespace orvel::cli

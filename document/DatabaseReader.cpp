@@ -6,24 +6,38 @@
 #include "platform/ByteOrder.h"
 #include "platform/Codepage.h"
 #include "platform/Services.h"
+#include "platform/WorkSplit.h"
 #include "resources/StringIds.h"
 #include "table/DataTable.h"
 #include "table/FieldType.h"
 #include "table/PathHelpers.h"
+#include "table/RecordBufferPool.h"
 #include "table/TableLimits.h"
 
+#include <QBuffer>
+#include <QFileDevice>
 #include <QFileInfo>
 #include <QIODevice>
 
+#include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <memory>
 #include <new>
+#include <optional>
+#include <vector>
+
+#include <unistd.h>
 
 namespace orvel {
 
 namespace {
 
 using namespace dbfile;
+
+// From this many records on, a load takes the records' buffers from pooled
+// chunks: a small table would leave most of a chunk unused.
+constexpr uint32_t kPooledRecords = 2000;
 
 // Reads counted texts from bytes held in memory. A failed check makes the
 // whole read fail.
@@ -58,6 +72,69 @@ private:
     std::size_t m_pos = 0;
 };
 
+// Where the file's bytes come from: reads at a position. A file with a
+// descriptor and a buffer in memory can be read at several positions at once
+// (each reading thread with a window of its own); other devices are read by
+// one window only.
+class ByteSource
+{
+public:
+    explicit ByteSource(QIODevice &device)
+        : m_device(device)
+        , m_size(device.size() > 0 ? std::size_t(device.size()) : 0)
+    {
+        if (auto *buffer = qobject_cast<QBuffer *>(&device)) {
+            m_memory = reinterpret_cast<const uint8_t *>(buffer->data().constData());
+            m_size = std::size_t(buffer->data().size());
+        } else if (auto *file = qobject_cast<QFileDevice *>(&device); file && !file->isSequential()) {
+            m_descriptor = file->handle();
+        }
+    }
+
+    std::size_t size() const { return m_size; }
+    bool concurrent() const { return m_memory || m_descriptor >= 0; }
+
+    // Up to n bytes from `offset` on; fewer only at the end of the file or
+    // when it cannot be read.
+    std::size_t readAt(std::size_t offset, uint8_t *data, std::size_t n)
+    {
+        if (offset > m_size)
+            return 0;
+        n = std::min(n, m_size - offset);
+        if (m_memory) {
+            std::memcpy(data, m_memory + offset, n);
+            return n;
+        }
+        std::size_t done = 0;
+        if (m_descriptor >= 0) {
+            while (done < n) {
+                const ssize_t got = ::pread(m_descriptor, data + done, n - done, off_t(offset + done));
+                if (got < 0 && errno == EINTR)
+                    continue;
+                if (got <= 0)
+                    break;
+                done += std::size_t(got);
+            }
+            return done;
+        }
+        if (!m_device.seek(qint64(offset)))
+            return 0;
+        while (done < n) {
+            const qint64 got = m_device.read(reinterpret_cast<char *>(data + done), qint64(n - done));
+            if (got <= 0)
+                break;
+            done += std::size_t(got);
+        }
+        return done;
+    }
+
+private:
+    QIODevice &m_device;
+    std::size_t m_size;
+    const uint8_t *m_memory = nullptr;
+    int m_descriptor = -1;
+};
+
 // A window that slides over the file: the records are read through it, so
 // the file is never held whole (a 16 MB file would cost as much again in
 // memory, and fresh pages cost more than the copy). A record's values are
@@ -66,9 +143,9 @@ private:
 class FileWindow
 {
 public:
-    FileWindow(QIODevice &device, std::size_t chunk)
-        : m_device(device)
-        , m_size(device.size() > 0 ? std::size_t(device.size()) : 0)
+    FileWindow(ByteSource &source, std::size_t chunk)
+        : m_source(source)
+        , m_size(source.size())
         , m_chunk(std::max<std::size_t>(chunk, 1))
     {}
 
@@ -115,10 +192,10 @@ public:
     // Bytes [offset, offset + n) whole, into memory of their own.
     bool readRange(std::size_t offset, std::size_t n, QByteArray &out)
     {
-        if (offset > m_size || n > m_size - offset || !m_device.seek(qint64(offset)))
+        if (offset > m_size || n > m_size - offset)
             return false;
         out.resize(qsizetype(n));
-        return readFully(reinterpret_cast<uint8_t *>(out.data()), n) == n;
+        return m_source.readAt(offset, reinterpret_cast<uint8_t *>(out.data()), n) == n;
     }
 
 private:
@@ -140,9 +217,7 @@ private:
             return false;
         const std::size_t want = std::min(std::max(m_chunk, missing), left);
         reserve(m_end + want);
-        if (!m_device.seek(qint64(m_start + m_end)))
-            return false;
-        m_end += readFully(m_buffer.get() + m_end, want);
+        m_end += m_source.readAt(m_start + m_end, m_buffer.get() + m_end, want);
         return m_end - m_cur >= n;
     }
 
@@ -160,19 +235,7 @@ private:
         m_capacity = capacity;
     }
 
-    std::size_t readFully(uint8_t *data, std::size_t n)
-    {
-        std::size_t done = 0;
-        while (done < n) {
-            const qint64 got = m_device.read(reinterpret_cast<char *>(data + done), qint64(n - done));
-            if (got <= 0)
-                break;
-            done += std::size_t(got);
-        }
-        return done;
-    }
-
-    QIODevice &m_device;
+    ByteSource &m_source;
     std::size_t m_size;
     std::size_t m_chunk;
     std::unique_ptr<uint8_t[]> m_buffer;
@@ -188,8 +251,11 @@ class Reader
 {
 public:
     Reader(QIODevice &file, const FormFileContext &context, DatabaseContents into, ProgressBox *progress,
-           std::size_t window)
-        : m_in(file, window)
+           std::size_t window, int parts)
+        : m_source(file)
+        , m_in(m_source, window)
+        , m_window(window)
+        , m_parts(parts)
         , m_context(context)
         , m_into(into)
         , m_progress(progress)
@@ -202,7 +268,10 @@ private:
     bool readPreamble();
     bool readRecords();
 
+    ByteSource m_source;
     FileWindow m_in;
+    std::size_t m_window;
+    int m_parts;
     const FormFileContext &m_context;
     DatabaseContents m_into;
     ProgressBox *m_progress;
@@ -326,6 +395,11 @@ bool Reader::readRecords()
     const int fields = m_header.fieldCount;
     const uint32_t count = m_header.recordCount;
     const uint32_t blockSize = m_header.blockSize;
+    const uint32_t perBlock = blockSize + 1;
+    // At most kMaxBlockPositions: checkLimits.
+    const std::size_t blocks = (std::size_t(count) + perBlock - 1) / perBlock;
+    if (count == 0)
+        return true;
 
     // Linked pictures of fields with the relative-paths bit are stored
     // relative to the database's folder. Embedded pictures hold object
@@ -343,38 +417,62 @@ bool Reader::readRecords()
     if (m_progress)
         m_progress->setRange(0, int(count & 0xFFFFu));
 
-    try {
+    // Each block starts at a position of its own, so ranges of blocks are
+    // read at the same time where the file allows it, each through a window
+    // of its own, and taken into the table in file order. A range checks
+    // the jump to the block after it like every other jump, so the ranges
+    // together refuse what reading them one after the other would refuse.
+    int parts = m_parts > 0 ? m_parts : WorkSplitParts(count);
+    if (!m_source.concurrent())
+        parts = 1;
+    parts = std::clamp(parts, 1, int(blocks));
+    std::vector<std::vector<std::unique_ptr<CDataRecord>>> read(static_cast<std::size_t>(parts));
+    std::vector<char> complete(static_cast<std::size_t>(parts), 0);
+
+    auto readBlocks = [&](int part, std::size_t firstBlock, std::size_t endBlock) {
+        FileWindow in(m_source, m_window);
+        // Large tables take the records' buffers from chunks of huge pages.
+        std::optional<RecordBufferPool> pool;
+        if (count >= kPooledRecords)
+            pool.emplace();
+        if (!in.seek(m_header.blockPositions[firstBlock]))
+            return;
+        const uint32_t first = uint32_t(firstBlock) * perBlock;
+        const uint32_t end = uint32_t(std::min<std::size_t>(endBlock * perBlock, count));
+        std::vector<std::unique_ptr<CDataRecord>> &records = read[std::size_t(part)];
+        records.reserve(end - first);
+
         uint32_t inBlock = 0;
-        std::size_t block = 0;
+        std::size_t block = firstBlock;
         AnsiString absolute[kMaxFields];
         AnsiView values[kMaxFields];
         std::size_t offsets[kMaxFields];
         uint16_t lengths[kMaxFields];
-        for (uint32_t i = 0; i < count; ++i) {
-            const uint8_t *prefix = m_in.need(kRecordPrefixSize);
+        for (uint32_t i = first; i < end; ++i) {
+            const uint8_t *prefix = in.need(kRecordPrefixSize);
             if (!prefix)
-                return false;
+                return;
             const uint32_t modified = ReadLe32(prefix);
             const uint16_t height = ReadLe16(prefix + 4);
-            m_in.advance(kRecordPrefixSize);
+            in.advance(kRecordPrefixSize);
 
             // The values are located first and looked at once the whole
             // record is in the window: a refill moves the bytes.
-            m_in.pin();
+            in.pin();
             for (int k = 0; k < fields; ++k) {
-                const uint8_t *p = m_in.need(2);
+                const uint8_t *p = in.need(2);
                 if (!p)
-                    return false;
+                    return;
                 const uint16_t length = ReadLe16(p);
-                m_in.advance(2);
-                if (length > kMaxValueLength || !m_in.need(length))
-                    return false;
-                offsets[k] = m_in.sincePin();
+                in.advance(2);
+                if (length > kMaxValueLength || !in.need(length))
+                    return;
+                offsets[k] = in.sincePin();
                 lengths[k] = length;
-                m_in.advance(length);
+                in.advance(length);
             }
-            const uint8_t *base = m_in.pinned();
-            m_in.unpin();
+            const uint8_t *base = in.pinned();
+            in.unpin();
 
             for (int k = 0; k < fields; ++k) {
                 AnsiView value(reinterpret_cast<const char *>(base + offsets[k]), lengths[k]);
@@ -384,11 +482,10 @@ bool Reader::readRecords()
                 }
                 values[k] = value;
             }
-            auto record = table.CreateRecord(values, fields, false);
+            auto record = table.CreateRecord(values, fields, false, nullptr, pool ? &*pool : nullptr);
             record->SetModificationTime(modified);
             record->SetRowHeight(height);
-            if (table.AddRecord(std::move(record)) < 0)
-                return false;
+            records.push_back(std::move(record));
 
             if (++inBlock > blockSize) {
                 // Records never lie in what was read already: blocks that
@@ -397,11 +494,26 @@ bool Reader::readRecords()
                 inBlock = 0;
                 ++block; // below kMaxBlockPositions: checkLimits
                 const uint32_t next = m_header.blockPositions[block];
-                if (next < m_in.pos() || !m_in.seek(next))
-                    return false;
+                if (next < in.pos() || !in.seek(next))
+                    return;
             }
-            if (m_progress && i % kReadProgressStep == 0)
-                m_progress->setPos(int(i));
+            // Only the range read on this thread reports; the others move
+            // as fast.
+            if (part == 0 && m_progress && i % kReadProgressStep == 0)
+                m_progress->setPos(int(std::min<uint32_t>(i * uint32_t(parts), count)));
+        }
+        complete[std::size_t(part)] = 1;
+    };
+
+    try {
+        RunWorkSplit(blocks, parts, readBlocks);
+        for (std::size_t part = 0; part < read.size(); ++part) {
+            if (!complete[part])
+                return false;
+            // The records not taken (beyond the record limit) stay behind.
+            table.InsertRecords(-1, read[part]);
+            if (!read[part].empty())
+                return false;
         }
     } catch (const std::bad_alloc &) {
         MessageBoxById(ids::kMsgOutOfMemory, MsgIcon::Exclamation);
@@ -413,10 +525,10 @@ bool Reader::readRecords()
 } // namespace
 
 DatabaseReadResult ReadDatabaseFile(QIODevice &file, const FormFileContext &formContext, DatabaseContents into,
-                                    ProgressBox *progress, std::size_t window)
+                                    ProgressBox *progress, std::size_t window, int parts)
 {
     try {
-        Reader reader(file, formContext, into, progress, window);
+        Reader reader(file, formContext, into, progress, window, parts);
         return reader.run();
     } catch (const std::bad_alloc &) {
         return DatabaseReadResult();

@@ -57,8 +57,12 @@ struct DatabaseReadResult
 //
 // `window` is how much of the file one read takes; any size reads the same
 // records (a record larger than it widens the window while it is read).
+// A file on disk or in a buffer is read in up to `parts` ranges of blocks at
+// the same time, each through a window of its own; 0 decides by the number
+// of records and processor cores. Any split reads the same records and
+// refuses the same files.
 inline constexpr std::size_t kDatabaseReadWindow = 256 * 1024;
 DatabaseReadResult ReadDatabaseFile(QIODevice &file, const FormFileContext &formContext, DatabaseContents into,
-                                    ProgressBox *progress, std::size_t window = kDatabaseReadWindow);
+                                    ProgressBox *progress, std::size_t window = kDatabaseReadWindow, int parts = 0);
 
 } // namespace orvel

@@ -43,4 +43,31 @@ void PrepareHeapForLargeTables()
 #endif
 }
 
+void *MapHugePageBlock(std::size_t bytes)
+{
+    // Twice the size, so that an aligned block lies inside; the rest goes
+    // back at once.
+    const std::size_t mapped = bytes + kHugePageBlock;
+    void *area = mmap(nullptr, mapped, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (area == MAP_FAILED)
+        return nullptr;
+    const auto start = reinterpret_cast<std::uintptr_t>(area);
+    const std::uintptr_t aligned = (start + kHugePageBlock - 1) & ~(kHugePageBlock - 1);
+    if (aligned > start)
+        munmap(area, aligned - start);
+    const std::uintptr_t end = start + mapped;
+    if (end > aligned + bytes)
+        munmap(reinterpret_cast<void *>(aligned + bytes), end - (aligned + bytes));
+#ifdef MADV_HUGEPAGE
+    madvise(reinterpret_cast<void *>(aligned), bytes, MADV_HUGEPAGE);
+#endif
+    return reinterpret_cast<void *>(aligned);
+}
+
+void UnmapHugePageBlock(void *block, std::size_t bytes)
+{
+    if (block)
+        munmap(block, bytes);
+}
+
 } // namespace orvel

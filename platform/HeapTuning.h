@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstddef>
+
 namespace orvel {
 
 // Prepares the heap for tables at their limits before anything large is
@@ -8,5 +10,18 @@ namespace orvel {
 // page faults on fresh memory, one 4 KiB page at a time. Call once, early in
 // main(); harmless where huge pages are not available.
 void PrepareHeapForLargeTables();
+
+} // namespace orvel
+
+namespace orvel {
+
+// A block of memory of its own mapping, aligned to and backed by huge pages
+// where the system offers them, on whatever thread it is asked for (the
+// heap of a thread other than the first grows in small steps and would
+// fault in every 4 KiB page). `bytes` is a multiple of kHugePageBlock.
+// Returns null when no memory is to be had.
+inline constexpr std::size_t kHugePageBlock = std::size_t(2) << 20;
+void *MapHugePageBlock(std::size_t bytes);
+void UnmapHugePageBlock(void *block, std::size_t bytes);
 
 } // namespace orvel

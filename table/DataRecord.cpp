@@ -3,6 +3,7 @@
 #include "platform/Clock.h"
 #include "platform/Nls.h"
 #include "table/DataTable.h"
+#include "table/RecordBufferPool.h"
 #include "table/TableJournal.h"
 #include "table/TableLimits.h"
 #include "table/ValueFormat.h"
@@ -50,7 +51,8 @@ CDataRecord::CDataRecord(CDataTable &table, bool stamp)
         Stamp();
 }
 
-CDataRecord::CDataRecord(CDataTable &table, const AnsiView *values, int count, bool stamp, bool *whole)
+CDataRecord::CDataRecord(CDataTable &table, const AnsiView *values, int count, bool stamp, bool *whole,
+                         RecordBufferPool *pool)
     : m_table(&table)
 {
     const int fields = std::clamp(table.GetFieldCount(), 0, kMaxFields);
@@ -71,7 +73,7 @@ CDataRecord::CDataRecord(CDataTable &table, const AnsiView *values, int count, b
         bytes += value.size() - byColumn[column].size();
         byColumn[column] = value;
     }
-    m_data = allocate(fields, bytes, m_capacity);
+    m_data = allocate(fields, bytes, m_capacity, pool);
     if (m_data)
         fillBuffer(m_data.get(), fields, [&](int column) { return byColumn[column]; });
     if (stamp)
@@ -205,16 +207,17 @@ std::size_t CDataRecord::AllocatedBytes() const
     return sizeof(*this) + std::size_t{m_capacity} * sizeof(std::uint16_t);
 }
 
-std::unique_ptr<std::uint16_t[]> CDataRecord::allocate(int count, std::size_t textBytes, std::uint16_t &capacity) const
+RecordBuffer CDataRecord::allocate(int count, std::size_t textBytes, std::uint16_t &capacity,
+                                   RecordBufferPool *pool) const
 {
     std::size_t words = static_cast<std::size_t>(count) + (textBytes + 1) / 2;
     if (words == 0) {
         capacity = 0;
-        return nullptr;
+        return {};
     }
     words = (words + kGranuleWords - 1) / kGranuleWords * kGranuleWords;
     capacity = static_cast<std::uint16_t>(words);
-    return std::make_unique_for_overwrite<std::uint16_t[]>(words);
+    return pool ? pool->Allocate(words) : RecordBuffer::Owned(words);
 }
 
 bool CDataRecord::storeAt(int column, AnsiView value)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/AnsiString.h"
+#include "table/RecordBuffer.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -10,6 +11,7 @@ namespace orvel {
 
 class CDataTable;
 class CTableJournal;
+class RecordBufferPool;
 
 // How far ahead scans over many records ask for a record object, and for its
 // values (see CDataRecord::PrefetchRecord).
@@ -46,8 +48,10 @@ public:
     // A record holding values[pos] for the first `count` display positions
     // and empty values after them, stored as SetRawValues stores them, with
     // one allocation: what loading and importing a whole record need. `whole`
-    // (when given) tells whether every value fitted uncut.
-    CDataRecord(CDataTable &table, const AnsiView *values, int count, bool stamp, bool *whole = nullptr);
+    // (when given) tells whether every value fitted uncut. With a pool the
+    // buffer is a piece of its chunks.
+    CDataRecord(CDataTable &table, const AnsiView *values, int count, bool stamp, bool *whole = nullptr,
+                RecordBufferPool *pool = nullptr);
     ~CDataRecord();
     CDataRecord(const CDataRecord &) = delete;
     CDataRecord &operator=(const CDataRecord &) = delete;
@@ -149,12 +153,13 @@ private:
     void resizeValues(int count);
     // Makes room for `count` values and `textBytes` bytes of text; the
     // layout of the new buffer is for the caller to fill.
-    std::unique_ptr<std::uint16_t[]> allocate(int count, std::size_t textBytes, std::uint16_t &capacity) const;
+    RecordBuffer allocate(int count, std::size_t textBytes, std::uint16_t &capacity,
+                          RecordBufferPool *pool = nullptr) const;
 
     SortKeyCache m_sortKeys;
     CDataTable *m_table;
     // End offsets of the values (m_count words), then the value bytes.
-    std::unique_ptr<std::uint16_t[]> m_data;
+    RecordBuffer m_data;
     std::uint16_t m_capacity = 0; // in words
     std::uint8_t m_count = 0;
     bool m_owned = false;

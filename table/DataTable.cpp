@@ -301,9 +301,10 @@ std::unique_ptr<CDataRecord> CDataTable::CreateRecord(bool stamp)
     return std::make_unique<CDataRecord>(*this, stamp);
 }
 
-std::unique_ptr<CDataRecord> CDataTable::CreateRecord(const AnsiView *values, int count, bool stamp, bool *whole)
+std::unique_ptr<CDataRecord> CDataTable::CreateRecord(const AnsiView *values, int count, bool stamp, bool *whole,
+                                                      RecordBufferPool *pool)
 {
-    return std::make_unique<CDataRecord>(*this, values, count, stamp, whole);
+    return std::make_unique<CDataRecord>(*this, values, count, stamp, whole, pool);
 }
 
 void CDataTable::adopt(CDataRecord &record)
@@ -487,6 +488,16 @@ void CDataTable::UnmarkAllRecords()
     for (auto &record : m_records)
         record->m_marked = false;
     m_markedCount = 0;
+}
+
+void CDataTable::AbandonRecordsAtExit()
+{
+    for (std::unique_ptr<CDataRecord> &record : m_records) {
+        // Its buffer goes with it.
+        (void)record.release();
+    }
+    m_records.clear();
+    RemoveAllRecords();
 }
 
 void CDataTable::Clear()

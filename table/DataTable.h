@@ -14,6 +14,7 @@ namespace orvel {
 struct SortKeys;
 class SortKeyStore;
 class CTableJournal;
+class RecordBufferPool;
 
 // The one table of a database: up to 32 fields and up to 30000 records.
 //
@@ -114,8 +115,10 @@ public:
     std::unique_ptr<CDataRecord> CreateRecord(bool stamp = true);
     // A new record holding values[pos] for the first `count` positions, as
     // SetRawValues would store them; `whole` tells whether none was cut.
+    // Safe on several threads at once while the fields do not change; a
+    // pool (one per thread) takes the buffers from its chunks.
     std::unique_ptr<CDataRecord> CreateRecord(const AnsiView *values, int count, bool stamp = true,
-                                              bool *whole = nullptr);
+                                              bool *whole = nullptr, RecordBufferPool *pool = nullptr);
 
     // Takes the record into the table at the end, or before `index` (the
     // record count appends). A record made for another field layout is given
@@ -134,6 +137,10 @@ public:
     // each were removed in turn from the first.
     int RemoveMarkedRecords();
     void RemoveAllRecords();
+    // Lets go of every record without freeing it, for a process that ends
+    // right after: freeing 30000 records one by one would only add to the
+    // time of a whole command. The table is empty afterwards.
+    void AbandonRecordsAtExit();
     // For scans in table order: starts loading the records (and their
     // values) the scan reaches a little after `index`. After a sort they lie
     // all over the heap.

@@ -14,7 +14,9 @@
 #include "table/DataRecord.h"
 #include "table/ObjectStore.h"
 
+#include <QBuffer>
 #include <QRandomGenerator>
+#include <QtEndian>
 
 #include <vector>
 
@@ -52,7 +54,7 @@ protected:
         return ReadAll(file);
     }
 
-    static bool read(const QString &file, CDataTable &into, std::size_t window)
+    static bool read(const QString &file, CDataTable &into, std::size_t window, int parts = 0)
     {
         CFormObjects form;
         PageSettings page;
@@ -60,8 +62,19 @@ protected:
         if (!in.open(QIODevice::ReadOnly))
             return false;
         const FormFileContext context{file, false};
-        return ReadDatabaseFile(in, context, {into, form, page}, nullptr, window).outcome
+        return ReadDatabaseFile(in, context, {into, form, page}, nullptr, window, parts).outcome
                == dbfile::ReadOutcome::Complete;
+    }
+
+    static std::uint32_t blockPosition(const QByteArray &bytes, std::size_t block)
+    {
+        const auto at = qsizetype(dbfile::kHeaderOffset + dbfile::header::kBlockPositions + 4 * block);
+        return qFromLittleEndian<std::uint32_t>(bytes.constData() + at);
+    }
+    static void setBlockPosition(QByteArray &bytes, std::size_t block, std::uint32_t position)
+    {
+        const auto at = qsizetype(dbfile::kHeaderOffset + dbfile::header::kBlockPositions + 4 * block);
+        qToLittleEndian(position, bytes.data() + at);
     }
 };
 
@@ -103,6 +116,65 @@ TEST_F(BufferedFileTest, ATruncatedFileFailsWhateverTheWindow)
     for (const std::size_t size : {std::size_t(1), std::size_t(7), kDatabaseReadWindow}) {
         CDataTable back;
         EXPECT_FALSE(read(path("kurz.ovd"), back, size)) << size;
+    }
+}
+
+// Ranges of blocks are read at the same time, each through a window of its
+// own: every split, window and source reads the same records.
+TEST_F(BufferedFileTest, AnySplitOfTheBlocksReadsTheSameRecords)
+{
+    const auto table = Generated(3100); // seven blocks, the last one short
+    const QByteArray bytes = write(*table, path("teile.ovd"));
+    for (const int parts : {1, 2, 3, 7, 12}) {
+        for (const std::size_t window : {std::size_t(7), std::size_t(4099), kDatabaseReadWindow}) {
+            SCOPED_TRACE(testing::Message() << parts << " parts, window " << window);
+            CDataTable back;
+            ASSERT_TRUE(read(path("teile.ovd"), back, window, parts));
+            EXPECT_TRUE(SameTables(*table, back));
+        }
+    }
+    // From memory as from the disk.
+    QBuffer buffer;
+    buffer.setData(bytes);
+    ASSERT_TRUE(buffer.open(QIODevice::ReadOnly));
+    CDataTable back;
+    CFormObjects form;
+    PageSettings page;
+    const FormFileContext context{path("teile.ovd"), false};
+    EXPECT_EQ(ReadDatabaseFile(buffer, context, {back, form, page}, nullptr, 61, 3).outcome,
+              dbfile::ReadOutcome::Complete);
+    EXPECT_TRUE(SameTables(*table, back));
+}
+
+// A block that starts inside the records read before it is refused whether
+// it begins a range of its own or lies inside one, and so is a block beyond
+// the end of the file.
+TEST_F(BufferedFileTest, ABlockPositionPointingBackIsRefusedWhateverTheSplit)
+{
+    const auto table = Generated(3006); // six whole blocks
+    const QByteArray bytes = write(*table, path("heil.ovd"));
+    for (const std::size_t block : {std::size_t(1), std::size_t(2), std::size_t(4)}) {
+        QByteArray damaged = bytes;
+        setBlockPosition(damaged, block, blockPosition(bytes, block) - 1);
+        WriteAll(path("zurueck.ovd"), damaged);
+        damaged = bytes;
+        setBlockPosition(damaged, block, std::uint32_t(bytes.size()) + 1);
+        WriteAll(path("dahinter.ovd"), damaged);
+        for (const int parts : {1, 2, 3, 6}) {
+            SCOPED_TRACE(testing::Message() << "block " << block << ", " << parts << " parts");
+            CDataTable back;
+            EXPECT_FALSE(read(path("zurueck.ovd"), back, kDatabaseReadWindow, parts));
+            CDataTable beyond;
+            EXPECT_FALSE(read(path("dahinter.ovd"), beyond, kDatabaseReadWindow, parts));
+        }
+    }
+    // The jump after the last whole block is checked too.
+    QByteArray damaged = bytes;
+    setBlockPosition(damaged, 6, blockPosition(bytes, 6) - 1);
+    WriteAll(path("ende.ovd"), damaged);
+    for (const int parts : {1, 3}) {
+        CDataTable back;
+        EXPECT_FALSE(read(path("ende.ovd"), back, kDatabaseReadWindow, parts)) << parts;
     }
 }
 
