@@ -1,5 +1,6 @@
 #include "platform/ScriptedServices.h"
 #include "table/FieldType.h"
+#include "table/RecordBufferPool.h"
 #include "table/TableCommands.h"
 #include "table/TableTestSupport.h"
 
@@ -366,6 +367,63 @@ TEST_F(Records, NewFieldCommandStopsAt32Fields)
     EXPECT_EQ(NewFieldCommand(table, "Zuviel", -1, FT_TEXT, 0, ""), -1);
     EXPECT_EQ(scripted.messageIds(), (std::vector<int>{500, 500}));
     EXPECT_EQ(table.GetFieldCount(), kMaxFields);
+}
+
+} // namespace
+
+namespace {
+
+// Records made with their values at once store them as SetRawValues does,
+// whether their buffer is their own or a piece of a pool's chunk, and pooled
+// records stay whole however they change after the pool and the other
+// records of their chunk have gone.
+TEST_F(Records, RecordsMadeWithTheirValuesFromAPoolOutliveItAndChange)
+{
+    AddTextFields(table, {"A", "B", "C"});
+    table.ApplyFieldOrder({2, 0, 1});
+    const AnsiString full(255, 'x');
+    const AnsiString tooLong(300, 'y');
+    const AnsiView row[] = {"eins  ", "", tooLong};
+
+    bool whole = true;
+    auto own = table.CreateRecord(row, 3, false, &whole);
+    EXPECT_FALSE(whole);
+    auto reference = table.CreateRecord(false);
+    EXPECT_FALSE(reference->SetRawValues(row, 3));
+    for (int pos = 0; pos < 3; ++pos)
+        EXPECT_EQ(own->GetRawValue(pos), reference->GetRawValue(pos)) << pos;
+
+    // Three chunks' worth of records, so that pieces lie at every chunk's
+    // end, and only every seventh record kept.
+    std::vector<std::unique_ptr<CDataRecord>> made;
+    {
+        RecordBufferPool pool;
+        for (int i = 0; i < 30000; ++i) {
+            const AnsiString a = std::to_string(i);
+            const AnsiView values[] = {a, i % 2 ? AnsiView(full) : AnsiView(), "z"};
+            made.push_back(table.CreateRecord(values, 3, false, nullptr, &pool));
+        }
+    }
+    std::vector<std::unique_ptr<CDataRecord>> kept;
+    for (int i = 0; i < 30000; i += 7)
+        kept.push_back(std::move(made[std::size_t(i)]));
+    made.clear();
+    ASSERT_EQ(table.InsertRecords(-1, kept), 4286);
+    for (int r = 0; r < table.GetRecordCount(); ++r) {
+        CDataRecord &record = *table.GetRecord(r);
+        const int i = r * 7;
+        ASSERT_EQ(record.GetRawValue(0), std::to_string(i));
+        ASSERT_EQ(record.GetRawValue(1), i % 2 ? AnsiView(full) : AnsiView());
+        // Shorter values stay in the piece, longer ones move out of it.
+        record.SetRawValue("k", 2);
+        record.SetRawValue(full, 0);
+    }
+    for (int r = 0; r < table.GetRecordCount(); ++r) {
+        const CDataRecord &record = *table.GetRecord(r);
+        ASSERT_EQ(record.GetRawValue(0), full);
+        ASSERT_EQ(record.GetRawValue(1), r * 7 % 2 ? AnsiView(full) : AnsiView());
+        ASSERT_EQ(record.GetRawValue(2), "k");
+    }
 }
 
 } // namespace
