@@ -5,6 +5,7 @@
 #include "platform/Archive.h"
 #include "platform/Codepage.h"
 #include "platform/Services.h"
+#include "platform/WorkSplit.h"
 #include "resources/StringIds.h"
 #include "table/DataTable.h"
 #include "table/FieldType.h"
@@ -12,6 +13,7 @@
 #include "table/PathHelpers.h"
 #include "table/TableLimits.h"
 
+#include <QFileDevice>
 #include <QFileInfo>
 #include <QIODevice>
 
@@ -21,6 +23,9 @@
 #include <memory>
 #include <new>
 #include <optional>
+#include <vector>
+
+#include <unistd.h>
 
 namespace orvel {
 
@@ -151,6 +156,7 @@ private:
     void writeHeader(uint16_t version);
     bool writeForm();
     void writeRecords();
+    void writeRecordsSplit(int parts, const int *columns, int descriptor);
     void caption(int id)
     {
         if (m_progress)
@@ -299,42 +305,54 @@ void Writer::writeRecords()
     if (m_progress)
         m_progress->setRange(0, count);
 
-    int inBlock = 0;
-    std::size_t block = 0;
-    AnsiString converted;
-    for (int i = 0; i < count; ++i) {
-        table.PrefetchAhead(i);
-        const CDataRecord &record = *table.GetRecord(i);
-        m_out.putU32(record.GetModificationTime());
-        m_out.putU16(uint16_t(record.GetRowHeight()));
-        for (int k = 0; k < fields; ++k) {
-            AnsiView value = record.GetRawValueAt(columns[k]);
-            if (relative[k] && !value.empty()) {
-                converted = MakeRelativePath(value, folder);
-                // A relative path longer than a value may be would make the
-                // file unreadable; the absolute one still finds the picture.
-                if (converted.size() <= kMaxValueLength)
-                    value = converted;
-            }
-            if (carriesObject[k]) {
-                std::optional<AnsiString> reference = copier->CopyObject(value);
-                if (!reference) {
-                    m_result.objectsFailed = true;
-                    reference.emplace();
+    const bool recordByRecord = std::any_of(carriesObject, carriesObject + fields, [](bool b) { return b; })
+                                || std::any_of(relative, relative + fields, [](bool b) { return b; });
+    int parts = m_buffers.parts > 0 ? m_buffers.parts : WorkSplitParts(std::size_t(count));
+    // Ranges are written to their places in a file; other devices take the
+    // records one after the other.
+    const auto *file = qobject_cast<const QFileDevice *>(&m_device);
+    const int descriptor = file && !file->isSequential() ? file->handle() : -1;
+    parts = recordByRecord || descriptor < 0 ? 1 : std::min(parts, count);
+    if (parts > 1) {
+        writeRecordsSplit(parts, columns, descriptor);
+    } else {
+        int inBlock = 0;
+        std::size_t block = 0;
+        AnsiString converted;
+        for (int i = 0; i < count; ++i) {
+            table.PrefetchAhead(i);
+            const CDataRecord &record = *table.GetRecord(i);
+            m_out.putU32(record.GetModificationTime());
+            m_out.putU16(uint16_t(record.GetRowHeight()));
+            for (int k = 0; k < fields; ++k) {
+                AnsiView value = record.GetRawValueAt(columns[k]);
+                if (relative[k] && !value.empty()) {
+                    converted = MakeRelativePath(value, folder);
+                    // A relative path longer than a value may be would make the
+                    // file unreadable; the absolute one still finds the picture.
+                    if (converted.size() <= kMaxValueLength)
+                        value = converted;
                 }
-                converted = std::move(*reference);
-                value = converted;
+                if (carriesObject[k]) {
+                    std::optional<AnsiString> reference = copier->CopyObject(value);
+                    if (!reference) {
+                        m_result.objectsFailed = true;
+                        reference.emplace();
+                    }
+                    converted = std::move(*reference);
+                    value = converted;
+                }
+                m_out.putCounted(value);
             }
-            m_out.putCounted(value);
-        }
 
-        if (++inBlock > kWrittenBlockSize) {
-            inBlock = 0;
-            if (++block < kMaxBlockPositions)
-                m_header.blockPositions[block] = uint32_t(m_out.offset());
+            if (++inBlock > kWrittenBlockSize) {
+                inBlock = 0;
+                if (++block < kMaxBlockPositions)
+                    m_header.blockPositions[block] = uint32_t(m_out.offset());
+            }
+            if (m_progress && i % kWriteProgressStep == 0)
+                m_progress->setPos(i);
         }
-        if (m_progress && i % kWriteProgressStep == 0)
-            m_progress->setPos(i);
     }
 
     if (copier) {
@@ -343,6 +361,104 @@ void Writer::writeRecords()
         m_result.objectFile =
                 copier->wroteAny() ? DatabaseWriteResult::ObjectFile::Written : DatabaseWriteResult::ObjectFile::Absent;
     }
+}
+
+// The records' bytes do not depend on where they land: once the sizes of
+// ranges of records are known, each range is laid out through a buffer of
+// its own and written to its place in the file, all at the same time. The
+// block positions follow from the sizes of the ranges before.
+void Writer::writeRecordsSplit(int parts, const int *columns, int descriptor)
+{
+    const CDataTable &table = m_source.table;
+    const int fields = table.GetFieldCount();
+    const std::size_t count = std::size_t(table.GetRecordCount());
+    const std::size_t perBlock = std::size_t(kWrittenBlockSize) + 1;
+    const auto rangeCount = static_cast<std::size_t>(parts);
+
+    std::vector<std::size_t> sizes(rangeCount, 0);
+    RunWorkSplit(count, parts, [&](int part, std::size_t begin, std::size_t end) {
+        std::size_t bytes = (kRecordPrefixSize + 2 * std::size_t(fields)) * (end - begin);
+        for (std::size_t i = begin; i < end; ++i)
+            bytes += table.GetRecord(int(i))->GetValuesSize();
+        sizes[std::size_t(part)] = bytes;
+    });
+    std::vector<std::size_t> bases(rangeCount);
+    std::size_t next = m_out.offset();
+    for (std::size_t part = 0; part < rangeCount; ++part) {
+        bases[part] = next;
+        next += sizes[part];
+    }
+
+    // Whatever was buffered goes first, where it belongs.
+    m_out.flush();
+    if (!static_cast<QFileDevice &>(m_device).flush())
+        m_out.fail(errno);
+    if (m_out.failed())
+        return;
+
+    constexpr std::size_t kLargestRecord = kRecordPrefixSize + kMaxFields * (2 + kMaxValueLength);
+    const std::size_t capacity = std::max(m_buffers.output, 2 * kLargestRecord);
+    std::vector<int> errors(rangeCount, 0);
+    RunWorkSplit(count, parts, [&](int part, std::size_t begin, std::size_t end) {
+        const auto buffer = std::make_unique_for_overwrite<char[]>(capacity);
+        std::size_t written = 0;
+        int &error = errors[std::size_t(part)];
+        auto writeOut = [&](std::size_t used) {
+            std::size_t done = 0;
+            while (done < used && error == 0) {
+                const ssize_t got = ::pwrite(descriptor, buffer.get() + done, used - done,
+                                             off_t(bases[std::size_t(part)] + written + done));
+                if (got < 0 && errno == EINTR)
+                    continue;
+                if (got <= 0)
+                    error = got < 0 && errno != 0 ? errno : EIO;
+                else
+                    done += std::size_t(got);
+            }
+            written += used;
+        };
+
+        char *out = buffer.get();
+        for (std::size_t i = begin; i < end && error == 0; ++i) {
+            if (capacity - std::size_t(out - buffer.get()) < kLargestRecord) {
+                writeOut(std::size_t(out - buffer.get()));
+                out = buffer.get();
+            }
+            table.PrefetchAhead(int(i));
+            const CDataRecord &record = *table.GetRecord(int(i));
+            const uint32_t modified = record.GetModificationTime();
+            const auto height = uint16_t(record.GetRowHeight());
+            const uint8_t prefix[kRecordPrefixSize] = {uint8_t(modified),       uint8_t(modified >> 8),
+                                                       uint8_t(modified >> 16), uint8_t(modified >> 24),
+                                                       uint8_t(height),         uint8_t(height >> 8)};
+            std::memcpy(out, prefix, sizeof prefix);
+            out += sizeof prefix;
+            for (int k = 0; k < fields; ++k) {
+                const AnsiView value = record.GetRawValueAt(columns[k]);
+                out[0] = char(value.size() & 0xFF);
+                out[1] = char(value.size() >> 8);
+                std::memcpy(out + 2, value.data(), value.size());
+                out += 2 + value.size();
+            }
+            if ((i + 1) % perBlock == 0) {
+                const std::size_t block = (i + 1) / perBlock;
+                if (block < kMaxBlockPositions)
+                    m_header.blockPositions[block] =
+                            uint32_t(bases[std::size_t(part)] + written + std::size_t(out - buffer.get()));
+            }
+            if (part == 0 && m_progress && i % kWriteProgressStep == 0)
+                m_progress->setPos(int(std::min(i * std::size_t(parts), count)));
+        }
+        if (error == 0)
+            writeOut(std::size_t(out - buffer.get()));
+    });
+    for (const int error : errors) {
+        if (error != 0)
+            m_out.fail(error);
+    }
+    if (!m_device.seek(qint64(next)))
+        m_out.fail(EIO);
+    m_out.resync();
 }
 
 } // namespace

@@ -70,6 +70,11 @@ struct DatabaseWriteBuffers
 {
     std::size_t output = 256 * 1024;
     std::size_t objects = 256 * 1024;
+    // Ranges of records laid out at the same time (each into memory of its
+    // own, written in order): 0 decides by the number of records and
+    // processor cores. Fields that carry objects or relative paths are
+    // written record by record. Any split writes the same bytes.
+    int parts = 0;
 };
 
 // Writes the database file into `out`, an empty, seekable device, through a

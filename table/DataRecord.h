@@ -84,6 +84,8 @@ public:
     AnsiView GetDisplayValue(int pos, AnsiString &buffer) const;
     AnsiString GetDisplayValue(int pos) const;
     int GetValueLength(int pos) const { return static_cast<int>(GetRawValue(pos).size()); }
+    // The bytes of all values together.
+    std::size_t GetValuesSize() const { return textSize(); }
 
     // By storage column.
     AnsiView GetRawValueAt(int column) const

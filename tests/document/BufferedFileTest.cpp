@@ -20,6 +20,12 @@
 
 #include <vector>
 
+#include <cerrno>
+#include <csignal>
+#include <cstdlib>
+
+#include <sys/resource.h>
+
 using namespace orvel;
 using namespace orvel::test;
 
@@ -144,6 +150,55 @@ TEST_F(BufferedFileTest, AnySplitOfTheBlocksReadsTheSameRecords)
     EXPECT_EQ(ReadDatabaseFile(buffer, context, {back, form, page}, nullptr, 61, 3).outcome,
               dbfile::ReadOutcome::Complete);
     EXPECT_TRUE(SameTables(*table, back));
+}
+
+// Ranges of records laid out at the same time give the bytes of the record
+// by record writer, block positions included, with any output buffer.
+TEST_F(BufferedFileTest, AnySplitOfTheRecordsWritesTheSameBytes)
+{
+    for (const int records : {3100, 3006}) {
+        const auto table = Generated(records);
+        const QByteArray bytes = write(*table, path("eins.ovd"), {256 * 1024, 256 * 1024, 1});
+        for (const int parts : {2, 3, 7, 40}) {
+            for (const std::size_t output : {std::size_t(13), std::size_t(256 * 1024)}) {
+                SCOPED_TRACE(testing::Message() << records << " records, " << parts << " parts, buffer " << output);
+                EXPECT_EQ(write(*table, path("geteilt.ovd"), {output, 256 * 1024, parts}), bytes);
+            }
+        }
+    }
+}
+
+// Saves `table` in a process whose files may not grow beyond 1 MB; 0 when
+// the save failed and said why.
+int SaveBeyondTheFileSizeLimit(CDataTable &table, const QString &file, int parts)
+{
+    std::signal(SIGXFSZ, SIG_IGN);
+    const rlimit limit{1 << 20, 1 << 20};
+    setrlimit(RLIMIT_FSIZE, &limit);
+    CFormObjects form;
+    form.CreateDefaultForm(table.GetFieldCount());
+    const PageSettings page;
+    const CWorkingStore store;
+    QFile out(file);
+    if (!out.open(QIODevice::ReadWrite | QIODevice::Truncate))
+        return 2;
+    DatabaseWriteResult result;
+    const DatabaseWriteBuffers buffers{256 * 1024, 256 * 1024, parts};
+    const bool written = WriteDatabaseFile(out, {table, form, page, store, false}, {file, file + ".dbo"}, false,
+                                           nullptr, result, buffers);
+    return !written && result.writeError == EFBIG ? 0 : 1;
+}
+
+// A disk that refuses the records fails the save, however the records were
+// split, and says why.
+TEST_F(BufferedFileTest, ARefusedWriteFailsTheSaveWhateverTheSplit)
+{
+    const auto table = Generated(3100);
+    for (const int parts : {1, 3}) {
+        EXPECT_EXIT(std::_Exit(SaveBeyondTheFileSizeLimit(*table, path("voll.ovd"), parts)), testing::ExitedWithCode(0),
+                    "")
+                << parts << " parts";
+    }
 }
 
 // A block that starts inside the records read before it is refused whether
