@@ -124,14 +124,19 @@ public:
     explicit StopBytes(const Set &stops)
         : m_stops(stops)
     {
+        int count = 0;
         for (int b = 0; b < 0x80 && m_words; ++b) {
             if (!stops[std::size_t(b)])
                 continue;
-            if (m_count == kMaxBytes)
+            if (count == kLanes)
                 m_words = false; // too many to test at once: byte by byte
             else
-                m_broadcast[m_count++] = kLowBits * std::uint64_t(b);
+                m_lanes[count++] = kLowBits * std::uint64_t(b);
         }
+        // Unused lanes repeat the first, so that all are always tested.
+        m_lowStops = count > 0;
+        for (int i = count; i < kLanes; ++i)
+            m_lanes[i] = m_lanes[0];
         for (int b = 0x80; b < 0x100; ++b) {
             if (stops[std::size_t(b)])
                 m_highMask = kHighBits;
@@ -206,7 +211,7 @@ public:
     }
 
 private:
-    static constexpr int kMaxBytes = 4;
+    static constexpr int kLanes = 4;
     static constexpr std::uint64_t kLowBits = 0x0101010101010101ULL;
     static constexpr std::uint64_t kHighBits = 0x8080808080808080ULL;
 
@@ -242,17 +247,19 @@ private:
     // always a true one.
     std::uint64_t matches(std::uint64_t word) const
     {
-        std::uint64_t found = word & m_highMask;
-        for (int i = 0; i < m_count; ++i) {
-            const std::uint64_t x = word ^ m_broadcast[i];
-            found |= (x - kLowBits) & ~x & kHighBits;
-        }
-        return found;
+        if (!m_lowStops)
+            return word & m_highMask;
+        const auto lane = [word](std::uint64_t broadcast) {
+            const std::uint64_t x = word ^ broadcast;
+            return (x - kLowBits) & ~x;
+        };
+        return ((lane(m_lanes[0]) | lane(m_lanes[1]) | lane(m_lanes[2]) | lane(m_lanes[3])) & kHighBits)
+               | (word & m_highMask);
     }
 
     Set m_stops;
-    std::uint64_t m_broadcast[kMaxBytes] = {};
-    int m_count = 0;
+    std::uint64_t m_lanes[kLanes] = {};
+    bool m_lowStops = false;
     bool m_words = true;
     std::uint64_t m_highMask = 0;
 };

@@ -325,6 +325,13 @@ bool splitDatePicture(AnsiView picture, std::vector<AnsiString> &literals, std::
 
 char *putDigits(char *out, int value, int minDigits)
 {
+    // Days, months and two-digit years without a general conversion.
+    if (value >= 0 && value < 100 && minDigits <= 2) {
+        if (value >= 10 || minDigits == 2)
+            *out++ = static_cast<char>('0' + value / 10);
+        *out++ = static_cast<char>('0' + value % 10);
+        return out;
+    }
     char digits[12];
     const auto result = std::to_chars(digits, digits + sizeof digits, value);
     for (auto length = result.ptr - digits; length < minDigits; ++length)
