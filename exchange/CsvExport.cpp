@@ -171,7 +171,7 @@ int ExportCsv(const CDataTable &table, QIODevice &out, const CsvOptions &options
     const bool hasMemos =
             std::any_of(columns.begin(), columns.end(), [](const Column &column) { return column.type == FT_MEMO; });
     parts = hasMemos ? 1 : ExportParts(table, parts);
-    std::vector<AnsiString> scratch(static_cast<std::size_t>(parts));
+    std::vector<AnsiString> scratch = ExportScratch(parts);
 
     const int written = RunTextExport(
             table, out, progress, ids::kCaptionWritingCsv, parts,

@@ -59,7 +59,7 @@ int ExportHtml(const CDataTable &table, QIODevice &out, const QString &title, Pr
     const ExportedFields fields(table);
     const AnsiString ansiTitle = QStringToAnsi(title);
     parts = ExportParts(table, parts);
-    std::vector<AnsiString> display(static_cast<std::size_t>(parts));
+    std::vector<AnsiString> display = ExportScratch(parts);
     return RunTextExport(
             table, out, progress, ids::kCaptionWritingHtml, parts,
             [&](ExportBuffer &buffer) {

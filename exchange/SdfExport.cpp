@@ -72,7 +72,7 @@ int ExportSdf(const CDataTable &table, QIODevice &out, ExchangeCharSet charSet, 
     const ByteMap *toOem = charSet == ExchangeCharSet::Dos ? &AnsiToOemMap() : nullptr;
     const StopBytes stops = sdfStops(dataDelimiter, toOem);
     parts = ExportParts(table, parts);
-    std::vector<AnsiString> display(static_cast<std::size_t>(parts));
+    std::vector<AnsiString> display = ExportScratch(parts);
     return RunTextExport(
             table, out, progress, ids::kCaptionWritingSdf, parts, [](ExportBuffer &) {},
             [&](ExportBuffer &buffer, const CDataRecord &record, int part) {
