@@ -73,7 +73,7 @@ void ImportCsvFile(benchmark::State &state)
 }
 BENCHMARK(ImportCsvFile)->Name("Exchange/ImportCsv")->Unit(benchmark::kMillisecond);
 
-void ExportCsvFile(benchmark::State &state)
+void ExportCsvWith(benchmark::State &state, int parts)
 {
     const CsvFiles &files = Files();
     const QString path = files.folder + QStringLiteral("/export.csv");
@@ -84,7 +84,7 @@ void ExportCsvFile(benchmark::State &state)
         QFile file(path);
         file.open(QIODevice::WriteOnly | QIODevice::Truncate);
         state.ResumeTiming();
-        if (ExportCsv(*files.table, file, {}, files.storePath, nullptr) != 1)
+        if (ExportCsv(*files.table, file, {}, files.storePath, nullptr, parts) != 1)
             state.SkipWithError("the export failed");
         state.PauseTiming();
         bytes = file.size();
@@ -93,6 +93,17 @@ void ExportCsvFile(benchmark::State &state)
     }
     state.counters["FileMiB"] = double(bytes) / (1024.0 * 1024.0);
 }
+void ExportCsvFile(benchmark::State &state)
+{
+    ExportCsvWith(state, 0);
+}
 BENCHMARK(ExportCsvFile)->Name("Exchange/ExportCsv")->Unit(benchmark::kMillisecond);
+
+// The same formatted by the calling thread alone.
+void ExportCsvOneThread(benchmark::State &state)
+{
+    ExportCsvWith(state, 1);
+}
+BENCHMARK(ExportCsvOneThread)->Name("Exchange/ExportCsvOneThread")->Unit(benchmark::kMillisecond);
 
 } // namespace

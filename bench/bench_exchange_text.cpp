@@ -100,6 +100,16 @@ void ExportSdfFile(benchmark::State &state)
 }
 BENCHMARK(ExportSdfFile)->Name("Exchange/ExportSdf")->Unit(benchmark::kMillisecond);
 
+// The same formatted by the calling thread alone (the export splits the
+// records over the processor cores otherwise).
+void ExportSdfOneThread(benchmark::State &state)
+{
+    const CDataTable &table = *Files().table;
+    RunExport(state, "export.sdf",
+              [&](QIODevice &out) { return ExportSdf(table, out, ExchangeCharSet::Dos, nullptr, 1); });
+}
+BENCHMARK(ExportSdfOneThread)->Name("Exchange/ExportSdfOneThread")->Unit(benchmark::kMillisecond);
+
 void ExportHtmlFile(benchmark::State &state)
 {
     const CDataTable &table = *Files().table;
@@ -107,6 +117,14 @@ void ExportHtmlFile(benchmark::State &state)
               [&](QIODevice &out) { return ExportHtml(table, out, QStringLiteral("export.htm"), nullptr); });
 }
 BENCHMARK(ExportHtmlFile)->Name("Exchange/ExportHtml")->Unit(benchmark::kMillisecond);
+
+void ExportHtmlOneThread(benchmark::State &state)
+{
+    const CDataTable &table = *Files().table;
+    RunExport(state, "export.htm",
+              [&](QIODevice &out) { return ExportHtml(table, out, QStringLiteral("export.htm"), nullptr, 1); });
+}
+BENCHMARK(ExportHtmlOneThread)->Name("Exchange/ExportHtmlOneThread")->Unit(benchmark::kMillisecond);
 
 void ExportMergeTextFile(benchmark::State &state)
 {

@@ -14,9 +14,11 @@
 
 #include <QStringList>
 
+#include <algorithm>
 #include <array>
 #include <cstring>
 #include <new>
+#include <vector>
 
 namespace orvel {
 
@@ -64,6 +66,21 @@ struct Column
     int type = FT_TEXT;
 };
 
+// The bytes a value's bytes are looked at for: those that need quotes, and
+// those that are not copied as they are (quotes to double inside quotes,
+// bytes that become two or three in UTF-8).
+StopBytes::Set quoteStops(char delimiter)
+{
+    return StopBytes::bytes({static_cast<unsigned char>(delimiter), '"', '\r', '\n'});
+}
+StopBytes::Set copyStops(const std::array<Encoded, 256> &encoding, bool quoted)
+{
+    StopBytes::Set stops{};
+    for (std::size_t b = 0; b < stops.size(); ++b)
+        stops[b] = encoding[b].size != 1 || encoding[b].bytes[0] != char(b) || (quoted && b == '"');
+    return stops;
+}
+
 class CsvWriter
 {
 public:
@@ -71,37 +88,31 @@ public:
         : m_delimiter(delimiter)
         , m_decimal(CsvDecimalSeparator(delimiter))
         , m_encoding(makeEncoding(options.encoding))
-    {
-        for (unsigned char c : {static_cast<unsigned char>(delimiter), static_cast<unsigned char>('"'),
-                                static_cast<unsigned char>('\r'), static_cast<unsigned char>('\n')})
-            m_special[c] = true;
-    }
+        , m_special(quoteStops(delimiter))
+        , m_copyQuoted(copyStops(m_encoding, true))
+        , m_copyPlain(copyStops(m_encoding, false))
+    {}
 
-    bool needsQuotes(AnsiView value) const
-    {
-        for (const char c : value) {
-            if (m_special[static_cast<unsigned char>(c)])
-                return true;
-        }
-        return false;
-    }
+    bool needsQuotes(AnsiView value) const { return m_special.foundIn(value); }
 
     // The value's bytes in the file's encoding, quotes doubled when quoted.
+    // Runs of bytes that stay as they are are copied whole.
     void appendBytes(ExportBuffer &out, AnsiView value, bool quoted) const
     {
-        char *dst = out.reserve(3 * value.size());
-        for (const char c : value) {
+        const StopBytes &stops = quoted ? m_copyQuoted : m_copyPlain;
+        char *const dst = out.reserve(3 * value.size() + StopBytes::kSlack);
+        out.commit(stops.copy(dst, value, [&](char c, char *at) {
             const Encoded &e = m_encoding[static_cast<unsigned char>(c)];
             if (e.size == 1) {
-                *dst++ = e.bytes[0];
+                *at++ = e.bytes[0];
                 if (quoted && c == '"')
-                    *dst++ = '"';
+                    *at++ = '"';
             } else {
-                std::memcpy(dst, e.bytes, 3);
-                dst += e.size;
+                std::memcpy(at, e.bytes, 3);
+                at += e.size;
             }
-        }
-        out.commit(dst);
+            return at;
+        }));
     }
 
     // A value, quoted where it must be. A line of one empty value is
@@ -123,13 +134,15 @@ private:
     const char m_delimiter;
     const char m_decimal;
     const std::array<Encoded, 256> m_encoding;
-    std::array<bool, 256> m_special{};
+    const StopBytes m_special;
+    const StopBytes m_copyQuoted;
+    const StopBytes m_copyPlain;
 };
 
 } // namespace
 
 int ExportCsv(const CDataTable &table, QIODevice &out, const CsvOptions &options, const QString &objectStore,
-              ProgressBox *progress)
+              ProgressBox *progress, int parts)
 {
     std::vector<Column> columns;
     QStringList leftOut;
@@ -152,11 +165,16 @@ int ExportCsv(const CDataTable &table, QIODevice &out, const CsvOptions &options
     const bool alone = columns.size() == 1;
     MemoObjectReader memos(objectStore);
     bool memoFailed = false;
-    AnsiString buffer;
     AnsiString memo;
+    // Memo texts are read from one object file, and a long one is written
+    // as it is read: a table with memo fields is written by one thread.
+    const bool hasMemos =
+            std::any_of(columns.begin(), columns.end(), [](const Column &column) { return column.type == FT_MEMO; });
+    parts = hasMemos ? 1 : ExportParts(table, parts);
+    std::vector<AnsiString> scratch = ExportScratch(parts);
 
     const int written = RunTextExport(
-            table, out, progress, ids::kCaptionWritingCsv,
+            table, out, progress, ids::kCaptionWritingCsv, parts,
             [&](ExportBuffer &text) {
                 if (options.encoding == CsvEncoding::Utf8 && options.bom)
                     text.append(AnsiView("\xEF\xBB\xBF"));
@@ -169,7 +187,8 @@ int ExportCsv(const CDataTable &table, QIODevice &out, const CsvOptions &options
                 }
                 text.append(AnsiView("\r\n"));
             },
-            [&](ExportBuffer &text, const CDataRecord &record) {
+            [&](ExportBuffer &text, const CDataRecord &record, int part) {
+                AnsiString &buffer = scratch[static_cast<std::size_t>(part)];
                 bool first = true;
                 for (const Column &column : columns) {
                     if (!first)

@@ -21,8 +21,10 @@ class ProgressBox;
 // and named afterwards (562).
 //
 // Returns 1 when written; 0 when there is no field to write, a write failed,
-// a memo text could not be read, or memory ran out.
+// a memo text could not be read, or memory ran out. `parts` threads format
+// the records (0: as many as the records and cores call for; a table with
+// memo fields is written by one; the file is the same whatever the number).
 int ExportCsv(const CDataTable &table, QIODevice &out, const CsvOptions &options, const QString &objectStore,
-              ProgressBox *progress);
+              ProgressBox *progress, int parts = 0);
 
 } // namespace orvel

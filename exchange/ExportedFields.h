@@ -3,11 +3,17 @@
 #include "exchange/ExportBuffer.h"
 #include "platform/Nls.h"
 #include "platform/Services.h"
+#include "platform/WorkSplit.h"
 #include "table/DataRecord.h"
 #include "table/DataTable.h"
 #include "table/FieldType.h"
 #include "table/TableLimits.h"
 #include "table/ValueFormat.h"
+
+#include <algorithm>
+#include <atomic>
+#include <new>
+#include <vector>
 
 namespace orvel {
 
@@ -20,8 +26,14 @@ struct ExportedField
     int column = 0;
     int type = FT_TEXT;
     int format = 0;
+    DisplayFormatter formatter;
 
     // The value as the list shows it; `buffer` holds it where it has to.
+    AnsiView displayValue(const CDataRecord &record, AnsiString &buffer) const
+    {
+        return formatter.format(record.GetRawValueAt(column), buffer);
+    }
+    // The same on another locale.
     AnsiView displayValue(const CDataRecord &record, const LocaleInfo &locale, AnsiString &buffer) const
     {
         return FormatDisplayValue(type, format, record.GetRawValueAt(column), locale, buffer);
@@ -30,35 +42,146 @@ struct ExportedField
 
 struct ExportedFields
 {
-    ExportedField fields[kMaxFields];
-    int count = 0;
+    std::vector<ExportedField> fields;
 
-    explicit ExportedFields(const CDataTable &table)
+    explicit ExportedFields(const CDataTable &table, const LocaleInfo &locale = CurrentLocale())
     {
-        for (int pos = 0; pos < table.GetFieldCount() && count < kMaxFields; ++pos) {
+        for (int pos = 0; pos < table.GetFieldCount() && int(fields.size()) < kMaxFields; ++pos) {
             const int type = table.GetFieldType(pos);
-            if (IsDataType(type))
-                fields[count++] = {pos, table.GetStorageColumn(pos), type, table.GetFieldFormat(pos)};
+            if (!IsDataType(type))
+                continue;
+            const int format = table.GetFieldFormat(pos);
+            fields.push_back({pos, table.GetStorageColumn(pos), type, format, DisplayFormatter(type, format, locale)});
         }
     }
-    const ExportedField *begin() const { return fields; }
-    const ExportedField *end() const { return fields + count; }
+    const ExportedField *begin() const { return fields.data(); }
+    const ExportedField *end() const { return fields.data() + fields.size(); }
 };
 
 // How often exports move the progress window on.
 constexpr int kExportProgressStep = 300;
 
-// The loop every export shares: the records in table order, one call of
-// `writeRecord(record)` each, the text handed to the file in large pieces,
-// the progress window moved on. False once a write has failed; what is
-// still collected is written at the end.
-template<typename WriteRecord>
-bool WriteRecords(const CDataTable &table, ExportBuffer &buffer, ProgressBox *progress, WriteRecord writeRecord)
+// Records formatted at once by one thread when an export is split over the
+// processor cores, and blocks of them per round (each thread takes the next
+// block free, so that a slower thread holds up no other).
+constexpr int kExportBlockRecords = 128;
+constexpr int kExportBlocksPerPart = 32;
+
+// Scratch space for each of `parts` threads, far enough apart that the
+// threads do not write to the same cache line.
+inline std::vector<AnsiString> ExportScratch(int parts)
 {
+    std::vector<AnsiString> scratch(static_cast<std::size_t>(parts));
+    for (AnsiString &text : scratch)
+        text.reserve(256);
+    return scratch;
+}
+
+// How many threads an export of `table` uses: 0 lets the number of records
+// and processor cores choose (see WorkSplitParts).
+inline int ExportParts(const CDataTable &table, int parts)
+{
+    return parts > 0 ? parts : WorkSplitParts(static_cast<std::size_t>(table.GetRecordCount()));
+}
+
+namespace detail {
+
+// The text of one block of records, a cache line of its own: the threads
+// change their blocks' sizes all the time.
+struct alignas(64) ExportBlock
+{
+    ExportBuffer text{std::size_t(64) << 10};
+};
+
+inline void ReportExportProgress(ProgressBox *progress, int begin, int end)
+{
+    if (!progress)
+        return;
+    for (int i = (begin + kExportProgressStep - 1) / kExportProgressStep * kExportProgressStep; i < end;
+         i += kExportProgressStep)
+        progress->setPos(i);
+}
+
+// The records split over `parts` threads, in rounds: while the other threads
+// format the blocks of a round, the calling thread first writes the blocks
+// of the round before (in order), then formats blocks too. The file gets the
+// same bytes as from one thread; the progress window moves on between rounds,
+// on the calling thread, with no other thread running.
+template<typename WriteRecord>
+bool WriteRecordsSplit(const CDataTable &table, ExportBuffer &buffer, ProgressBox *progress, int parts,
+                       WriteRecord &writeRecord)
+{
+    const int count = table.GetRecordCount();
+    const int roundBlocks = kExportBlocksPerPart * parts;
+    const int roundRecords = roundBlocks * kExportBlockRecords;
+    std::vector<ExportBlock> rounds[2];
+    for (auto &round : rounds)
+        round.resize(std::size_t(roundBlocks));
+
+    // Writes the blocks of the round before; false once a write failed.
+    auto writeRound = [&](std::vector<ExportBlock> &blocks, int blockCount) {
+        bool written = true;
+        for (int b = 0; b < blockCount && written; ++b)
+            written = buffer.flushWith(blocks[std::size_t(b)].text);
+        return written;
+    };
+
+    int writtenBegin = 0; // the records of the round waiting to be written
+    int writtenEnd = 0;
+    int waitingBlocks = 0;
+    int round = 0; // the blocks formatted now; the others wait to be written
+    for (int begin = 0; begin < count; begin += roundRecords, round ^= 1) {
+        const int end = std::min(count, begin + roundRecords);
+        const int blocks = (end - begin + kExportBlockRecords - 1) / kExportBlockRecords;
+        std::vector<ExportBlock> &formatting = rounds[round];
+        std::vector<ExportBlock> &writing = rounds[round ^ 1];
+        std::atomic<int> next{0};
+        bool written = true;
+        RunWorkSplit(std::size_t(parts), parts, [&](int part, std::size_t, std::size_t) {
+            if (part == 0)
+                written = writeRound(writing, waitingBlocks);
+            for (int b = next.fetch_add(1); b < blocks; b = next.fetch_add(1)) {
+                ExportBuffer &out = formatting[std::size_t(b)].text;
+                out.clear();
+                const int first = begin + b * kExportBlockRecords;
+                const int last = std::min(end, first + kExportBlockRecords);
+                for (int i = first; i < last; ++i) {
+                    table.PrefetchAhead(i);
+                    writeRecord(out, *table.GetRecord(i), part);
+                }
+            }
+        });
+        if (!written)
+            return false;
+        ReportExportProgress(progress, writtenBegin, writtenEnd);
+        writtenBegin = begin;
+        writtenEnd = end;
+        waitingBlocks = blocks;
+    }
+    if (!writeRound(rounds[round ^ 1], waitingBlocks))
+        return false;
+    ReportExportProgress(progress, writtenBegin, writtenEnd);
+    return true;
+}
+
+} // namespace detail
+
+// The loop every export shares: the records in table order, one call of
+// `writeRecord(buffer, record, part)` each, the text handed to the file in
+// large pieces, the progress window moved on. With `parts` above 1 the
+// records are formatted by that many threads at once, `part` telling the
+// thread (0 to parts - 1) so that each uses scratch space of its own. False
+// once a write has failed; what is still collected is written at the end.
+template<typename WriteRecord>
+bool WriteRecords(const CDataTable &table, ExportBuffer &buffer, ProgressBox *progress, int parts,
+                  WriteRecord writeRecord)
+{
+    if (parts > 1)
+        return detail::WriteRecordsSplit(table, buffer, progress, parts, writeRecord);
     const int count = table.GetRecordCount();
     for (int i = 0; i < count; ++i) {
         table.PrefetchAhead(i);
-        writeRecord(*table.GetRecord(i));
+        writeRecord(buffer, *table.GetRecord(i), 0);
         if (!buffer.flushIfFull())
             return false;
         if (progress && i % kExportProgressStep == 0)
@@ -68,11 +191,12 @@ bool WriteRecords(const CDataTable &table, ExportBuffer &buffer, ProgressBox *pr
 }
 
 // What every text export does around its own lines: the caption and range of
-// the progress window, the header, the records, the footer and the final
-// write. 1 when all was written; 0 when a write failed or memory ran out.
+// the progress window, the header, the records (split over `parts` threads,
+// see WriteRecords), the footer and the final write. 1 when all was written;
+// 0 when a write failed or memory ran out.
 template<typename WriteHeader, typename WriteRecord, typename WriteFooter>
-int RunTextExport(const CDataTable &table, QIODevice &out, ProgressBox *progress, int caption, WriteHeader writeHeader,
-                  WriteRecord writeRecord, WriteFooter writeFooter)
+int RunTextExport(const CDataTable &table, QIODevice &out, ProgressBox *progress, int caption, int parts,
+                  WriteHeader writeHeader, WriteRecord writeRecord, WriteFooter writeFooter)
 {
     try {
         if (progress) {
@@ -81,13 +205,22 @@ int RunTextExport(const CDataTable &table, QIODevice &out, ProgressBox *progress
         }
         ExportBuffer buffer(out);
         writeHeader(buffer);
-        if (!WriteRecords(table, buffer, progress, [&](const CDataRecord &record) { writeRecord(buffer, record); }))
+        if (!WriteRecords(table, buffer, progress, parts, writeRecord))
             return 0;
         writeFooter(buffer);
         return buffer.flush() ? 1 : 0;
     } catch (const std::bad_alloc &) {
         return 0;
     }
+}
+
+template<typename WriteHeader, typename WriteRecord, typename WriteFooter>
+int RunTextExport(const CDataTable &table, QIODevice &out, ProgressBox *progress, int caption, WriteHeader writeHeader,
+                  WriteRecord writeRecord, WriteFooter writeFooter)
+{
+    return RunTextExport(
+            table, out, progress, caption, 1, writeHeader,
+            [&](ExportBuffer &buffer, const CDataRecord &record, int) { writeRecord(buffer, record); }, writeFooter);
 }
 
 // One line of values: `appendOne(field)` for each exported field, with the

@@ -11,6 +11,7 @@
 
 #include <cstring>
 #include <new>
+#include <vector>
 
 namespace orvel {
 
@@ -22,28 +23,25 @@ constexpr AnsiView kEmptyCell = "<BR>";
 // Data is text, never markup: a value with "<script>" in it shows as such.
 void appendEscaped(ExportBuffer &out, AnsiView text)
 {
+    static const StopBytes markup(StopBytes::bytes({'&', '<', '>'}));
     constexpr std::size_t kLongestEntity = 5; // "&amp;"
-    char *dst = out.reserve(text.size() * kLongestEntity);
-    for (char c : text) {
+    char *const dst = out.reserve(text.size() * kLongestEntity + StopBytes::kSlack);
+    out.commit(markup.copy(dst, text, [](char c, char *at) {
         switch (c) {
         case '&':
-            std::memcpy(dst, "&amp;", 5);
-            dst += 5;
-            break;
+            std::memcpy(at, "&amp;", 5);
+            return at + 5;
         case '<':
-            std::memcpy(dst, "&lt;", 4);
-            dst += 4;
-            break;
+            std::memcpy(at, "&lt;", 4);
+            return at + 4;
         case '>':
-            std::memcpy(dst, "&gt;", 4);
-            dst += 4;
-            break;
+            std::memcpy(at, "&gt;", 4);
+            return at + 4;
         default:
-            *dst++ = c;
-            break;
+            *at = c;
+            return at + 1;
         }
-    }
-    out.commit(dst);
+    }));
 }
 
 void appendCellText(ExportBuffer &out, AnsiView text)
@@ -56,14 +54,14 @@ void appendCellText(ExportBuffer &out, AnsiView text)
 
 } // namespace
 
-int ExportHtml(const CDataTable &table, QIODevice &out, const QString &title, ProgressBox *progress)
+int ExportHtml(const CDataTable &table, QIODevice &out, const QString &title, ProgressBox *progress, int parts)
 {
     const ExportedFields fields(table);
     const AnsiString ansiTitle = QStringToAnsi(title);
-    const LocaleInfo &locale = CurrentLocale();
-    AnsiString display;
+    parts = ExportParts(table, parts);
+    std::vector<AnsiString> display = ExportScratch(parts);
     return RunTextExport(
-            table, out, progress, ids::kCaptionWritingHtml,
+            table, out, progress, ids::kCaptionWritingHtml, parts,
             [&](ExportBuffer &buffer) {
                 buffer.append("<HTML>\n<HEAD>\n <TITLE>");
                 appendEscaped(buffer, ansiTitle);
@@ -79,11 +77,12 @@ int ExportHtml(const CDataTable &table, QIODevice &out, const QString &title, Pr
                 }
                 buffer.append("\n </TR>\n\n");
             },
-            [&](ExportBuffer &buffer, const CDataRecord &record) {
+            [&](ExportBuffer &buffer, const CDataRecord &record, int part) {
+                AnsiString &scratch = display[static_cast<std::size_t>(part)];
                 buffer.append(" <TR>\n  ");
                 for (const ExportedField &field : fields) {
                     buffer.append("<TD>");
-                    appendCellText(buffer, field.displayValue(record, locale, display));
+                    appendCellText(buffer, field.displayValue(record, scratch));
                     buffer.append("</TD>");
                 }
                 buffer.append("\n </TR>\n");

@@ -2,6 +2,8 @@
 
 #include "platform/AnsiString.h"
 
+#include <vector>
+
 namespace orvel {
 
 struct LocaleInfo;
@@ -47,5 +49,56 @@ AnsiView FormatDateDisplay(AnsiView stored, int format, const LocaleInfo &loc, A
 // `buffer`, which is reused so that repeated calls do not allocate. `stored`
 // must not view `buffer`.
 AnsiView FormatDisplayValue(int type, int format, AnsiView stored, const LocaleInfo &loc, AnsiString &buffer);
+
+// FormatDisplayValue for one field over many values (an export, a column):
+// the separators, sign order and date picture are read from the locale once,
+// and the usual values (a number that needs no rounding, a date of eight
+// digits) are written without going through the general formatting. Every
+// result equals FormatDisplayValue's. The locale must outlive the formatter.
+class DisplayFormatter
+{
+public:
+    DisplayFormatter(int type, int format, const LocaleInfo &loc);
+
+    // The display text; views `stored` for text and media values, else
+    // `buffer`, which keeps its size between calls (the result may be
+    // shorter than it). `stored` must not view `buffer`.
+    AnsiView format(AnsiView stored, AnsiString &buffer) const
+    {
+        switch (m_type) {
+        case Kind::Number:
+            return formatNumber(stored, buffer);
+        case Kind::Date:
+            return formatDate(stored, buffer);
+        default:
+            return stored;
+        }
+    }
+
+private:
+    enum class Kind { Text, Number, Date };
+    // A piece of the date picture: literal text, or a day, month or year.
+    struct DatePiece
+    {
+        enum What { Literal, Day, Month, MonthName, Year } what = Literal;
+        int digits = 0;       // Day, Month, Year: the least number of digits; 4 is the full year
+        bool longName = true; // MonthName: the full name
+        AnsiString text;      // Literal
+    };
+
+    AnsiView formatNumber(AnsiView stored, AnsiString &buffer) const;
+    AnsiView formatDate(AnsiView stored, AnsiString &buffer) const;
+    AnsiView general(AnsiView stored, AnsiString &buffer) const;
+
+    const LocaleInfo &m_loc;
+    Kind m_type;
+    int m_format;
+    // Numbers: the locale's sign order, checked for the fast way.
+    bool m_fastNumbers = false;
+    // Dates: the picture in pieces; empty when it names a weekday or quotes
+    // text oddly, which the general formatting handles.
+    std::vector<DatePiece> m_date;
+    bool m_fastDates = false;
+};
 
 } // namespace orvel

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
 using namespace orvel;
 
 namespace {
@@ -187,6 +189,80 @@ TEST_F(ValueFormat, DisplayReusesTheCallersBuffer)
     const AnsiString text = "Bonn";
     EXPECT_EQ(FormatDisplayValue(FT_TEXT, 0, text, german, buffer).data(), text.data());
     EXPECT_EQ(FormatDisplayValue(FT_PICTURE, 2, text, german, buffer).data(), text.data());
+}
+
+// The per-field formatter takes shortcuts for the usual values; whatever the
+// value, locale and format, it must show what the general formatting shows.
+TEST(DisplayFormatter, AgreesWithTheGeneralFormatting)
+{
+    ScopedFixedTime now{test::TableTestNow()};
+    std::vector<LocaleInfo> locales = {LocaleInfo::forName("de_DE"), LocaleInfo::forName("en_US")};
+    for (int order = 0; order <= 5; ++order) {
+        LocaleInfo odd = LocaleInfo::forName("de_DE");
+        odd.negativeOrder = order;
+        odd.thousandSeparator = order % 2 ? "" : "'.";
+        odd.decimalSeparator = order == 2 ? "<>" : ",";
+        odd.shortDatePicture = order == 0   ? "dddd, d. MMMM yyyy"
+                               : order == 1 ? "'Tag' d.M.y ''MMM''"
+                               : order == 2 ? "yyyyy-MM-dd 'offen"
+                                            : "d/MMM/yy";
+        locales.push_back(odd);
+    }
+    const AnsiString longDigits(300, '7');
+    const AnsiString numbers[] = {"",
+                                  "0",
+                                  "-0",
+                                  "0.5",
+                                  "-0.5",
+                                  ".5",
+                                  "5.",
+                                  "-",
+                                  ".",
+                                  "1",
+                                  "12",
+                                  "123",
+                                  "1234",
+                                  "-1234.5",
+                                  "12.34",
+                                  "-999.995",
+                                  "999.9",
+                                  "00012",
+                                  "1e5",
+                                  " 12",
+                                  "12 ",
+                                  "1.2.3",
+                                  "+5",
+                                  "-.25",
+                                  "100000",
+                                  "-1000000",
+                                  "1234567.891",
+                                  longDigits,
+                                  "-" + longDigits + ".5"};
+    const AnsiString dates[] = {"",         "1996",     "19961224", "19960229", "19970229", "00000000",  "00001224",
+                                "19960000", "19961200", "16001231", "16010101", "99991231", "19961224x", "199612245",
+                                " 9961224", "-9961224", "1996122x", "abcdefgh", "19961324", "20000229",  "21000229"};
+    for (const LocaleInfo &loc : locales) {
+        for (const int decimals : {0, 1, 2, 3, 255, 256, -1}) {
+            const DisplayFormatter formatter(FT_NUMERIC, decimals, loc);
+            AnsiString fast;
+            AnsiString general;
+            for (const AnsiString &stored : numbers)
+                EXPECT_EQ(formatter.format(stored, fast),
+                          FormatDisplayValue(FT_NUMERIC, decimals, stored, loc, general))
+                        << stored << " " << decimals << " " << loc.negativeOrder;
+        }
+        for (int format = -1; format <= 7; ++format) {
+            const DisplayFormatter formatter(FT_DATE, format, loc);
+            AnsiString fast;
+            AnsiString general;
+            for (const AnsiString &stored : dates)
+                EXPECT_EQ(formatter.format(stored, fast), FormatDisplayValue(FT_DATE, format, stored, loc, general))
+                        << stored << " " << format << " " << loc.shortDatePicture;
+        }
+        const DisplayFormatter text(FT_TEXT, 2, loc);
+        AnsiString unused;
+        EXPECT_EQ(text.format(numbers[14], unused).data(), numbers[14].data());
+    }
 }
 
 } // namespace
