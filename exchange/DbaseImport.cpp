@@ -7,6 +7,7 @@
 #include "platform/Clock.h"
 #include "platform/Codepage.h"
 #include "platform/Services.h"
+#include "platform/WorkSplit.h"
 #include "resources/StringIds.h"
 #include "table/DataRecord.h"
 #include "table/DataTable.h"
@@ -24,6 +25,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstring>
+#include <memory>
 #include <new>
 #include <optional>
 #include <unordered_map>
@@ -36,6 +38,9 @@ namespace {
 using namespace dbase;
 
 constexpr int kProgressStep = 300;
+// A stretch of records is split over the processor cores in ranges of at
+// least this many bytes: a thread costs about as much as converting 100 KB.
+constexpr qint64 kMinimumSplitBytes = 256 * 1024;
 // The header length is a 16-bit number, so this holds every header.
 constexpr qint64 kMaxHeaderBytes = 0x10000;
 constexpr std::size_t kLanguageByteAt = 29;
@@ -264,7 +269,19 @@ struct Conversion
 {
     CodePageMap map;
     bool identity = true;
+    // Bytes 0-127 become themselves and none is lost: runs of them are
+    // copied eight at a time.
+    bool asciiKept = false;
 };
+
+void noteAsciiKept(Conversion &conversion)
+{
+    conversion.asciiKept = true;
+    for (std::size_t b = 0; b < 128; ++b) {
+        if (conversion.map.toAnsi[b] != b || conversion.map.lost[b])
+            conversion.asciiKept = false;
+    }
+}
 
 Conversion conversionFor(const Layout &layout, ExchangeCharSet charSet)
 {
@@ -272,6 +289,7 @@ Conversion conversionFor(const Layout &layout, ExchangeCharSet charSet)
     if (const CodePageMap *named = CodePageToAnsi(CodePageOfLanguageByte(layout.languageByte))) {
         conversion.map = *named;
         conversion.identity = CodePageOfLanguageByte(layout.languageByte) == 1252;
+        noteAsciiKept(conversion);
         return conversion;
     }
     if (charSet == ExchangeCharSet::Dos) {
@@ -282,9 +300,11 @@ Conversion conversionFor(const Layout &layout, ExchangeCharSet charSet)
             conversion.map.lost[i] = oem[i] == '?' && b != '?';
         }
         conversion.identity = false;
+        noteAsciiKept(conversion);
         return conversion;
     }
     conversion.map = *CodePageToAnsi(1252);
+    noteAsciiKept(conversion);
     return conversion;
 }
 
@@ -292,7 +312,17 @@ Conversion conversionFor(const Layout &layout, ExchangeCharSet charSet)
 std::size_t convert(const Conversion &conversion, const char *from, std::size_t size, char *to)
 {
     std::size_t lost = 0;
-    for (std::size_t b = 0; b < size; ++b) {
+    std::size_t b = 0;
+    if (conversion.asciiKept) {
+        for (; size - b >= 8; b += 8) {
+            std::uint64_t word;
+            std::memcpy(&word, from + b, 8);
+            if (word & 0x8080808080808080u)
+                break;
+            std::memcpy(to + b, &word, 8);
+        }
+    }
+    for (; b < size; ++b) {
         const auto byte = static_cast<unsigned char>(from[b]);
         to[b] = static_cast<char>(conversion.map.toAnsi[byte]);
         lost += conversion.map.lost[byte] ? 1 : 0;
@@ -315,8 +345,21 @@ AnsiView trimmed(AnsiView value, bool leading)
         const std::size_t first = value.find_first_not_of(' ');
         value.remove_prefix(first == AnsiView::npos ? value.size() : first);
     }
-    const std::size_t last = value.find_last_not_of(' ');
-    return value.substr(0, last == AnsiView::npos ? 0 : last + 1);
+    // Wide character fields are mostly padding: it is passed over eight
+    // blanks at a time from the end.
+    const char *data = value.data();
+    std::size_t size = value.size();
+    constexpr std::uint64_t kBlanks = 0x2020202020202020u;
+    while (size >= 8) {
+        std::uint64_t word;
+        std::memcpy(&word, data + size - 8, 8);
+        if (word != kBlanks)
+            break;
+        size -= 8;
+    }
+    while (size > 0 && data[size - 1] == ' ')
+        --size;
+    return AnsiView(data, size);
 }
 
 // A number as text: NUL bytes that pad it count as blanks, and a field of
@@ -405,19 +448,20 @@ struct Findings
     int deleted = 0;
 };
 
+// Turns records of the file into records of the table. Each range of a
+// split read has a reader of its own (its scratch is its own); the table is
+// only read from.
 class RecordReader
 {
 public:
     RecordReader(CDataTable &table, const std::vector<Column> &columns, const Conversion &conversion, qint64 recordSize,
-                 ProgressBox *progress)
+                 std::uint32_t now)
         : m_table(table)
         , m_columns(columns)
         , m_conversion(conversion)
         , m_recordSize(recordSize)
-        , m_progress(progress)
-        , m_now(static_cast<std::uint32_t>(Clock::NowUtcSeconds()))
+        , m_now(now)
     {
-        // Every record is stamped with the moment of the import.
         std::size_t scratch = 0;
         for (Column &column : m_columns) {
             column.scratchAt = scratch;
@@ -426,9 +470,12 @@ public:
         m_scratch.assign(scratch, '\0');
     }
 
-    // Appends up to `count` records from `data`; stops before a record that
-    // starts with the end marker. Returns the number appended.
-    int Read(const unsigned char *data, int count, Findings &findings)
+    // Appends up to `count` records from `data` to `out`; stops before a
+    // record that starts with the end marker. `report(n)` is called after
+    // every kProgressStep records. Returns the number appended.
+    template<typename Report>
+    int Read(const unsigned char *data, int count, Findings &findings, std::vector<std::unique_ptr<CDataRecord>> &out,
+             Report &&report)
     {
         const auto fieldCount = static_cast<int>(m_columns.size());
         for (int i = 0; i < count; ++i) {
@@ -440,6 +487,7 @@ public:
             for (int k = 0; k < fieldCount; ++k)
                 m_values[static_cast<std::size_t>(k)] = value(m_columns[static_cast<std::size_t>(k)], fields, findings);
             auto imported = m_table.CreateRecord(m_values.data(), fieldCount, false);
+            // Every record is stamped with the moment of the import.
             imported->SetModificationTime(m_now);
             // Deleted records come in marked, so that deleting the marked
             // records does what dBASE's PACK would.
@@ -447,10 +495,9 @@ public:
                 imported->SetMark(true);
                 ++findings.deleted;
             }
-            m_table.AddRecord(std::move(imported));
-            ++m_read;
-            if (m_progress && m_read % kProgressStep == 0)
-                m_progress->setPos(m_read);
+            out.push_back(std::move(imported));
+            if ((i + 1) % kProgressStep == 0)
+                report(i + 1);
         }
         return count;
     }
@@ -495,9 +542,7 @@ private:
     std::vector<Column> m_columns;
     const Conversion &m_conversion;
     qint64 m_recordSize;
-    ProgressBox *m_progress;
     std::uint32_t m_now;
-    int m_read = 0;
     AnsiString m_scratch;
     std::array<AnsiView, kMaxFields> m_values{};
 };
@@ -641,7 +686,7 @@ int ImportDbase(CDataTable &table, QIODevice &file, ExchangeCharSet charSet, Pro
 }
 
 int ImportDbase(CDataTable &table, QIODevice &file, ExchangeCharSet charSet, ProgressBox *progress,
-                const DbaseMemoSource &memos, std::size_t chunkBytes)
+                const DbaseMemoSource &memos, std::size_t chunkBytes, int splitParts)
 {
     const qint64 fileSize = file.size();
     try {
@@ -755,11 +800,25 @@ int ImportDbase(CDataTable &table, QIODevice &file, ExchangeCharSet charSet, Pro
 
         // Records are read in stretches into one buffer: fresh memory for a
         // whole 27 MB file costs more in clearing its pages than the reading
-        // itself.
-        RecordReader reader(table, columns, conversion, layout.recordSize, progress);
+        // itself. A stretch is converted on the processor cores at once, in
+        // consecutive ranges of records whose tables records are then taken
+        // in order; a range ends early at the end marker, and the ranges
+        // after it are dropped, just as reading one by one would stop there.
+        const auto now = static_cast<std::uint32_t>(Clock::NowUtcSeconds());
         const qint64 perChunk = std::max<qint64>(1, static_cast<qint64>(chunkBytes) / layout.recordSize);
+        const auto perPart = static_cast<std::size_t>(std::max<qint64>(1, kMinimumSplitBytes / layout.recordSize));
+        struct Range
+        {
+            std::unique_ptr<RecordReader> reader;
+            std::vector<std::unique_ptr<CDataRecord>> records;
+            Findings findings;
+            std::size_t wanted = 0;
+            int read = 0;
+        };
+        std::vector<Range> ranges;
         FileBytes chunk;
         qint64 count = 0;
+        int reported = 0;
         while (count < toRead) {
             const qint64 wantedNow = std::min(perChunk, toRead - count);
             if (!chunk.Load(file, layout.recordsAt + count * layout.recordSize, wantedNow * layout.recordSize)) {
@@ -767,7 +826,46 @@ int ImportDbase(CDataTable &table, QIODevice &file, ExchangeCharSet charSet, Pro
                 return 0;
             }
             const qint64 got = std::min(wantedNow, chunk.size() / layout.recordSize);
-            const int read = reader.Read(chunk.data(), static_cast<int>(got), findings);
+            const auto stretch = static_cast<std::size_t>(got);
+            const int parts = std::max(1, std::min(splitParts > 0 ? splitParts : WorkSplitParts(stretch, perPart),
+                                                   static_cast<int>(std::max<qint64>(got, 1))));
+            while (ranges.size() < static_cast<std::size_t>(parts)) {
+                ranges.emplace_back();
+                ranges.back().reader =
+                        std::make_unique<RecordReader>(table, columns, conversion, layout.recordSize, now);
+            }
+            RunWorkSplit(stretch, parts, [&](int part, std::size_t begin, std::size_t end) {
+                Range &range = ranges[static_cast<std::size_t>(part)];
+                range.records.clear();
+                range.records.reserve(end - begin);
+                range.findings = Findings();
+                range.wanted = end - begin;
+                // Only the calling thread (the first range) tells the
+                // progress box, reckoning the others as far along.
+                auto report = [&](int read) {
+                    if (part != 0 || !progress)
+                        return;
+                    const qint64 estimate = count + std::min<qint64>(qint64(read) * parts, got);
+                    const int step = static_cast<int>(estimate / kProgressStep * kProgressStep);
+                    if (step > reported) {
+                        reported = step;
+                        progress->setPos(step);
+                    }
+                };
+                range.read = range.reader->Read(chunk.data() + static_cast<qint64>(begin) * layout.recordSize,
+                                                static_cast<int>(end - begin), range.findings, range.records, report);
+            });
+            qint64 read = 0;
+            for (int part = 0; part < parts; ++part) {
+                Range &range = ranges[static_cast<std::size_t>(part)];
+                table.InsertRecords(-1, range.records);
+                range.records.clear();
+                findings.lostCharacters += range.findings.lostCharacters;
+                findings.deleted += range.findings.deleted;
+                read += range.read;
+                if (static_cast<std::size_t>(range.read) < range.wanted)
+                    break;
+            }
             count += read;
             if (read < got || got < wantedNow)
                 break;
