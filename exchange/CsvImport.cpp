@@ -6,6 +6,7 @@
 #include "platform/Clock.h"
 #include "platform/Codepage.h"
 #include "platform/Services.h"
+#include "platform/WorkSplit.h"
 #include "resources/StringIds.h"
 #include "table/DataRecord.h"
 #include "table/DataTable.h"
@@ -466,7 +467,9 @@ public:
 
     // Reads the whole file; false when a memo text could not be stored.
     bool run();
-    bool buildTable();
+    // Makes the fields and records; `splitParts` ranges of records are
+    // worked on at once (0: as many as WorkSplitParts gives).
+    bool buildTable(int splitParts);
 
     const ImportLosses &losses() const { return m_losses; }
     const ConversionCounts &counts() const { return m_counts; }
@@ -540,7 +543,6 @@ private:
     bool spill(bool final);
     void spillArena();
     void endValue();
-    void noteFacts(int column, AnsiView value, bool memo);
     void updateProgress();
 
     AnsiView cellText(const Cell &cell) const
@@ -579,8 +581,6 @@ private:
     bool m_quotedBreak = false;   // the value holds a CR or LF
     std::size_t m_valueStart = 0; // where the value begins in m_arena
     AnsiString m_scratch;
-    CsvNumber m_number;
-    CsvDate m_date;
 
     // The record being read.
     int m_valueIndex = 0;
@@ -593,7 +593,6 @@ private:
     std::vector<Cell> m_cells;
     std::vector<std::uint32_t> m_recordEnds; // end of each record in m_cells
     std::vector<std::uint8_t> m_heights;
-    std::array<ColumnFacts, kMaxFields> m_facts{};
     int m_width = 0; // the most values a record (or the header) has
 };
 
@@ -801,7 +800,7 @@ bool CsvReader::spill(bool final)
 
 void CsvReader::endValue()
 {
-    const int column = m_valueIndex++;
+    ++m_valueIndex;
     switch (m_target) {
     case Target::Drop:
         m_raw.clear();
@@ -841,7 +840,6 @@ void CsvReader::endValue()
                 m_lines = std::max(m_lines, lines);
             }
             m_cells.push_back(cell);
-            noteFacts(column, text, false);
             return;
         }
         // Too long for a value: the whole text becomes a memo.
@@ -869,12 +867,13 @@ void CsvReader::endValue()
     cell.length = std::uint16_t(reference.size());
     cell.memo = true;
     m_cells.push_back(cell);
-    noteFacts(column, AnsiView(), true);
 }
 
-void CsvReader::noteFacts(int column, AnsiView value, bool memo)
+// What one value tells about its column. Memo references say nothing but
+// that the column holds memos.
+void NoteFacts(ColumnFacts &facts, AnsiView value, bool memo, char decimal, char group, CsvNumber &number,
+               CsvDate &date)
 {
-    ColumnFacts &facts = m_facts[std::size_t(column)];
     if (memo) {
         facts.memo = true;
         facts.numeric = facts.date = false;
@@ -886,17 +885,29 @@ void CsvReader::noteFacts(int column, AnsiView value, bool memo)
     ++facts.filled;
     facts.longest = std::max(facts.longest, value.size());
     if (facts.numeric) {
-        if (ParseCsvNumber(value, m_decimal, m_group, m_number))
-            facts.decimals = std::max(facts.decimals, m_number.decimals);
+        if (ParseCsvNumber(value, decimal, group, number))
+            facts.decimals = std::max(facts.decimals, number.decimals);
         else
             facts.numeric = false;
     }
     if (facts.date) {
-        if (ParseCsvDate(value, m_date))
-            facts.onlyTwoDigitYears = facts.onlyTwoDigitYears && m_date.twoDigitYear;
+        if (ParseCsvDate(value, date))
+            facts.onlyTwoDigitYears = facts.onlyTwoDigitYears && date.twoDigitYear;
         else
             facts.date = false;
     }
+}
+
+// The facts of two stretches of a column together.
+void MergeFacts(ColumnFacts &into, const ColumnFacts &from)
+{
+    into.numeric = into.numeric && from.numeric;
+    into.date = into.date && from.date;
+    into.memo = into.memo || from.memo;
+    into.onlyTwoDigitYears = into.onlyTwoDigitYears && from.onlyTwoDigitYears;
+    into.filled += from.filled;
+    into.decimals = std::max(into.decimals, from.decimals);
+    into.longest = std::max(into.longest, from.longest);
 }
 
 void CsvReader::updateProgress()
@@ -937,7 +948,7 @@ AnsiString escapeMnemonic(AnsiView plain)
     return name;
 }
 
-bool CsvReader::buildTable()
+bool CsvReader::buildTable(int splitParts)
 {
     const int n = m_width;
     // Field names, unique regardless of case so that "Einfügen aus..." can
@@ -957,9 +968,39 @@ bool CsvReader::buildTable()
         names.push_back(name);
     }
 
+    // The records are split into consecutive ranges worked on at once:
+    // first what each column's values have in common, then (with the types
+    // known) the table's records. Both read only the cells.
+    const std::size_t recordCount = m_recordEnds.size();
+    const int parts = splitParts > 0
+                              ? std::max(1, std::min<int>(splitParts, int(std::max<std::size_t>(recordCount, 1))))
+                              : WorkSplitParts(recordCount);
+    auto cellsOf = [&](std::size_t r) {
+        return std::pair<std::uint32_t, std::uint32_t>(r == 0 ? 0 : m_recordEnds[r - 1], m_recordEnds[r]);
+    };
+    std::vector<std::array<ColumnFacts, kMaxFields>> partFacts(static_cast<std::size_t>(parts));
+    RunWorkSplit(recordCount, parts, [&](int part, std::size_t begin, std::size_t end) {
+        std::array<ColumnFacts, kMaxFields> &facts = partFacts[std::size_t(part)];
+        CsvNumber number;
+        CsvDate date;
+        for (std::size_t r = begin; r < end; ++r) {
+            const auto [first, last] = cellsOf(r);
+            for (std::uint32_t i = first; i < last; ++i) {
+                const Cell &cell = m_cells[i];
+                NoteFacts(facts[i - first], cellText(cell), cell.memo, m_decimal, m_group, number, date);
+            }
+        }
+    });
+    std::array<ColumnFacts, kMaxFields> columnFacts = partFacts[0];
+    for (int part = 1; part < parts; ++part) {
+        for (int k = 0; k < kMaxFields; ++k)
+            MergeFacts(columnFacts[std::size_t(k)], partFacts[std::size_t(part)][std::size_t(k)]);
+    }
+
     std::array<int, kMaxFields> types{};
+    bool shortMemos = false;
     for (int k = 0; k < n; ++k) {
-        const ColumnFacts &facts = m_facts[std::size_t(k)];
+        const ColumnFacts &facts = columnFacts[std::size_t(k)];
         m_table.SetFieldName(escapeMnemonic(names[std::size_t(k)]), k);
         int type = FT_TEXT;
         if (facts.memo)
@@ -977,6 +1018,7 @@ bool CsvReader::buildTable()
             m_table.SetFieldFormat(facts.onlyTwoDigitYears ? 1 : 2, k);
         if (type == FT_MEMO) {
             m_table.SetPrintFlag(0, k);
+            shortMemos = shortMemos || facts.filled > 0;
         } else {
             // Wide enough for the name and the longest value, within reason.
             const std::size_t wanted = std::max(names[std::size_t(k)].size(), facts.longest) + 1;
@@ -984,59 +1026,68 @@ bool CsvReader::buildTable()
         }
     }
 
-    const auto now = static_cast<std::uint32_t>(Clock::NowUtcSeconds());
-    std::vector<std::unique_ptr<CDataRecord>> records;
-    records.reserve(m_recordEnds.size());
-    CsvNumber number;
-    CsvDate date;
-    std::array<AnsiString, kMaxFields> memoReferences;
-    std::uint32_t begin = 0;
-    for (std::size_t r = 0; r < m_recordEnds.size(); ++r) {
-        const std::uint32_t end = m_recordEnds[r];
-        AnsiView values[kMaxFields];
-        for (std::uint32_t i = begin; i < end; ++i) {
-            const int k = int(i - begin);
-            const Cell &cell = m_cells[i];
-            const AnsiView text = cellText(cell);
-            switch (types[std::size_t(k)]) {
-            case FT_NUMERIC:
-                if (!text.empty() && ParseCsvNumber(text, m_decimal, m_group, number)) {
-                    memoReferences[std::size_t(k)] = number.stored;
-                    values[k] = memoReferences[std::size_t(k)];
-                }
-                break;
-            case FT_DATE:
-                if (!text.empty() && ParseCsvDate(text, date)) {
-                    memoReferences[std::size_t(k)] = date.stored;
-                    values[k] = memoReferences[std::size_t(k)];
-                }
-                break;
-            case FT_MEMO:
-                if (cell.memo) {
-                    values[k] = text;
-                } else if (!text.empty()) {
-                    // A short text of a memo column becomes a memo like the
-                    // long ones.
-                    if (!m_memos.Begin() || !m_memos.Write(text.data(), text.size()))
-                        return false;
-                    memoReferences[std::size_t(k)] = m_memos.End();
-                    if (memoReferences[std::size_t(k)].empty())
-                        return false;
-                    values[k] = memoReferences[std::size_t(k)];
-                }
-                break;
-            default:
-                values[k] = text;
-                break;
+    // A short text of a memo column becomes a memo like the long ones, in
+    // the order of the file; its cell then holds the memo's reference.
+    if (shortMemos) {
+        for (std::size_t r = 0; r < recordCount; ++r) {
+            const auto [first, last] = cellsOf(r);
+            for (std::uint32_t i = first; i < last; ++i) {
+                Cell &cell = m_cells[i];
+                if (types[i - first] != FT_MEMO || cell.memo || cell.length == 0)
+                    continue;
+                if (!m_memos.Begin() || !m_memos.Write(m_arena.data() + cell.offset, cell.length))
+                    return false;
+                const AnsiString reference = m_memos.End();
+                if (reference.empty() || m_arena.size() > UINT32_MAX - reference.size())
+                    return false;
+                cell.offset = std::uint32_t(m_arena.size());
+                cell.length = std::uint16_t(reference.size());
+                cell.memo = true;
+                m_arena.append(reference);
             }
         }
-        begin = end;
-        auto record = m_table.CreateRecord(values, n, false);
-        record->SetModificationTime(now);
-        record->SetRowHeight(m_heights[r]);
-        records.push_back(std::move(record));
     }
-    m_table.InsertRecords(-1, records);
+
+    const auto now = static_cast<std::uint32_t>(Clock::NowUtcSeconds());
+    std::vector<std::vector<std::unique_ptr<CDataRecord>>> partRecords(static_cast<std::size_t>(parts));
+    RunWorkSplit(recordCount, parts, [&](int part, std::size_t begin, std::size_t end) {
+        std::vector<std::unique_ptr<CDataRecord>> &records = partRecords[std::size_t(part)];
+        records.reserve(end - begin);
+        CsvNumber number;
+        CsvDate date;
+        std::array<AnsiString, kMaxFields> converted;
+        for (std::size_t r = begin; r < end; ++r) {
+            const auto [first, last] = cellsOf(r);
+            AnsiView values[kMaxFields];
+            for (std::uint32_t i = first; i < last; ++i) {
+                const std::size_t k = i - first;
+                const AnsiView text = cellText(m_cells[i]);
+                switch (types[k]) {
+                case FT_NUMERIC:
+                    if (!text.empty() && ParseCsvNumber(text, m_decimal, m_group, number)) {
+                        converted[k] = number.stored;
+                        values[k] = converted[k];
+                    }
+                    break;
+                case FT_DATE:
+                    if (!text.empty() && ParseCsvDate(text, date)) {
+                        converted[k] = date.stored;
+                        values[k] = converted[k];
+                    }
+                    break;
+                default:
+                    values[k] = text;
+                    break;
+                }
+            }
+            auto record = m_table.CreateRecord(values, n, false);
+            record->SetModificationTime(now);
+            record->SetRowHeight(m_heights[r]);
+            records.push_back(std::move(record));
+        }
+    });
+    for (std::vector<std::unique_ptr<CDataRecord>> &records : partRecords)
+        m_table.InsertRecords(-1, records);
     return m_memos.Finish();
 }
 
@@ -1070,7 +1121,7 @@ Encoding detectBom(const unsigned char *head, std::size_t size, std::size_t &bom
 }
 
 int readCsv(CDataTable &table, QIODevice &device, const CsvOptions &options, ImportMemoSink &memos,
-            ProgressBox *progress, CsvImportInfo *info, int recordLimit)
+            ProgressBox *progress, CsvImportInfo *info, int recordLimit, int splitParts)
 {
     const qint64 start = device.pos();
     const qint64 total = device.size();
@@ -1112,7 +1163,7 @@ int readCsv(CDataTable &table, QIODevice &device, const CsvOptions &options, Imp
                                               progress, total, std::min(recordLimit, kMaxRecords));
     if (any)
         reader->start(first, firstSize);
-    if (!reader->run() || input.failed() || !reader->buildTable())
+    if (!reader->run() || input.failed() || !reader->buildTable(splitParts))
         return 0;
 
     const ConversionCounts &counts = reader->counts();
@@ -1139,24 +1190,24 @@ int readCsv(CDataTable &table, QIODevice &device, const CsvOptions &options, Imp
 } // namespace
 
 int ImportCsv(CDataTable &table, QIODevice &file, const CsvOptions &options, ImportMemoSink &memos,
-              ProgressBox *progress, CsvImportInfo *info, int recordLimit)
+              ProgressBox *progress, CsvImportInfo *info, int recordLimit, int splitParts)
 {
     try {
-        return readCsv(table, file, options, memos, progress, info, recordLimit);
+        return readCsv(table, file, options, memos, progress, info, recordLimit, splitParts);
     } catch (const std::bad_alloc &) {
         return 0;
     }
 }
 
 int ImportCsvBytes(CDataTable &table, const char *data, std::size_t size, const CsvOptions &options,
-                   ImportMemoSink &memos, ProgressBox *progress, CsvImportInfo *info, int recordLimit)
+                   ImportMemoSink &memos, ProgressBox *progress, CsvImportInfo *info, int recordLimit, int splitParts)
 {
     static const char nothing = 0;
     QByteArray bytes = QByteArray::fromRawData(data ? data : &nothing, data ? qsizetype(size) : 0);
     QBuffer buffer(&bytes);
     if (!buffer.open(QIODevice::ReadOnly))
         return 0;
-    return ImportCsv(table, buffer, options, memos, progress, info, recordLimit);
+    return ImportCsv(table, buffer, options, memos, progress, info, recordLimit, splitParts);
 }
 
 } // namespace orvel

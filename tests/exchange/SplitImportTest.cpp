@@ -4,15 +4,20 @@
 // is cut short, wherever that lies against the ranges and stretches.
 #include "DbaseTestSupport.h"
 
+#include "exchange/CsvImport.h"
+#include "exchange/MemoObjects.h"
+
 #include "platform/Clock.h"
 #include "platform/ScriptedServices.h"
 #include "support/TableCompare.h"
 #include "table/DataRecord.h"
+#include "table/FieldType.h"
 
 #include <QTimeZone>
 
 #include <gtest/gtest.h>
 
+#include <string>
 #include <vector>
 
 using namespace orvel;
@@ -88,6 +93,107 @@ TEST(SplitImport, DbaseReadsTheSameInAnySplit)
                     EXPECT_EQ(single.messages, split.messages);
                 }
             }
+        }
+    }
+}
+
+// Keeps the memo texts in order and hands out references "#1", "#2", ...;
+// a Begin() at `failAt` (1 = the first) fails.
+class RecordingMemoSink : public ImportMemoSink
+{
+public:
+    explicit RecordingMemoSink(int failAt = 0)
+        : m_failAt(failAt)
+    {}
+    bool Begin() override
+    {
+        texts.emplace_back();
+        return int(texts.size()) != m_failAt;
+    }
+    bool Write(const char *data, std::size_t size) override
+    {
+        texts.back().append(data, size);
+        return true;
+    }
+    AnsiString End() override { return "#" + std::to_string(texts.size()); }
+    bool Finish() override { return true; }
+
+    std::vector<std::string> texts;
+
+private:
+    int m_failAt;
+};
+
+struct CsvImported
+{
+    int result = 0;
+    CDataTable table;
+    std::vector<std::string> memos;
+    std::vector<int> formats;
+    std::vector<int> widths;
+    std::vector<int> printed;
+};
+
+void importCsv(const std::string &bytes, int parts, int failAt, CsvImported &out)
+{
+    ScriptedServices services;
+    ScopedServices scope(&services);
+    RecordingMemoSink memos(failAt);
+    out.result = ImportCsvBytes(out.table, bytes.data(), bytes.size(), {}, memos, nullptr, nullptr, 30000, parts);
+    out.memos = memos.texts;
+    for (int k = 0; k < out.table.GetFieldCount(); ++k) {
+        out.formats.push_back(out.table.GetFieldFormat(k));
+        out.widths.push_back(out.table.GetColumnWidth(k));
+        out.printed.push_back(out.table.GetPrintFlag(k));
+    }
+}
+
+// What decides a column's type, format and width lies in one range only:
+// a value that is no number at the very end, the most decimals at the
+// start, a four-digit year in the middle, a long text that makes a column
+// of short texts a memo column at the end, the widest value in between.
+TEST(SplitImport, CsvReadsTheSameInAnySplit)
+{
+    ScopedFixedTime time{QDateTime(QDate(1997, 3, 1), QTime(12, 0), QTimeZone::utc())};
+    const int count = 50;
+    std::string csv = "Zahl;Betrag;Datum;Notiz;Zeilen;Einmal;Breite\n";
+    for (int i = 0; i < count; ++i) {
+        csv += i == count - 1 ? "x" : std::to_string(i) + ",5";
+        csv += ';' + (i == 0 ? std::string("1,234") : std::to_string(i) + ",1");
+        csv += i == 30 ? ";1999-12-31" : ";" + std::to_string(1 + i % 28) + ".3.97";
+        csv += ';' + (i == count - 1 ? std::string(300, 'L') : "kurz " + std::to_string(i));
+        csv += i == 20 ? ";\"eins\nzwei\ndrei\"" : ";" + std::to_string(i);
+        csv += i == 33 ? ";2020-02-29" : ";";
+        csv += ';' + std::string(i == 25 ? 30 : 3, 'b');
+        csv += '\n';
+    }
+    CsvImported single;
+    importCsv(csv, 1, 0, single);
+    ASSERT_EQ(single.result, 1);
+    ASSERT_EQ(single.table.GetRecordCount(), count);
+    // The values above do decide something.
+    EXPECT_EQ(single.table.GetFieldType(0), FT_TEXT);
+    EXPECT_EQ(single.table.GetFieldType(3), FT_MEMO);
+    EXPECT_EQ(single.formats[1], 3);
+    EXPECT_EQ(single.memos.size(), std::size_t(count));
+    for (const int parts : {2, 3, 7, 50}) {
+        SCOPED_TRACE(parts);
+        CsvImported split;
+        importCsv(csv, parts, 0, split);
+        EXPECT_EQ(split.result, 1);
+        EXPECT_TRUE(SameTables(single.table, split.table));
+        EXPECT_EQ(single.memos, split.memos);
+        EXPECT_EQ(single.formats, split.formats);
+        EXPECT_EQ(single.widths, split.widths);
+        EXPECT_EQ(single.printed, split.printed);
+    }
+    // A memo text that cannot be stored fails the import however it is
+    // split, whether it is a long value read first or a short one after.
+    for (const int failAt : {1, 2, 30}) {
+        for (const int parts : {1, 3}) {
+            CsvImported failed;
+            importCsv(csv, parts, failAt, failed);
+            EXPECT_EQ(failed.result, 0) << failAt << ' ' << parts;
         }
     }
 }
