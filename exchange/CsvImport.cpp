@@ -21,7 +21,9 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <climits>
+#include <cstdint>
 #include <cstring>
 #include <memory>
 #include <new>
@@ -304,22 +306,111 @@ struct ConversionCounts
     long long nulBytes = 0;
 };
 
+// The values' text, one after the other. It grows without clearing its
+// new bytes, and always has a word of room beyond what is asked for, so
+// that a conversion may store eight bytes where fewer are due.
+class TextArena
+{
+public:
+    static constexpr std::size_t kSlack = 8;
+
+    void reserve(std::size_t bytes)
+    {
+        if (bytes + kSlack > m_capacity)
+            grow(bytes + kSlack);
+    }
+    const char *data() const { return m_data.get(); }
+    std::size_t size() const { return m_size; }
+    // Room for `bytes` more (and the slack) at the end.
+    char *open(std::size_t bytes)
+    {
+        if (m_capacity - m_size < bytes + kSlack)
+            grow(m_size + bytes + kSlack);
+        return m_data.get() + m_size;
+    }
+    // What was written into the room ends at `end`.
+    void close(const char *end) { m_size = std::size_t(end - m_data.get()); }
+    // Keeps the first `bytes` only.
+    void cut(std::size_t bytes) { m_size = std::min(m_size, bytes); }
+    void append(const char *text, std::size_t bytes)
+    {
+        char *at = open(bytes);
+        if (bytes > 0)
+            std::memcpy(at, text, bytes);
+        m_size += bytes;
+    }
+
+private:
+    void grow(std::size_t wanted)
+    {
+        if (wanted < kSlack || wanted > std::size_t(PTRDIFF_MAX) / 2)
+            throw std::bad_alloc();
+        const std::size_t capacity = std::max(wanted, m_capacity * 2);
+        auto bigger = std::make_unique_for_overwrite<char[]>(capacity);
+        if (m_size > 0)
+            std::memcpy(bigger.get(), m_data.get(), m_size);
+        m_data = std::move(bigger);
+        m_capacity = capacity;
+    }
+
+    std::unique_ptr<char[]> m_data;
+    std::size_t m_size = 0;
+    std::size_t m_capacity = 0;
+};
+
+char *openRoom(TextArena &out, std::size_t bytes)
+{
+    return out.open(bytes);
+}
+void closeRoom(TextArena &out, const char *end)
+{
+    out.close(end);
+}
+char *openRoom(AnsiString &out, std::size_t bytes)
+{
+    const std::size_t start = out.size();
+    out.resize(start + bytes + TextArena::kSlack);
+    return out.data() + start;
+}
+void closeRoom(AnsiString &out, const char *end)
+{
+    out.resize(std::size_t(end - out.data()));
+}
+
+constexpr std::uint64_t kHighBits = 0x8080808080808080u;
+constexpr std::uint64_t kLowBits = 0x0101010101010101u;
+
+// True when the first `count` (at most 8) bytes of `word`, as it was read
+// from memory, are ASCII other than NUL.
+bool plainAscii(std::uint64_t word, std::size_t count)
+{
+    if constexpr (std::endian::native != std::endian::little)
+        return false;
+    // The bytes after them count as 0xFF: no NUL, and their high bit is
+    // masked away.
+    const std::uint64_t kept = count >= 8 ? ~std::uint64_t(0) : (std::uint64_t(1) << (8 * count)) - 1;
+    const std::uint64_t w = word | ~kept;
+    return !(word & kept & kHighBits) && !((w - kLowBits) & ~w & kHighBits);
+}
+
 // Appends the UTF-8 bytes to `out` in Windows-1252. Returns how many bytes
 // were used: all of them, except a sequence cut off at the end when more
-// is to come (`final` false). Broken sequences become "?".
-std::size_t utf8ToAnsi(const unsigned char *p, std::size_t n, bool final, AnsiString &out, ConversionCounts &counts)
+// is to come (`final` false). Broken sequences become "?". `readable` bytes
+// from `p` on (at least n) may be read, so that a short remainder of plain
+// ASCII is taken as one word.
+template<typename Out>
+std::size_t utf8ToAnsi(const unsigned char *p, std::size_t n, std::size_t readable, bool final, Out &out,
+                       ConversionCounts &counts)
 {
     // Never more bytes than came in.
-    const std::size_t start = out.size();
-    out.resize(start + n);
-    char *dst = out.data() + start;
+    char *dst = openRoom(out, n);
     std::size_t i = 0;
     while (i < n) {
         // Runs of plain ASCII, eight bytes at a time.
         while (n - i >= 8) {
             std::uint64_t word;
             std::memcpy(&word, p + i, 8);
-            if ((word & 0x8080808080808080u) || ((word - 0x0101010101010101u) & ~word & 0x8080808080808080u))
+            if ((word & kHighBits) || ((word - kLowBits) & ~word & kHighBits))
                 break;
             std::memcpy(dst, &word, 8);
             dst += 8;
@@ -327,6 +418,18 @@ std::size_t utf8ToAnsi(const unsigned char *p, std::size_t n, bool final, AnsiSt
         }
         if (i == n)
             break;
+        // The rest of a value, shorter than a word: the room has slack for
+        // all eight bytes.
+        if (n - i < 8 && readable - i >= 8) {
+            std::uint64_t word;
+            std::memcpy(&word, p + i, 8);
+            if (plainAscii(word, n - i)) {
+                std::memcpy(dst, &word, 8);
+                dst += n - i;
+                i = n;
+                break;
+            }
+        }
         const unsigned char b = p[i];
         if (b < 0x80) {
             if (b == 0)
@@ -389,22 +492,23 @@ std::size_t utf8ToAnsi(const unsigned char *p, std::size_t n, bool final, AnsiSt
         }
         i += length;
     }
-    out.resize(std::size_t(dst - out.data()));
+    closeRoom(out, dst);
     return i;
 }
 
 // Windows-1252 bytes as they are, without NUL bytes.
-std::size_t ansiCopy(const unsigned char *p, std::size_t n, AnsiString &out, ConversionCounts &counts)
+template<typename Out>
+std::size_t ansiCopy(const unsigned char *p, std::size_t n, Out &out, ConversionCounts &counts)
 {
     const auto *begin = reinterpret_cast<const char *>(p);
     const char *end = begin + n;
     while (begin < end) {
         const auto *nul = static_cast<const char *>(std::memchr(begin, 0, std::size_t(end - begin)));
         if (!nul) {
-            out.append(begin, end);
+            out.append(begin, std::size_t(end - begin));
             break;
         }
-        out.append(begin, nul);
+        out.append(begin, std::size_t(nul - begin));
         ++counts.nulBytes;
         begin = nul + 1;
     }
@@ -501,7 +605,7 @@ private:
             const unsigned char *run = m_p;
             findStop(stops, a, b, c);
             if (m_p > run)
-                append(run, std::size_t(m_p - run));
+                append(run, std::size_t(m_p - run), std::size_t(m_end - run));
             if (m_p < m_end || !more())
                 return;
         }
@@ -534,12 +638,15 @@ private:
         while (m_p < m_end && !stops[*m_p])
             ++m_p;
     }
-    void append(const unsigned char *data, std::size_t size);
+    // Takes `size` bytes of the value; `readable` bytes from `data` on may
+    // be read (see utf8ToAnsi).
+    void append(const unsigned char *data, std::size_t size, std::size_t readable);
     void append(unsigned char c)
     {
-        append(&c, 1);
+        append(&c, 1, 1);
     }
-    void convert(const unsigned char *data, std::size_t size, bool final, AnsiString &out);
+    template<typename Out>
+    void convert(const unsigned char *data, std::size_t size, bool final, Out &out);
     bool spill(bool final);
     void spillArena();
     void endValue();
@@ -589,7 +696,7 @@ private:
     // The header's names and the records' values.
     bool m_haveHeader = false;
     std::vector<AnsiString> m_names;
-    AnsiString m_arena;
+    TextArena m_arena;
     std::vector<Cell> m_cells;
     std::vector<std::uint32_t> m_recordEnds; // end of each record in m_cells
     std::vector<std::uint8_t> m_heights;
@@ -716,7 +823,7 @@ CsvReader::Ending CsvReader::readValue()
     }
 }
 
-void CsvReader::append(const unsigned char *data, std::size_t size)
+void CsvReader::append(const unsigned char *data, std::size_t size, std::size_t readable)
 {
     switch (m_target) {
     case Target::Drop:
@@ -735,8 +842,8 @@ void CsvReader::append(const unsigned char *data, std::size_t size)
         // Straight into the arena; only a character that the piece cuts in
         // two waits in m_raw for the rest of it.
         if (m_raw.empty()) {
-            const std::size_t used =
-                    m_utf8 ? utf8ToAnsi(data, size, false, m_arena, m_counts) : ansiCopy(data, size, m_arena, m_counts);
+            const std::size_t used = m_utf8 ? utf8ToAnsi(data, size, readable, false, m_arena, m_counts)
+                                            : ansiCopy(data, size, m_arena, m_counts);
             if (used < size)
                 m_raw.assign(data + used, data + size);
         } else {
@@ -762,14 +869,15 @@ void CsvReader::spillArena()
         m_memoFailed = true;
         return;
     }
-    m_arena.resize(m_valueStart);
+    m_arena.cut(m_valueStart);
     m_spilled = true;
 }
 
-void CsvReader::convert(const unsigned char *data, std::size_t size, bool final, AnsiString &out)
+template<typename Out>
+void CsvReader::convert(const unsigned char *data, std::size_t size, bool final, Out &out)
 {
     const std::size_t used =
-            m_utf8 ? utf8ToAnsi(data, size, final, out, m_counts) : ansiCopy(data, size, out, m_counts);
+            m_utf8 ? utf8ToAnsi(data, size, size, final, out, m_counts) : ansiCopy(data, size, out, m_counts);
     if (used == m_raw.size())
         m_raw.clear();
     else
@@ -826,9 +934,11 @@ void CsvReader::endValue()
     if (!m_spilled) {
         if (!m_raw.empty())
             convert(m_raw.data(), m_raw.size(), true, m_arena);
-        const AnsiView text = TrimTrailingBlanks(AnsiView(m_arena).substr(cell.offset));
+        AnsiView text(m_arena.data() + cell.offset, m_arena.size() - cell.offset);
+        if (!text.empty() && text.back() == ' ')
+            text = TrimTrailingBlanks(text);
         if (text.size() <= kMaxValueLength) {
-            m_arena.resize(cell.offset + text.size());
+            m_arena.cut(cell.offset + text.size());
             cell.length = std::uint16_t(text.size());
             // Only a quoted value can hold a line break.
             if (m_quotedBreak) {
@@ -847,12 +957,12 @@ void CsvReader::endValue()
             m_memoFailed = true;
             return;
         }
-        const AnsiView whole = AnsiView(m_arena).substr(cell.offset);
+        const AnsiView whole(m_arena.data() + cell.offset, m_arena.size() - cell.offset);
         if (!m_memos.Write(whole.data(), whole.size())) {
             m_memoFailed = true;
             return;
         }
-        m_arena.resize(cell.offset);
+        m_arena.cut(cell.offset);
         m_spilled = true;
     } else if (!spill(true)) {
         return;
@@ -863,7 +973,7 @@ void CsvReader::endValue()
         m_memoFailed = true;
         return;
     }
-    m_arena.append(reference);
+    m_arena.append(reference.data(), reference.size());
     cell.length = std::uint16_t(reference.size());
     cell.memo = true;
     m_cells.push_back(cell);
@@ -1043,7 +1153,7 @@ bool CsvReader::buildTable(int splitParts)
                 cell.offset = std::uint32_t(m_arena.size());
                 cell.length = std::uint16_t(reference.size());
                 cell.memo = true;
-                m_arena.append(reference);
+                m_arena.append(reference.data(), reference.size());
             }
         }
     }

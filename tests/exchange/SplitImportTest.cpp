@@ -17,6 +17,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -194,6 +195,78 @@ TEST(SplitImport, CsvReadsTheSameInAnySplit)
             CsvImported failed;
             importCsv(csv, parts, failAt, failed);
             EXPECT_EQ(failed.result, 0) << failAt << ' ' << parts;
+        }
+    }
+}
+
+// Short values are converted a word at a time where the bytes after them
+// can be read. Whatever lies around them and wherever a piece of the file
+// ends (in the middle of a value, right behind it), they read as byte by
+// byte: letters converted, NUL bytes left out, foreign characters "?".
+TEST(SplitImport, CsvShortValuesReadTheSameOnEverySideOfAPieceEnd)
+{
+    struct Case
+    {
+        std::string value;
+        std::string expected;
+        int nuls = 0;
+        int replaced = 0;
+    };
+    const std::vector<Case> cases = {
+            {"a", "a"},
+            {"abcdefg", "abcdefg"},
+            {"abcdefgh", "abcdefgh"},
+            {"abcdefghi", "abcdefghi"},
+            {"abcdefghijklmno", "abcdefghijklmno"},
+            {"abcdefghijklmnopq", "abcdefghijklmnopq"},
+            {"\xC3\xBC", "\xFC"},
+            {"a\xC3\xBC", "a\xFC"},
+            {"abcdefg\xC3\xBC", "abcdefg\xFC"},
+            {"\xC3\xBC"
+             "abcdefgh",
+             "\xFC"
+             "abcdefgh"},
+            {"abc\xE2\x82\xAC"
+             "de",
+             "abc\x80"
+             "de"},
+            {std::string("abc\0def", 7), "abcdef", 1},
+            {std::string("abcdefg\0", 8), "abcdefg", 1},
+            {std::string("x\0", 2), "x", 1},
+            {"a\xE4\xB8\xAD"
+             "b",
+             "a?b", 0, 1},
+            {"abcdefghijklmno\xE4\xB8\xAD", "abcdefghijklmno?", 0, 1},
+    };
+    constexpr std::size_t kPiece = 256 * 1024;
+    constexpr int kCopies = 24;
+    for (const Case &c : cases) {
+        const std::string line = c.value + "\n";
+        for (std::size_t shift = 0; shift <= line.size(); ++shift) {
+            SCOPED_TRACE(testing::Message() << '"' << c.expected << "\" shift " << shift);
+            // Filler lines up to a little before the end of the first piece,
+            // so that the piece ends `shift` bytes into one of the copies.
+            std::string csv = "a\n";
+            const std::string filler = std::string(99, 'y') + "\n";
+            const std::size_t target = kPiece - (kCopies / 2) * line.size() - shift;
+            while (csv.size() + filler.size() + 2 <= target)
+                csv += filler;
+            csv += std::string(target - csv.size() - 1, 'z') + "\n";
+            const int fillers = int(std::count(csv.begin(), csv.end(), '\n')) - 1;
+            for (int i = 0; i < kCopies; ++i)
+                csv += line;
+
+            ScriptedServices services;
+            ScopedServices scope(&services);
+            RecordingMemoSink memos;
+            CDataTable table;
+            CsvImportInfo info;
+            ASSERT_EQ(ImportCsvBytes(table, csv.data(), csv.size(), {}, memos, nullptr, &info), 1);
+            ASSERT_EQ(table.GetRecordCount(), fillers + kCopies);
+            for (int i = 0; i < kCopies; ++i)
+                ASSERT_EQ(table.GetRecord(fillers + i)->GetRawValue(0), c.expected) << i;
+            EXPECT_EQ(info.nulBytes, c.nuls * kCopies);
+            EXPECT_EQ(info.replaced, c.replaced * kCopies);
         }
     }
 }
