@@ -448,66 +448,74 @@ struct Findings
     int deleted = 0;
 };
 
-// Turns records of the file into records of the table. Each range of a
-// split read has a reader of its own (its scratch is its own); the table is
-// only read from.
+// The values of a run of records, converted: one view per field and
+// record, into the file's bytes or into `scratch`.
+struct ConvertedRecords
+{
+    std::vector<AnsiView> values;
+    std::unique_ptr<char[]> scratch;
+    std::size_t scratchSize = 0;
+    std::vector<unsigned char> deleted;
+    std::size_t wanted = 0; // records asked for
+    int count = 0;          // records converted (fewer at an end marker)
+    std::size_t lostCharacters = 0;
+};
+
+// Turns records of the file into the values of the table's records. It
+// only reads its own state, so ranges of a stretch are converted on
+// several threads at once with one reader; the records themselves are
+// made on the calling thread, whose memory is prepared for a whole table.
 class RecordReader
 {
 public:
-    RecordReader(CDataTable &table, const std::vector<Column> &columns, const Conversion &conversion, qint64 recordSize,
-                 std::uint32_t now)
-        : m_table(table)
-        , m_columns(columns)
+    RecordReader(const std::vector<Column> &columns, const Conversion &conversion, qint64 recordSize)
+        : m_columns(columns)
         , m_conversion(conversion)
         , m_recordSize(recordSize)
-        , m_now(now)
     {
-        std::size_t scratch = 0;
         for (Column &column : m_columns) {
-            column.scratchAt = scratch;
-            scratch += std::max(column.length, kNumberRoom);
+            column.scratchAt = m_scratchPerRecord;
+            m_scratchPerRecord += std::max(column.length, kNumberRoom);
         }
-        m_scratch.assign(scratch, '\0');
     }
 
-    // Appends up to `count` records from `data` to `out`; stops before a
-    // record that starts with the end marker. `report(n)` is called after
-    // every kProgressStep records. Returns the number appended.
-    template<typename Report>
-    int Read(const unsigned char *data, int count, Findings &findings, std::vector<std::unique_ptr<CDataRecord>> &out,
-             Report &&report)
+    // Converts up to `count` records from `data` into `out`; stops before a
+    // record that starts with the end marker.
+    void Convert(const unsigned char *data, int count, ConvertedRecords &out) const
     {
-        const auto fieldCount = static_cast<int>(m_columns.size());
-        for (int i = 0; i < count; ++i) {
+        const auto fieldCount = static_cast<std::size_t>(m_columns.size());
+        const auto records = static_cast<std::size_t>(count);
+        out.wanted = records;
+        out.count = 0;
+        out.lostCharacters = 0;
+        out.values.resize(records * fieldCount);
+        out.deleted.resize(records);
+        const std::size_t scratchSize = std::max<std::size_t>(records * m_scratchPerRecord, 1);
+        if (out.scratchSize < scratchSize) {
+            out.scratch = std::make_unique_for_overwrite<char[]>(scratchSize);
+            out.scratchSize = scratchSize;
+        }
+        for (std::size_t i = 0; i < records; ++i) {
             const unsigned char *record = data + static_cast<qint64>(i) * m_recordSize;
             // The end marker is no record, whatever the header counted.
             if (record[0] == kEndOfFile)
-                return i;
+                return;
             const unsigned char *fields = record + 1;
-            for (int k = 0; k < fieldCount; ++k)
-                m_values[static_cast<std::size_t>(k)] = value(m_columns[static_cast<std::size_t>(k)], fields, findings);
-            auto imported = m_table.CreateRecord(m_values.data(), fieldCount, false);
-            // Every record is stamped with the moment of the import.
-            imported->SetModificationTime(m_now);
-            // Deleted records come in marked, so that deleting the marked
-            // records does what dBASE's PACK would.
-            if (record[0] == '*') {
-                imported->SetMark(true);
-                ++findings.deleted;
-            }
-            out.push_back(std::move(imported));
-            if ((i + 1) % kProgressStep == 0)
-                report(i + 1);
+            char *scratch = out.scratch.get() + i * m_scratchPerRecord;
+            AnsiView *values = out.values.data() + i * fieldCount;
+            for (std::size_t k = 0; k < fieldCount; ++k)
+                values[k] = value(m_columns[k], fields, scratch, out.lostCharacters);
+            out.deleted[i] = record[0] == '*';
+            ++out.count;
         }
-        return count;
     }
 
 private:
-    AnsiView value(const Column &column, const unsigned char *fields, Findings &findings)
+    AnsiView value(const Column &column, const unsigned char *fields, char *recordScratch, std::size_t &lost) const
     {
         const unsigned char *at = fields + column.offset;
         const AnsiView raw(reinterpret_cast<const char *>(at), column.length);
-        char *scratch = m_scratch.data() + column.scratchAt;
+        char *scratch = recordScratch + column.scratchAt;
         switch (column.kind) {
         case Kind::Numeric:
             return numericValue(raw, scratch);
@@ -534,17 +542,14 @@ private:
         const AnsiView text = trimmed(raw, false);
         if (m_conversion.identity || text.empty())
             return text;
-        findings.lostCharacters += convert(m_conversion, text.data(), text.size(), scratch);
+        lost += convert(m_conversion, text.data(), text.size(), scratch);
         return AnsiView(scratch, text.size());
     }
 
-    CDataTable &m_table;
     std::vector<Column> m_columns;
     const Conversion &m_conversion;
     qint64 m_recordSize;
-    std::uint32_t m_now;
-    AnsiString m_scratch;
-    std::array<AnsiView, kMaxFields> m_values{};
+    std::size_t m_scratchPerRecord = 0;
 };
 
 // The block number a memo field's text names; nothing when it is no number.
@@ -800,25 +805,19 @@ int ImportDbase(CDataTable &table, QIODevice &file, ExchangeCharSet charSet, Pro
 
         // Records are read in stretches into one buffer: fresh memory for a
         // whole 27 MB file costs more in clearing its pages than the reading
-        // itself. A stretch is converted on the processor cores at once, in
-        // consecutive ranges of records whose tables records are then taken
-        // in order; a range ends early at the end marker, and the ranges
-        // after it are dropped, just as reading one by one would stop there.
+        // itself. The values of a stretch are converted on the processor
+        // cores at once, in consecutive ranges; the records are then made
+        // from them in order. A range ends early at the end marker, and the
+        // ranges after it are dropped, just as reading one by one stops
+        // there.
         const auto now = static_cast<std::uint32_t>(Clock::NowUtcSeconds());
         const qint64 perChunk = std::max<qint64>(1, static_cast<qint64>(chunkBytes) / layout.recordSize);
         const auto perPart = static_cast<std::size_t>(std::max<qint64>(1, kMinimumSplitBytes / layout.recordSize));
-        struct Range
-        {
-            std::unique_ptr<RecordReader> reader;
-            std::vector<std::unique_ptr<CDataRecord>> records;
-            Findings findings;
-            std::size_t wanted = 0;
-            int read = 0;
-        };
-        std::vector<Range> ranges;
+        const RecordReader reader(columns, conversion, layout.recordSize);
+        std::vector<ConvertedRecords> ranges;
+        std::vector<std::unique_ptr<CDataRecord>> made;
         FileBytes chunk;
         qint64 count = 0;
-        int reported = 0;
         while (count < toRead) {
             const qint64 wantedNow = std::min(perChunk, toRead - count);
             if (!chunk.Load(file, layout.recordsAt + count * layout.recordSize, wantedNow * layout.recordSize)) {
@@ -829,43 +828,39 @@ int ImportDbase(CDataTable &table, QIODevice &file, ExchangeCharSet charSet, Pro
             const auto stretch = static_cast<std::size_t>(got);
             const int parts = std::max(1, std::min(splitParts > 0 ? splitParts : WorkSplitParts(stretch, perPart),
                                                    static_cast<int>(std::max<qint64>(got, 1))));
-            while (ranges.size() < static_cast<std::size_t>(parts)) {
-                ranges.emplace_back();
-                ranges.back().reader =
-                        std::make_unique<RecordReader>(table, columns, conversion, layout.recordSize, now);
-            }
+            if (ranges.size() < static_cast<std::size_t>(parts))
+                ranges.resize(static_cast<std::size_t>(parts));
             RunWorkSplit(stretch, parts, [&](int part, std::size_t begin, std::size_t end) {
-                Range &range = ranges[static_cast<std::size_t>(part)];
-                range.records.clear();
-                range.records.reserve(end - begin);
-                range.findings = Findings();
-                range.wanted = end - begin;
-                // Only the calling thread (the first range) tells the
-                // progress box, reckoning the others as far along.
-                auto report = [&](int read) {
-                    if (part != 0 || !progress)
-                        return;
-                    const qint64 estimate = count + std::min<qint64>(qint64(read) * parts, got);
-                    const int step = static_cast<int>(estimate / kProgressStep * kProgressStep);
-                    if (step > reported) {
-                        reported = step;
-                        progress->setPos(step);
-                    }
-                };
-                range.read = range.reader->Read(chunk.data() + static_cast<qint64>(begin) * layout.recordSize,
-                                                static_cast<int>(end - begin), range.findings, range.records, report);
+                reader.Convert(chunk.data() + static_cast<qint64>(begin) * layout.recordSize,
+                               static_cast<int>(end - begin), ranges[static_cast<std::size_t>(part)]);
             });
-            qint64 read = 0;
+            const auto perRecord = static_cast<std::size_t>(fieldCount);
+            made.clear();
+            made.reserve(stretch);
             for (int part = 0; part < parts; ++part) {
-                Range &range = ranges[static_cast<std::size_t>(part)];
-                table.InsertRecords(-1, range.records);
-                range.records.clear();
-                findings.lostCharacters += range.findings.lostCharacters;
-                findings.deleted += range.findings.deleted;
-                read += range.read;
-                if (static_cast<std::size_t>(range.read) < range.wanted)
+                const ConvertedRecords &range = ranges[static_cast<std::size_t>(part)];
+                for (int i = 0; i < range.count; ++i) {
+                    const auto at = static_cast<std::size_t>(i);
+                    auto imported = table.CreateRecord(range.values.data() + at * perRecord, fieldCount, false);
+                    // Every record is stamped with the moment of the import.
+                    imported->SetModificationTime(now);
+                    // Deleted records come in marked, so that deleting the
+                    // marked records does what dBASE's PACK would.
+                    if (range.deleted[at]) {
+                        imported->SetMark(true);
+                        ++findings.deleted;
+                    }
+                    made.push_back(std::move(imported));
+                    const qint64 read = count + static_cast<qint64>(made.size());
+                    if (progress && read % kProgressStep == 0)
+                        progress->setPos(static_cast<int>(read));
+                }
+                findings.lostCharacters += range.lostCharacters;
+                if (static_cast<std::size_t>(range.count) < range.wanted)
                     break;
             }
+            const auto read = static_cast<qint64>(made.size());
+            table.InsertRecords(-1, made);
             count += read;
             if (read < got || got < wantedNow)
                 break;
