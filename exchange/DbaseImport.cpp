@@ -22,6 +22,7 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <charconv>
 #include <cmath>
 #include <cstring>
@@ -353,8 +354,15 @@ AnsiView trimmed(AnsiView value, bool leading)
     while (size >= 8) {
         std::uint64_t word;
         std::memcpy(&word, data + size - 8, 8);
-        if (word != kBlanks)
+        if (word != kBlanks) {
+            if constexpr (std::endian::native == std::endian::little) {
+                // The last byte that is no blank is the highest one that
+                // differs from the blanks' word.
+                const int highest = (63 - std::countl_zero(word ^ kBlanks)) / 8;
+                return AnsiView(data, size - 8 + static_cast<std::size_t>(highest) + 1);
+            }
             break;
+        }
         size -= 8;
     }
     while (size > 0 && data[size - 1] == ' ')
