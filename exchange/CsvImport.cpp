@@ -6,6 +6,7 @@
 #include "platform/Clock.h"
 #include "platform/Codepage.h"
 #include "platform/Services.h"
+#include "platform/WorkSplit.h"
 #include "resources/StringIds.h"
 #include "table/DataRecord.h"
 #include "table/DataTable.h"
@@ -20,7 +21,9 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <climits>
+#include <cstdint>
 #include <cstring>
 #include <memory>
 #include <new>
@@ -303,22 +306,111 @@ struct ConversionCounts
     long long nulBytes = 0;
 };
 
+// The values' text, one after the other. It grows without clearing its
+// new bytes, and always has a word of room beyond what is asked for, so
+// that a conversion may store eight bytes where fewer are due.
+class TextArena
+{
+public:
+    static constexpr std::size_t kSlack = 8;
+
+    void reserve(std::size_t bytes)
+    {
+        if (bytes + kSlack > m_capacity)
+            grow(bytes + kSlack);
+    }
+    const char *data() const { return m_data.get(); }
+    std::size_t size() const { return m_size; }
+    // Room for `bytes` more (and the slack) at the end.
+    char *open(std::size_t bytes)
+    {
+        if (m_capacity - m_size < bytes + kSlack)
+            grow(m_size + bytes + kSlack);
+        return m_data.get() + m_size;
+    }
+    // What was written into the room ends at `end`.
+    void close(const char *end) { m_size = std::size_t(end - m_data.get()); }
+    // Keeps the first `bytes` only.
+    void cut(std::size_t bytes) { m_size = std::min(m_size, bytes); }
+    void append(const char *text, std::size_t bytes)
+    {
+        char *at = open(bytes);
+        if (bytes > 0)
+            std::memcpy(at, text, bytes);
+        m_size += bytes;
+    }
+
+private:
+    void grow(std::size_t wanted)
+    {
+        if (wanted < kSlack || wanted > std::size_t(PTRDIFF_MAX) / 2)
+            throw std::bad_alloc();
+        const std::size_t capacity = std::max(wanted, m_capacity * 2);
+        auto bigger = std::make_unique_for_overwrite<char[]>(capacity);
+        if (m_size > 0)
+            std::memcpy(bigger.get(), m_data.get(), m_size);
+        m_data = std::move(bigger);
+        m_capacity = capacity;
+    }
+
+    std::unique_ptr<char[]> m_data;
+    std::size_t m_size = 0;
+    std::size_t m_capacity = 0;
+};
+
+char *openRoom(TextArena &out, std::size_t bytes)
+{
+    return out.open(bytes);
+}
+void closeRoom(TextArena &out, const char *end)
+{
+    out.close(end);
+}
+char *openRoom(AnsiString &out, std::size_t bytes)
+{
+    const std::size_t start = out.size();
+    out.resize(start + bytes + TextArena::kSlack);
+    return out.data() + start;
+}
+void closeRoom(AnsiString &out, const char *end)
+{
+    out.resize(std::size_t(end - out.data()));
+}
+
+constexpr std::uint64_t kHighBits = 0x8080808080808080u;
+constexpr std::uint64_t kLowBits = 0x0101010101010101u;
+
+// True when the first `count` (at most 8) bytes of `word`, as it was read
+// from memory, are ASCII other than NUL.
+bool plainAscii(std::uint64_t word, std::size_t count)
+{
+    if constexpr (std::endian::native != std::endian::little)
+        return false;
+    // The bytes after them count as 0xFF: no NUL, and their high bit is
+    // masked away.
+    const std::uint64_t kept = count >= 8 ? ~std::uint64_t(0) : (std::uint64_t(1) << (8 * count)) - 1;
+    const std::uint64_t w = word | ~kept;
+    return !(word & kept & kHighBits) && !((w - kLowBits) & ~w & kHighBits);
+}
+
 // Appends the UTF-8 bytes to `out` in Windows-1252. Returns how many bytes
 // were used: all of them, except a sequence cut off at the end when more
-// is to come (`final` false). Broken sequences become "?".
-std::size_t utf8ToAnsi(const unsigned char *p, std::size_t n, bool final, AnsiString &out, ConversionCounts &counts)
+// is to come (`final` false). Broken sequences become "?". `readable` bytes
+// from `p` on (at least n) may be read, so that a short remainder of plain
+// ASCII is taken as one word.
+template<typename Out>
+std::size_t utf8ToAnsi(const unsigned char *p, std::size_t n, std::size_t readable, bool final, Out &out,
+                       ConversionCounts &counts)
 {
     // Never more bytes than came in.
-    const std::size_t start = out.size();
-    out.resize(start + n);
-    char *dst = out.data() + start;
+    char *dst = openRoom(out, n);
     std::size_t i = 0;
     while (i < n) {
         // Runs of plain ASCII, eight bytes at a time.
         while (n - i >= 8) {
             std::uint64_t word;
             std::memcpy(&word, p + i, 8);
-            if ((word & 0x8080808080808080u) || ((word - 0x0101010101010101u) & ~word & 0x8080808080808080u))
+            if ((word & kHighBits) || ((word - kLowBits) & ~word & kHighBits))
                 break;
             std::memcpy(dst, &word, 8);
             dst += 8;
@@ -326,6 +418,18 @@ std::size_t utf8ToAnsi(const unsigned char *p, std::size_t n, bool final, AnsiSt
         }
         if (i == n)
             break;
+        // The rest of a value, shorter than a word: the room has slack for
+        // all eight bytes.
+        if (n - i < 8 && readable - i >= 8) {
+            std::uint64_t word;
+            std::memcpy(&word, p + i, 8);
+            if (plainAscii(word, n - i)) {
+                std::memcpy(dst, &word, 8);
+                dst += n - i;
+                i = n;
+                break;
+            }
+        }
         const unsigned char b = p[i];
         if (b < 0x80) {
             if (b == 0)
@@ -388,22 +492,23 @@ std::size_t utf8ToAnsi(const unsigned char *p, std::size_t n, bool final, AnsiSt
         }
         i += length;
     }
-    out.resize(std::size_t(dst - out.data()));
+    closeRoom(out, dst);
     return i;
 }
 
 // Windows-1252 bytes as they are, without NUL bytes.
-std::size_t ansiCopy(const unsigned char *p, std::size_t n, AnsiString &out, ConversionCounts &counts)
+template<typename Out>
+std::size_t ansiCopy(const unsigned char *p, std::size_t n, Out &out, ConversionCounts &counts)
 {
     const auto *begin = reinterpret_cast<const char *>(p);
     const char *end = begin + n;
     while (begin < end) {
         const auto *nul = static_cast<const char *>(std::memchr(begin, 0, std::size_t(end - begin)));
         if (!nul) {
-            out.append(begin, end);
+            out.append(begin, std::size_t(end - begin));
             break;
         }
-        out.append(begin, nul);
+        out.append(begin, std::size_t(nul - begin));
         ++counts.nulBytes;
         begin = nul + 1;
     }
@@ -466,7 +571,9 @@ public:
 
     // Reads the whole file; false when a memo text could not be stored.
     bool run();
-    bool buildTable();
+    // Makes the fields and records; `splitParts` ranges of records are
+    // worked on at once (0: as many as WorkSplitParts gives).
+    bool buildTable(int splitParts);
 
     const ImportLosses &losses() const { return m_losses; }
     const ConversionCounts &counts() const { return m_counts; }
@@ -498,7 +605,7 @@ private:
             const unsigned char *run = m_p;
             findStop(stops, a, b, c);
             if (m_p > run)
-                append(run, std::size_t(m_p - run));
+                append(run, std::size_t(m_p - run), std::size_t(m_end - run));
             if (m_p < m_end || !more())
                 return;
         }
@@ -531,16 +638,18 @@ private:
         while (m_p < m_end && !stops[*m_p])
             ++m_p;
     }
-    void append(const unsigned char *data, std::size_t size);
+    // Takes `size` bytes of the value; `readable` bytes from `data` on may
+    // be read (see utf8ToAnsi).
+    void append(const unsigned char *data, std::size_t size, std::size_t readable);
     void append(unsigned char c)
     {
-        append(&c, 1);
+        append(&c, 1, 1);
     }
-    void convert(const unsigned char *data, std::size_t size, bool final, AnsiString &out);
+    template<typename Out>
+    void convert(const unsigned char *data, std::size_t size, bool final, Out &out);
     bool spill(bool final);
     void spillArena();
     void endValue();
-    void noteFacts(int column, AnsiView value, bool memo);
     void updateProgress();
 
     AnsiView cellText(const Cell &cell) const
@@ -579,8 +688,6 @@ private:
     bool m_quotedBreak = false;   // the value holds a CR or LF
     std::size_t m_valueStart = 0; // where the value begins in m_arena
     AnsiString m_scratch;
-    CsvNumber m_number;
-    CsvDate m_date;
 
     // The record being read.
     int m_valueIndex = 0;
@@ -589,11 +696,10 @@ private:
     // The header's names and the records' values.
     bool m_haveHeader = false;
     std::vector<AnsiString> m_names;
-    AnsiString m_arena;
+    TextArena m_arena;
     std::vector<Cell> m_cells;
     std::vector<std::uint32_t> m_recordEnds; // end of each record in m_cells
     std::vector<std::uint8_t> m_heights;
-    std::array<ColumnFacts, kMaxFields> m_facts{};
     int m_width = 0; // the most values a record (or the header) has
 };
 
@@ -717,7 +823,7 @@ CsvReader::Ending CsvReader::readValue()
     }
 }
 
-void CsvReader::append(const unsigned char *data, std::size_t size)
+void CsvReader::append(const unsigned char *data, std::size_t size, std::size_t readable)
 {
     switch (m_target) {
     case Target::Drop:
@@ -736,8 +842,8 @@ void CsvReader::append(const unsigned char *data, std::size_t size)
         // Straight into the arena; only a character that the piece cuts in
         // two waits in m_raw for the rest of it.
         if (m_raw.empty()) {
-            const std::size_t used =
-                    m_utf8 ? utf8ToAnsi(data, size, false, m_arena, m_counts) : ansiCopy(data, size, m_arena, m_counts);
+            const std::size_t used = m_utf8 ? utf8ToAnsi(data, size, readable, false, m_arena, m_counts)
+                                            : ansiCopy(data, size, m_arena, m_counts);
             if (used < size)
                 m_raw.assign(data + used, data + size);
         } else {
@@ -763,14 +869,15 @@ void CsvReader::spillArena()
         m_memoFailed = true;
         return;
     }
-    m_arena.resize(m_valueStart);
+    m_arena.cut(m_valueStart);
     m_spilled = true;
 }
 
-void CsvReader::convert(const unsigned char *data, std::size_t size, bool final, AnsiString &out)
+template<typename Out>
+void CsvReader::convert(const unsigned char *data, std::size_t size, bool final, Out &out)
 {
     const std::size_t used =
-            m_utf8 ? utf8ToAnsi(data, size, final, out, m_counts) : ansiCopy(data, size, out, m_counts);
+            m_utf8 ? utf8ToAnsi(data, size, size, final, out, m_counts) : ansiCopy(data, size, out, m_counts);
     if (used == m_raw.size())
         m_raw.clear();
     else
@@ -801,7 +908,7 @@ bool CsvReader::spill(bool final)
 
 void CsvReader::endValue()
 {
-    const int column = m_valueIndex++;
+    ++m_valueIndex;
     switch (m_target) {
     case Target::Drop:
         m_raw.clear();
@@ -827,9 +934,11 @@ void CsvReader::endValue()
     if (!m_spilled) {
         if (!m_raw.empty())
             convert(m_raw.data(), m_raw.size(), true, m_arena);
-        const AnsiView text = TrimTrailingBlanks(AnsiView(m_arena).substr(cell.offset));
+        AnsiView text(m_arena.data() + cell.offset, m_arena.size() - cell.offset);
+        if (!text.empty() && text.back() == ' ')
+            text = TrimTrailingBlanks(text);
         if (text.size() <= kMaxValueLength) {
-            m_arena.resize(cell.offset + text.size());
+            m_arena.cut(cell.offset + text.size());
             cell.length = std::uint16_t(text.size());
             // Only a quoted value can hold a line break.
             if (m_quotedBreak) {
@@ -841,7 +950,6 @@ void CsvReader::endValue()
                 m_lines = std::max(m_lines, lines);
             }
             m_cells.push_back(cell);
-            noteFacts(column, text, false);
             return;
         }
         // Too long for a value: the whole text becomes a memo.
@@ -849,12 +957,12 @@ void CsvReader::endValue()
             m_memoFailed = true;
             return;
         }
-        const AnsiView whole = AnsiView(m_arena).substr(cell.offset);
+        const AnsiView whole(m_arena.data() + cell.offset, m_arena.size() - cell.offset);
         if (!m_memos.Write(whole.data(), whole.size())) {
             m_memoFailed = true;
             return;
         }
-        m_arena.resize(cell.offset);
+        m_arena.cut(cell.offset);
         m_spilled = true;
     } else if (!spill(true)) {
         return;
@@ -865,16 +973,17 @@ void CsvReader::endValue()
         m_memoFailed = true;
         return;
     }
-    m_arena.append(reference);
+    m_arena.append(reference.data(), reference.size());
     cell.length = std::uint16_t(reference.size());
     cell.memo = true;
     m_cells.push_back(cell);
-    noteFacts(column, AnsiView(), true);
 }
 
-void CsvReader::noteFacts(int column, AnsiView value, bool memo)
+// What one value tells about its column. Memo references say nothing but
+// that the column holds memos.
+void NoteFacts(ColumnFacts &facts, AnsiView value, bool memo, char decimal, char group, CsvNumber &number,
+               CsvDate &date)
 {
-    ColumnFacts &facts = m_facts[std::size_t(column)];
     if (memo) {
         facts.memo = true;
         facts.numeric = facts.date = false;
@@ -886,17 +995,29 @@ void CsvReader::noteFacts(int column, AnsiView value, bool memo)
     ++facts.filled;
     facts.longest = std::max(facts.longest, value.size());
     if (facts.numeric) {
-        if (ParseCsvNumber(value, m_decimal, m_group, m_number))
-            facts.decimals = std::max(facts.decimals, m_number.decimals);
+        if (ParseCsvNumber(value, decimal, group, number))
+            facts.decimals = std::max(facts.decimals, number.decimals);
         else
             facts.numeric = false;
     }
     if (facts.date) {
-        if (ParseCsvDate(value, m_date))
-            facts.onlyTwoDigitYears = facts.onlyTwoDigitYears && m_date.twoDigitYear;
+        if (ParseCsvDate(value, date))
+            facts.onlyTwoDigitYears = facts.onlyTwoDigitYears && date.twoDigitYear;
         else
             facts.date = false;
     }
+}
+
+// The facts of two stretches of a column together.
+void MergeFacts(ColumnFacts &into, const ColumnFacts &from)
+{
+    into.numeric = into.numeric && from.numeric;
+    into.date = into.date && from.date;
+    into.memo = into.memo || from.memo;
+    into.onlyTwoDigitYears = into.onlyTwoDigitYears && from.onlyTwoDigitYears;
+    into.filled += from.filled;
+    into.decimals = std::max(into.decimals, from.decimals);
+    into.longest = std::max(into.longest, from.longest);
 }
 
 void CsvReader::updateProgress()
@@ -937,7 +1058,7 @@ AnsiString escapeMnemonic(AnsiView plain)
     return name;
 }
 
-bool CsvReader::buildTable()
+bool CsvReader::buildTable(int splitParts)
 {
     const int n = m_width;
     // Field names, unique regardless of case so that "Einfügen aus..." can
@@ -957,9 +1078,39 @@ bool CsvReader::buildTable()
         names.push_back(name);
     }
 
+    // The records are split into consecutive ranges worked on at once:
+    // first what each column's values have in common, then (with the types
+    // known) the table's records. Both read only the cells.
+    const std::size_t recordCount = m_recordEnds.size();
+    const int parts = splitParts > 0
+                              ? std::max(1, std::min<int>(splitParts, int(std::max<std::size_t>(recordCount, 1))))
+                              : WorkSplitParts(recordCount);
+    auto cellsOf = [&](std::size_t r) {
+        return std::pair<std::uint32_t, std::uint32_t>(r == 0 ? 0 : m_recordEnds[r - 1], m_recordEnds[r]);
+    };
+    std::vector<std::array<ColumnFacts, kMaxFields>> partFacts(static_cast<std::size_t>(parts));
+    RunWorkSplit(recordCount, parts, [&](int part, std::size_t begin, std::size_t end) {
+        std::array<ColumnFacts, kMaxFields> &facts = partFacts[std::size_t(part)];
+        CsvNumber number;
+        CsvDate date;
+        for (std::size_t r = begin; r < end; ++r) {
+            const auto [first, last] = cellsOf(r);
+            for (std::uint32_t i = first; i < last; ++i) {
+                const Cell &cell = m_cells[i];
+                NoteFacts(facts[i - first], cellText(cell), cell.memo, m_decimal, m_group, number, date);
+            }
+        }
+    });
+    std::array<ColumnFacts, kMaxFields> columnFacts = partFacts[0];
+    for (int part = 1; part < parts; ++part) {
+        for (int k = 0; k < kMaxFields; ++k)
+            MergeFacts(columnFacts[std::size_t(k)], partFacts[std::size_t(part)][std::size_t(k)]);
+    }
+
     std::array<int, kMaxFields> types{};
+    bool shortMemos = false;
     for (int k = 0; k < n; ++k) {
-        const ColumnFacts &facts = m_facts[std::size_t(k)];
+        const ColumnFacts &facts = columnFacts[std::size_t(k)];
         m_table.SetFieldName(escapeMnemonic(names[std::size_t(k)]), k);
         int type = FT_TEXT;
         if (facts.memo)
@@ -977,6 +1128,7 @@ bool CsvReader::buildTable()
             m_table.SetFieldFormat(facts.onlyTwoDigitYears ? 1 : 2, k);
         if (type == FT_MEMO) {
             m_table.SetPrintFlag(0, k);
+            shortMemos = shortMemos || facts.filled > 0;
         } else {
             // Wide enough for the name and the longest value, within reason.
             const std::size_t wanted = std::max(names[std::size_t(k)].size(), facts.longest) + 1;
@@ -984,59 +1136,68 @@ bool CsvReader::buildTable()
         }
     }
 
-    const auto now = static_cast<std::uint32_t>(Clock::NowUtcSeconds());
-    std::vector<std::unique_ptr<CDataRecord>> records;
-    records.reserve(m_recordEnds.size());
-    CsvNumber number;
-    CsvDate date;
-    std::array<AnsiString, kMaxFields> memoReferences;
-    std::uint32_t begin = 0;
-    for (std::size_t r = 0; r < m_recordEnds.size(); ++r) {
-        const std::uint32_t end = m_recordEnds[r];
-        AnsiView values[kMaxFields];
-        for (std::uint32_t i = begin; i < end; ++i) {
-            const int k = int(i - begin);
-            const Cell &cell = m_cells[i];
-            const AnsiView text = cellText(cell);
-            switch (types[std::size_t(k)]) {
-            case FT_NUMERIC:
-                if (!text.empty() && ParseCsvNumber(text, m_decimal, m_group, number)) {
-                    memoReferences[std::size_t(k)] = number.stored;
-                    values[k] = memoReferences[std::size_t(k)];
-                }
-                break;
-            case FT_DATE:
-                if (!text.empty() && ParseCsvDate(text, date)) {
-                    memoReferences[std::size_t(k)] = date.stored;
-                    values[k] = memoReferences[std::size_t(k)];
-                }
-                break;
-            case FT_MEMO:
-                if (cell.memo) {
-                    values[k] = text;
-                } else if (!text.empty()) {
-                    // A short text of a memo column becomes a memo like the
-                    // long ones.
-                    if (!m_memos.Begin() || !m_memos.Write(text.data(), text.size()))
-                        return false;
-                    memoReferences[std::size_t(k)] = m_memos.End();
-                    if (memoReferences[std::size_t(k)].empty())
-                        return false;
-                    values[k] = memoReferences[std::size_t(k)];
-                }
-                break;
-            default:
-                values[k] = text;
-                break;
+    // A short text of a memo column becomes a memo like the long ones, in
+    // the order of the file; its cell then holds the memo's reference.
+    if (shortMemos) {
+        for (std::size_t r = 0; r < recordCount; ++r) {
+            const auto [first, last] = cellsOf(r);
+            for (std::uint32_t i = first; i < last; ++i) {
+                Cell &cell = m_cells[i];
+                if (types[i - first] != FT_MEMO || cell.memo || cell.length == 0)
+                    continue;
+                if (!m_memos.Begin() || !m_memos.Write(m_arena.data() + cell.offset, cell.length))
+                    return false;
+                const AnsiString reference = m_memos.End();
+                if (reference.empty() || m_arena.size() > UINT32_MAX - reference.size())
+                    return false;
+                cell.offset = std::uint32_t(m_arena.size());
+                cell.length = std::uint16_t(reference.size());
+                cell.memo = true;
+                m_arena.append(reference.data(), reference.size());
             }
         }
-        begin = end;
-        auto record = m_table.CreateRecord(values, n, false);
-        record->SetModificationTime(now);
-        record->SetRowHeight(m_heights[r]);
-        records.push_back(std::move(record));
     }
-    m_table.InsertRecords(-1, records);
+
+    const auto now = static_cast<std::uint32_t>(Clock::NowUtcSeconds());
+    std::vector<std::vector<std::unique_ptr<CDataRecord>>> partRecords(static_cast<std::size_t>(parts));
+    RunWorkSplit(recordCount, parts, [&](int part, std::size_t begin, std::size_t end) {
+        std::vector<std::unique_ptr<CDataRecord>> &records = partRecords[std::size_t(part)];
+        records.reserve(end - begin);
+        CsvNumber number;
+        CsvDate date;
+        std::array<AnsiString, kMaxFields> converted;
+        for (std::size_t r = begin; r < end; ++r) {
+            const auto [first, last] = cellsOf(r);
+            AnsiView values[kMaxFields];
+            for (std::uint32_t i = first; i < last; ++i) {
+                const std::size_t k = i - first;
+                const AnsiView text = cellText(m_cells[i]);
+                switch (types[k]) {
+                case FT_NUMERIC:
+                    if (!text.empty() && ParseCsvNumber(text, m_decimal, m_group, number)) {
+                        converted[k] = number.stored;
+                        values[k] = converted[k];
+                    }
+                    break;
+                case FT_DATE:
+                    if (!text.empty() && ParseCsvDate(text, date)) {
+                        converted[k] = date.stored;
+                        values[k] = converted[k];
+                    }
+                    break;
+                default:
+                    values[k] = text;
+                    break;
+                }
+            }
+            auto record = m_table.CreateRecord(values, n, false);
+            record->SetModificationTime(now);
+            record->SetRowHeight(m_heights[r]);
+            records.push_back(std::move(record));
+        }
+    });
+    for (std::vector<std::unique_ptr<CDataRecord>> &records : partRecords)
+        m_table.InsertRecords(-1, records);
     return m_memos.Finish();
 }
 
@@ -1070,7 +1231,7 @@ Encoding detectBom(const unsigned char *head, std::size_t size, std::size_t &bom
 }
 
 int readCsv(CDataTable &table, QIODevice &device, const CsvOptions &options, ImportMemoSink &memos,
-            ProgressBox *progress, CsvImportInfo *info, int recordLimit)
+            ProgressBox *progress, CsvImportInfo *info, int recordLimit, int splitParts)
 {
     const qint64 start = device.pos();
     const qint64 total = device.size();
@@ -1112,7 +1273,7 @@ int readCsv(CDataTable &table, QIODevice &device, const CsvOptions &options, Imp
                                               progress, total, std::min(recordLimit, kMaxRecords));
     if (any)
         reader->start(first, firstSize);
-    if (!reader->run() || input.failed() || !reader->buildTable())
+    if (!reader->run() || input.failed() || !reader->buildTable(splitParts))
         return 0;
 
     const ConversionCounts &counts = reader->counts();
@@ -1139,24 +1300,24 @@ int readCsv(CDataTable &table, QIODevice &device, const CsvOptions &options, Imp
 } // namespace
 
 int ImportCsv(CDataTable &table, QIODevice &file, const CsvOptions &options, ImportMemoSink &memos,
-              ProgressBox *progress, CsvImportInfo *info, int recordLimit)
+              ProgressBox *progress, CsvImportInfo *info, int recordLimit, int splitParts)
 {
     try {
-        return readCsv(table, file, options, memos, progress, info, recordLimit);
+        return readCsv(table, file, options, memos, progress, info, recordLimit, splitParts);
     } catch (const std::bad_alloc &) {
         return 0;
     }
 }
 
 int ImportCsvBytes(CDataTable &table, const char *data, std::size_t size, const CsvOptions &options,
-                   ImportMemoSink &memos, ProgressBox *progress, CsvImportInfo *info, int recordLimit)
+                   ImportMemoSink &memos, ProgressBox *progress, CsvImportInfo *info, int recordLimit, int splitParts)
 {
     static const char nothing = 0;
     QByteArray bytes = QByteArray::fromRawData(data ? data : &nothing, data ? qsizetype(size) : 0);
     QBuffer buffer(&bytes);
     if (!buffer.open(QIODevice::ReadOnly))
         return 0;
-    return ImportCsv(table, buffer, options, memos, progress, info, recordLimit);
+    return ImportCsv(table, buffer, options, memos, progress, info, recordLimit, splitParts);
 }
 
 } // namespace orvel

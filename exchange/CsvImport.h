@@ -40,13 +40,17 @@ struct CsvImportInfo
 //
 // Returns 1 when read, 0 when the device could not be read or a memo text
 // could not be stored.
+//
+// Once the file is read, its records are turned into the table's in
+// `splitParts` ranges at once, or as many as WorkSplitParts gives when 0;
+// any number gives the same table.
 int ImportCsv(CDataTable &table, QIODevice &file, const CsvOptions &options, ImportMemoSink &memos,
-              ProgressBox *progress, CsvImportInfo *info = nullptr, int recordLimit = kMaxRecords);
+              ProgressBox *progress, CsvImportInfo *info = nullptr, int recordLimit = kMaxRecords, int splitParts = 0);
 
 // The same over bytes in memory.
 int ImportCsvBytes(CDataTable &table, const char *data, std::size_t size, const CsvOptions &options,
                    ImportMemoSink &memos, ProgressBox *progress, CsvImportInfo *info = nullptr,
-                   int recordLimit = kMaxRecords);
+                   int recordLimit = kMaxRecords, int splitParts = 0);
 
 // The delimiter a file's first lines use: among ",", ";" and TAB the one
 // that splits the most of them into the same number (at least two) of

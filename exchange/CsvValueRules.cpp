@@ -1,5 +1,7 @@
 #include "exchange/CsvValueRules.h"
 
+#include <cstring>
+
 namespace orvel {
 
 namespace {
@@ -57,11 +59,18 @@ void storeDate(int year, int month, int day, AnsiString &out)
 
 bool ParseCsvNumber(AnsiView text, char decimalSeparator, char groupSeparator, CsvNumber &out)
 {
-    out.stored.clear();
+    // The longest number: "-", 15 digits in five groups, the decimal
+    // separator. Anything longer is none, and the stored form is built in
+    // a buffer of that size.
+    constexpr std::size_t kLongest = 1 + kCsvMaxNumberDigits + 4 + 1;
+    if (text.size() > kLongest)
+        return false;
+    char stored[kLongest];
+    std::size_t length = 0;
     out.decimals = 0;
     std::size_t i = 0;
     if (i < text.size() && text[i] == '-') {
-        out.stored.push_back('-');
+        stored[length++] = '-';
         ++i;
     }
     // The whole part: a plain run of digits, or groups of three after a
@@ -69,7 +78,7 @@ bool ParseCsvNumber(AnsiView text, char decimalSeparator, char groupSeparator, C
     const std::size_t wholeStart = i;
     std::size_t firstGroup = 0;
     while (i < text.size() && isDigit(text[i])) {
-        out.stored.push_back(text[i++]);
+        stored[length++] = text[i++];
         ++firstGroup;
     }
     if (firstGroup == 0)
@@ -81,7 +90,8 @@ bool ParseCsvNumber(AnsiView text, char decimalSeparator, char groupSeparator, C
         while (i < text.size() && text[i] == groupSeparator) {
             if (text.size() - i < 4 || !allDigits(text.substr(i + 1, 3)))
                 return false;
-            out.stored.append(text.substr(i + 1, 3));
+            std::memcpy(stored + length, text.data() + i + 1, 3);
+            length += 3;
             digits += 3;
             i += 4;
         }
@@ -89,20 +99,23 @@ bool ParseCsvNumber(AnsiView text, char decimalSeparator, char groupSeparator, C
             return false;
     }
     // "0" alone or before the decimals is a number; "01067" is a code.
-    if (text[wholeStart] == '0' && out.stored.size() - (wholeStart > 0 ? 1 : 0) > 1)
+    if (text[wholeStart] == '0' && length - (wholeStart > 0 ? 1 : 0) > 1)
         return false;
     if (i < text.size() && text[i] == decimalSeparator) {
         ++i;
-        out.stored.push_back('.');
+        stored[length++] = '.';
         const std::size_t decimalsStart = i;
         while (i < text.size() && isDigit(text[i]))
-            out.stored.push_back(text[i++]);
+            stored[length++] = text[i++];
         out.decimals = int(i - decimalsStart);
         if (out.decimals == 0)
             return false;
         digits += out.decimals;
     }
-    return i == text.size() && digits <= kCsvMaxNumberDigits;
+    if (i != text.size() || digits > kCsvMaxNumberDigits)
+        return false;
+    out.stored.assign(stored, length);
+    return true;
 }
 
 bool ParseCsvDate(AnsiView text, CsvDate &out)

@@ -7,6 +7,7 @@
 #include "platform/Clock.h"
 #include "platform/Codepage.h"
 #include "platform/Services.h"
+#include "platform/WorkSplit.h"
 #include "resources/StringIds.h"
 #include "table/DataRecord.h"
 #include "table/DataTable.h"
@@ -21,9 +22,11 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <charconv>
 #include <cmath>
 #include <cstring>
+#include <memory>
 #include <new>
 #include <optional>
 #include <unordered_map>
@@ -36,6 +39,9 @@ namespace {
 using namespace dbase;
 
 constexpr int kProgressStep = 300;
+// A stretch of records is split over the processor cores in ranges of at
+// least this many bytes: a thread costs about as much as converting 100 KB.
+constexpr qint64 kMinimumSplitBytes = 256 * 1024;
 // The header length is a 16-bit number, so this holds every header.
 constexpr qint64 kMaxHeaderBytes = 0x10000;
 constexpr std::size_t kLanguageByteAt = 29;
@@ -264,7 +270,19 @@ struct Conversion
 {
     CodePageMap map;
     bool identity = true;
+    // Bytes 0-127 become themselves and none is lost: runs of them are
+    // copied eight at a time.
+    bool asciiKept = false;
 };
+
+void noteAsciiKept(Conversion &conversion)
+{
+    conversion.asciiKept = true;
+    for (std::size_t b = 0; b < 128; ++b) {
+        if (conversion.map.toAnsi[b] != b || conversion.map.lost[b])
+            conversion.asciiKept = false;
+    }
+}
 
 Conversion conversionFor(const Layout &layout, ExchangeCharSet charSet)
 {
@@ -272,6 +290,7 @@ Conversion conversionFor(const Layout &layout, ExchangeCharSet charSet)
     if (const CodePageMap *named = CodePageToAnsi(CodePageOfLanguageByte(layout.languageByte))) {
         conversion.map = *named;
         conversion.identity = CodePageOfLanguageByte(layout.languageByte) == 1252;
+        noteAsciiKept(conversion);
         return conversion;
     }
     if (charSet == ExchangeCharSet::Dos) {
@@ -282,9 +301,11 @@ Conversion conversionFor(const Layout &layout, ExchangeCharSet charSet)
             conversion.map.lost[i] = oem[i] == '?' && b != '?';
         }
         conversion.identity = false;
+        noteAsciiKept(conversion);
         return conversion;
     }
     conversion.map = *CodePageToAnsi(1252);
+    noteAsciiKept(conversion);
     return conversion;
 }
 
@@ -292,7 +313,17 @@ Conversion conversionFor(const Layout &layout, ExchangeCharSet charSet)
 std::size_t convert(const Conversion &conversion, const char *from, std::size_t size, char *to)
 {
     std::size_t lost = 0;
-    for (std::size_t b = 0; b < size; ++b) {
+    std::size_t b = 0;
+    if (conversion.asciiKept) {
+        for (; size - b >= 8; b += 8) {
+            std::uint64_t word;
+            std::memcpy(&word, from + b, 8);
+            if (word & 0x8080808080808080u)
+                break;
+            std::memcpy(to + b, &word, 8);
+        }
+    }
+    for (; b < size; ++b) {
         const auto byte = static_cast<unsigned char>(from[b]);
         to[b] = static_cast<char>(conversion.map.toAnsi[byte]);
         lost += conversion.map.lost[byte] ? 1 : 0;
@@ -315,8 +346,28 @@ AnsiView trimmed(AnsiView value, bool leading)
         const std::size_t first = value.find_first_not_of(' ');
         value.remove_prefix(first == AnsiView::npos ? value.size() : first);
     }
-    const std::size_t last = value.find_last_not_of(' ');
-    return value.substr(0, last == AnsiView::npos ? 0 : last + 1);
+    // Wide character fields are mostly padding: it is passed over eight
+    // blanks at a time from the end.
+    const char *data = value.data();
+    std::size_t size = value.size();
+    constexpr std::uint64_t kBlanks = 0x2020202020202020u;
+    while (size >= 8) {
+        std::uint64_t word;
+        std::memcpy(&word, data + size - 8, 8);
+        if (word != kBlanks) {
+            if constexpr (std::endian::native == std::endian::little) {
+                // The last byte that is no blank is the highest one that
+                // differs from the blanks' word.
+                const int highest = (63 - std::countl_zero(word ^ kBlanks)) / 8;
+                return AnsiView(data, size - 8 + static_cast<std::size_t>(highest) + 1);
+            }
+            break;
+        }
+        size -= 8;
+    }
+    while (size > 0 && data[size - 1] == ' ')
+        --size;
+    return AnsiView(data, size);
 }
 
 // A number as text: NUL bytes that pad it count as blanks, and a field of
@@ -405,62 +456,74 @@ struct Findings
     int deleted = 0;
 };
 
+// The values of a run of records, converted: one view per field and
+// record, into the file's bytes or into `scratch`.
+struct ConvertedRecords
+{
+    std::vector<AnsiView> values;
+    std::unique_ptr<char[]> scratch;
+    std::size_t scratchSize = 0;
+    std::vector<unsigned char> deleted;
+    std::size_t wanted = 0; // records asked for
+    int count = 0;          // records converted (fewer at an end marker)
+    std::size_t lostCharacters = 0;
+};
+
+// Turns records of the file into the values of the table's records. It
+// only reads its own state, so ranges of a stretch are converted on
+// several threads at once with one reader; the records themselves are
+// made on the calling thread, whose memory is prepared for a whole table.
 class RecordReader
 {
 public:
-    RecordReader(CDataTable &table, const std::vector<Column> &columns, const Conversion &conversion, qint64 recordSize,
-                 ProgressBox *progress)
-        : m_table(table)
-        , m_columns(columns)
+    RecordReader(const std::vector<Column> &columns, const Conversion &conversion, qint64 recordSize)
+        : m_columns(columns)
         , m_conversion(conversion)
         , m_recordSize(recordSize)
-        , m_progress(progress)
-        , m_now(static_cast<std::uint32_t>(Clock::NowUtcSeconds()))
     {
-        // Every record is stamped with the moment of the import.
-        std::size_t scratch = 0;
         for (Column &column : m_columns) {
-            column.scratchAt = scratch;
-            scratch += std::max(column.length, kNumberRoom);
+            column.scratchAt = m_scratchPerRecord;
+            m_scratchPerRecord += std::max(column.length, kNumberRoom);
         }
-        m_scratch.assign(scratch, '\0');
     }
 
-    // Appends up to `count` records from `data`; stops before a record that
-    // starts with the end marker. Returns the number appended.
-    int Read(const unsigned char *data, int count, Findings &findings)
+    // Converts up to `count` records from `data` into `out`; stops before a
+    // record that starts with the end marker.
+    void Convert(const unsigned char *data, int count, ConvertedRecords &out) const
     {
-        const auto fieldCount = static_cast<int>(m_columns.size());
-        for (int i = 0; i < count; ++i) {
+        const auto fieldCount = static_cast<std::size_t>(m_columns.size());
+        const auto records = static_cast<std::size_t>(count);
+        out.wanted = records;
+        out.count = 0;
+        out.lostCharacters = 0;
+        out.values.resize(records * fieldCount);
+        out.deleted.resize(records);
+        const std::size_t scratchSize = std::max<std::size_t>(records * m_scratchPerRecord, 1);
+        if (out.scratchSize < scratchSize) {
+            out.scratch = std::make_unique_for_overwrite<char[]>(scratchSize);
+            out.scratchSize = scratchSize;
+        }
+        for (std::size_t i = 0; i < records; ++i) {
             const unsigned char *record = data + static_cast<qint64>(i) * m_recordSize;
             // The end marker is no record, whatever the header counted.
             if (record[0] == kEndOfFile)
-                return i;
+                return;
             const unsigned char *fields = record + 1;
-            for (int k = 0; k < fieldCount; ++k)
-                m_values[static_cast<std::size_t>(k)] = value(m_columns[static_cast<std::size_t>(k)], fields, findings);
-            auto imported = m_table.CreateRecord(m_values.data(), fieldCount, false);
-            imported->SetModificationTime(m_now);
-            // Deleted records come in marked, so that deleting the marked
-            // records does what dBASE's PACK would.
-            if (record[0] == '*') {
-                imported->SetMark(true);
-                ++findings.deleted;
-            }
-            m_table.AddRecord(std::move(imported));
-            ++m_read;
-            if (m_progress && m_read % kProgressStep == 0)
-                m_progress->setPos(m_read);
+            char *scratch = out.scratch.get() + i * m_scratchPerRecord;
+            AnsiView *values = out.values.data() + i * fieldCount;
+            for (std::size_t k = 0; k < fieldCount; ++k)
+                values[k] = value(m_columns[k], fields, scratch, out.lostCharacters);
+            out.deleted[i] = record[0] == '*';
+            ++out.count;
         }
-        return count;
     }
 
 private:
-    AnsiView value(const Column &column, const unsigned char *fields, Findings &findings)
+    AnsiView value(const Column &column, const unsigned char *fields, char *recordScratch, std::size_t &lost) const
     {
         const unsigned char *at = fields + column.offset;
         const AnsiView raw(reinterpret_cast<const char *>(at), column.length);
-        char *scratch = m_scratch.data() + column.scratchAt;
+        char *scratch = recordScratch + column.scratchAt;
         switch (column.kind) {
         case Kind::Numeric:
             return numericValue(raw, scratch);
@@ -487,19 +550,14 @@ private:
         const AnsiView text = trimmed(raw, false);
         if (m_conversion.identity || text.empty())
             return text;
-        findings.lostCharacters += convert(m_conversion, text.data(), text.size(), scratch);
+        lost += convert(m_conversion, text.data(), text.size(), scratch);
         return AnsiView(scratch, text.size());
     }
 
-    CDataTable &m_table;
     std::vector<Column> m_columns;
     const Conversion &m_conversion;
     qint64 m_recordSize;
-    ProgressBox *m_progress;
-    std::uint32_t m_now;
-    int m_read = 0;
-    AnsiString m_scratch;
-    std::array<AnsiView, kMaxFields> m_values{};
+    std::size_t m_scratchPerRecord = 0;
 };
 
 // The block number a memo field's text names; nothing when it is no number.
@@ -641,7 +699,7 @@ int ImportDbase(CDataTable &table, QIODevice &file, ExchangeCharSet charSet, Pro
 }
 
 int ImportDbase(CDataTable &table, QIODevice &file, ExchangeCharSet charSet, ProgressBox *progress,
-                const DbaseMemoSource &memos, std::size_t chunkBytes)
+                const DbaseMemoSource &memos, std::size_t chunkBytes, int splitParts)
 {
     const qint64 fileSize = file.size();
     try {
@@ -755,9 +813,17 @@ int ImportDbase(CDataTable &table, QIODevice &file, ExchangeCharSet charSet, Pro
 
         // Records are read in stretches into one buffer: fresh memory for a
         // whole 27 MB file costs more in clearing its pages than the reading
-        // itself.
-        RecordReader reader(table, columns, conversion, layout.recordSize, progress);
+        // itself. The values of a stretch are converted on the processor
+        // cores at once, in consecutive ranges; the records are then made
+        // from them in order. A range ends early at the end marker, and the
+        // ranges after it are dropped, just as reading one by one stops
+        // there.
+        const auto now = static_cast<std::uint32_t>(Clock::NowUtcSeconds());
         const qint64 perChunk = std::max<qint64>(1, static_cast<qint64>(chunkBytes) / layout.recordSize);
+        const auto perPart = static_cast<std::size_t>(std::max<qint64>(1, kMinimumSplitBytes / layout.recordSize));
+        const RecordReader reader(columns, conversion, layout.recordSize);
+        std::vector<ConvertedRecords> ranges;
+        std::vector<std::unique_ptr<CDataRecord>> made;
         FileBytes chunk;
         qint64 count = 0;
         while (count < toRead) {
@@ -767,7 +833,42 @@ int ImportDbase(CDataTable &table, QIODevice &file, ExchangeCharSet charSet, Pro
                 return 0;
             }
             const qint64 got = std::min(wantedNow, chunk.size() / layout.recordSize);
-            const int read = reader.Read(chunk.data(), static_cast<int>(got), findings);
+            const auto stretch = static_cast<std::size_t>(got);
+            const int parts = std::max(1, std::min(splitParts > 0 ? splitParts : WorkSplitParts(stretch, perPart),
+                                                   static_cast<int>(std::max<qint64>(got, 1))));
+            if (ranges.size() < static_cast<std::size_t>(parts))
+                ranges.resize(static_cast<std::size_t>(parts));
+            RunWorkSplit(stretch, parts, [&](int part, std::size_t begin, std::size_t end) {
+                reader.Convert(chunk.data() + static_cast<qint64>(begin) * layout.recordSize,
+                               static_cast<int>(end - begin), ranges[static_cast<std::size_t>(part)]);
+            });
+            const auto perRecord = static_cast<std::size_t>(fieldCount);
+            made.clear();
+            made.reserve(stretch);
+            for (int part = 0; part < parts; ++part) {
+                const ConvertedRecords &range = ranges[static_cast<std::size_t>(part)];
+                for (int i = 0; i < range.count; ++i) {
+                    const auto at = static_cast<std::size_t>(i);
+                    auto imported = table.CreateRecord(range.values.data() + at * perRecord, fieldCount, false);
+                    // Every record is stamped with the moment of the import.
+                    imported->SetModificationTime(now);
+                    // Deleted records come in marked, so that deleting the
+                    // marked records does what dBASE's PACK would.
+                    if (range.deleted[at]) {
+                        imported->SetMark(true);
+                        ++findings.deleted;
+                    }
+                    made.push_back(std::move(imported));
+                    const qint64 read = count + static_cast<qint64>(made.size());
+                    if (progress && read % kProgressStep == 0)
+                        progress->setPos(static_cast<int>(read));
+                }
+                findings.lostCharacters += range.lostCharacters;
+                if (static_cast<std::size_t>(range.count) < range.wanted)
+                    break;
+            }
+            const auto read = static_cast<qint64>(made.size());
+            table.InsertRecords(-1, made);
             count += read;
             if (read < got || got < wantedNow)
                 break;

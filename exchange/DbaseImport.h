@@ -51,12 +51,14 @@ struct DbaseMemoSource
 // the records read.
 //
 // The records are read in stretches of about `chunkBytes` (at least one
-// record each); any size reads the same records.
+// record each); any size reads the same records. Each stretch is converted
+// in `splitParts` ranges at once, or as many as WorkSplitParts gives for it
+// when 0; any number reads the same records.
 inline constexpr std::size_t kDbaseReadChunk = std::size_t(1) << 20;
 inline constexpr int kDbaseVersionRefused = -1;
 int ImportDbase(CDataTable &table, QIODevice &file, ExchangeCharSet charSet, ProgressBox *progress,
                 std::size_t chunkBytes = kDbaseReadChunk);
 int ImportDbase(CDataTable &table, QIODevice &file, ExchangeCharSet charSet, ProgressBox *progress,
-                const DbaseMemoSource &memos, std::size_t chunkBytes = kDbaseReadChunk);
+                const DbaseMemoSource &memos, std::size_t chunkBytes = kDbaseReadChunk, int splitParts = 0);
 
 } // namespace orvel
