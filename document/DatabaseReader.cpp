@@ -35,10 +35,6 @@ namespace {
 
 using namespace dbfile;
 
-// From this many records on, a load takes the records' buffers from pooled
-// chunks: a small table would leave most of a chunk unused.
-constexpr uint32_t kPooledRecords = 2000;
-
 // Reads counted texts from bytes held in memory. A failed check makes the
 // whole read fail.
 class ByteCursor
@@ -433,7 +429,7 @@ bool Reader::readRecords()
         FileWindow in(m_source, m_window);
         // Large tables take the records' buffers from chunks of huge pages.
         std::optional<RecordBufferPool> pool;
-        if (count >= kPooledRecords)
+        if (count >= RecordBufferPool::kWorthwhileRecords)
             pool.emplace();
         if (!in.seek(m_header.blockPositions[firstBlock]))
             return;

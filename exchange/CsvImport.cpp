@@ -12,6 +12,7 @@
 #include "table/DataTable.h"
 #include "table/FieldName.h"
 #include "table/FieldType.h"
+#include "table/RecordBufferPool.h"
 #include "table/ValueFormat.h"
 
 #include <QBuffer>
@@ -1163,6 +1164,11 @@ bool CsvReader::buildTable(int splitParts)
     RunWorkSplit(recordCount, parts, [&](int part, std::size_t begin, std::size_t end) {
         std::vector<std::unique_ptr<CDataRecord>> &records = partRecords[std::size_t(part)];
         records.reserve(end - begin);
+        // The buffers come from chunks of huge pages: a thread's own heap
+        // would fault its memory in 4 KiB at a time.
+        std::optional<RecordBufferPool> pool;
+        if (recordCount >= RecordBufferPool::kWorthwhileRecords)
+            pool.emplace();
         CsvNumber number;
         CsvDate date;
         std::array<AnsiString, kMaxFields> converted;
@@ -1190,7 +1196,7 @@ bool CsvReader::buildTable(int splitParts)
                     break;
                 }
             }
-            auto record = m_table.CreateRecord(values, n, false);
+            auto record = m_table.CreateRecord(values, n, false, nullptr, pool ? &*pool : nullptr);
             record->SetModificationTime(now);
             record->SetRowHeight(m_heights[r]);
             records.push_back(std::move(record));

@@ -13,6 +13,7 @@
 #include "table/DataTable.h"
 #include "table/FieldType.h"
 #include "table/ObjectStore.h"
+#include "table/RecordBufferPool.h"
 #include "table/TableLimits.h"
 
 #include <QBuffer>
@@ -467,12 +468,16 @@ struct ConvertedRecords
     std::size_t wanted = 0; // records asked for
     int count = 0;          // records converted (fewer at an end marker)
     std::size_t lostCharacters = 0;
+    // The records made of them, with their buffers from the range's pool.
+    std::vector<std::unique_ptr<CDataRecord>> records;
+    std::unique_ptr<RecordBufferPool> pool = std::make_unique<RecordBufferPool>();
 };
 
 // Turns records of the file into the values of the table's records. It
 // only reads its own state, so ranges of a stretch are converted on
-// several threads at once with one reader; the records themselves are
-// made on the calling thread, whose memory is prepared for a whole table.
+// several threads at once with one reader; each range then makes its
+// records with buffers from a pool of its own (a thread's own heap would
+// fault its memory in 4 KiB at a time).
 class RecordReader
 {
 public:
@@ -826,6 +831,7 @@ int ImportDbase(CDataTable &table, QIODevice &file, ExchangeCharSet charSet, Pro
         std::vector<std::unique_ptr<CDataRecord>> made;
         FileBytes chunk;
         qint64 count = 0;
+        const bool pooled = toRead >= static_cast<qint64>(RecordBufferPool::kWorthwhileRecords);
         while (count < toRead) {
             const qint64 wantedNow = std::min(perChunk, toRead - count);
             if (!chunk.Load(file, layout.recordsAt + count * layout.recordSize, wantedNow * layout.recordSize)) {
@@ -839,17 +845,25 @@ int ImportDbase(CDataTable &table, QIODevice &file, ExchangeCharSet charSet, Pro
             if (ranges.size() < static_cast<std::size_t>(parts))
                 ranges.resize(static_cast<std::size_t>(parts));
             RunWorkSplit(stretch, parts, [&](int part, std::size_t begin, std::size_t end) {
+                ConvertedRecords &range = ranges[static_cast<std::size_t>(part)];
                 reader.Convert(chunk.data() + static_cast<qint64>(begin) * layout.recordSize,
-                               static_cast<int>(end - begin), ranges[static_cast<std::size_t>(part)]);
+                               static_cast<int>(end - begin), range);
+                range.records.clear();
+                range.records.reserve(static_cast<std::size_t>(range.count));
+                const auto perRecord = static_cast<std::size_t>(fieldCount);
+                for (int i = 0; i < range.count; ++i) {
+                    range.records.push_back(
+                            table.CreateRecord(range.values.data() + static_cast<std::size_t>(i) * perRecord,
+                                               fieldCount, false, nullptr, pooled ? range.pool.get() : nullptr));
+                }
             });
-            const auto perRecord = static_cast<std::size_t>(fieldCount);
             made.clear();
             made.reserve(stretch);
             for (int part = 0; part < parts; ++part) {
-                const ConvertedRecords &range = ranges[static_cast<std::size_t>(part)];
+                ConvertedRecords &range = ranges[static_cast<std::size_t>(part)];
                 for (int i = 0; i < range.count; ++i) {
                     const auto at = static_cast<std::size_t>(i);
-                    auto imported = table.CreateRecord(range.values.data() + at * perRecord, fieldCount, false);
+                    std::unique_ptr<CDataRecord> imported = std::move(range.records[at]);
                     // Every record is stamped with the moment of the import.
                     imported->SetModificationTime(now);
                     // Deleted records come in marked, so that deleting the

@@ -27,6 +27,9 @@ public:
     RecordBuffer Allocate(std::size_t words);
 
     static constexpr std::size_t kMaxPieceWords = 64 * 1024;
+    // From this many records on a pool pays: fewer would leave most of a
+    // chunk unused.
+    static constexpr std::size_t kWorthwhileRecords = 2000;
 
 private:
     RecordBufferChunk *m_chunk = nullptr;
