@@ -19,6 +19,7 @@
 #include "table/Search.h"
 #include "table/SearchCommands.h"
 #include "table/SortKeys.h"
+#include "table/TableLimits.h"
 
 #include <QElapsedTimer>
 
@@ -172,6 +173,11 @@ int RunCliCommand(const CliArguments &args, std::string &out)
         ~AbandonRecords() { table.AbandonRecordsAtExit(); }
     } abandon{doc.GetTable()};
     doc.SetOptionOverrides(overrides);
+    // A search reads the values of the fields it looks at only.
+    if (args.command == QLatin1String("find")) {
+        auto bit = [](int field) { return field >= 0 && field < kMaxFields ? std::uint32_t(1) << field : 0u; };
+        doc.SetFieldsToLoad(bit(args.criterion1.field) | (args.link != 0 ? bit(args.criterion2.field) : 0u));
+    }
     if (!doc.Open(args.input))
         return kExitFailed;
     // Reading or writing an exchange format is reported under its own name.

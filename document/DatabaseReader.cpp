@@ -247,11 +247,12 @@ class Reader
 {
 public:
     Reader(QIODevice &file, const FormFileContext &context, DatabaseContents into, ProgressBox *progress,
-           std::size_t window, int parts)
+           std::size_t window, int parts, uint32_t fields)
         : m_source(file)
         , m_in(m_source, window)
         , m_window(window)
         , m_parts(parts)
+        , m_fields(fields)
         , m_context(context)
         , m_into(into)
         , m_progress(progress)
@@ -268,6 +269,7 @@ private:
     FileWindow m_in;
     std::size_t m_window;
     int m_parts;
+    uint32_t m_fields;
     const FormFileContext &m_context;
     DatabaseContents m_into;
     ProgressBox *m_progress;
@@ -471,6 +473,10 @@ bool Reader::readRecords()
             in.unpin();
 
             for (int k = 0; k < fields; ++k) {
+                if ((m_fields >> k & 1u) == 0) {
+                    values[k] = {};
+                    continue;
+                }
                 AnsiView value(reinterpret_cast<const char *>(base + offsets[k]), lengths[k]);
                 if (absolutePaths[k] && !value.empty()) {
                     absolute[k] = MakeAbsolutePath(value, folder);
@@ -521,10 +527,10 @@ bool Reader::readRecords()
 } // namespace
 
 DatabaseReadResult ReadDatabaseFile(QIODevice &file, const FormFileContext &formContext, DatabaseContents into,
-                                    ProgressBox *progress, std::size_t window, int parts)
+                                    ProgressBox *progress, std::size_t window, int parts, std::uint32_t fields)
 {
     try {
-        Reader reader(file, formContext, into, progress, window, parts);
+        Reader reader(file, formContext, into, progress, window, parts, fields);
         return reader.run();
     } catch (const std::bad_alloc &) {
         return DatabaseReadResult();

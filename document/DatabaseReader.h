@@ -60,9 +60,11 @@ struct DatabaseReadResult
 // A file on disk or in a buffer is read in up to `parts` ranges of blocks at
 // the same time, each through a window of its own; 0 decides by the number
 // of records and processor cores. Any split reads the same records and
-// refuses the same files.
+// refuses the same files. Values of the fields whose bit in `fields` is
+// clear (bit k for the k-th field of the file) are checked but left empty.
 inline constexpr std::size_t kDatabaseReadWindow = 256 * 1024;
 DatabaseReadResult ReadDatabaseFile(QIODevice &file, const FormFileContext &formContext, DatabaseContents into,
-                                    ProgressBox *progress, std::size_t window = kDatabaseReadWindow, int parts = 0);
+                                    ProgressBox *progress, std::size_t window = kDatabaseReadWindow, int parts = 0,
+                                    std::uint32_t fields = ~std::uint32_t(0));
 
 } // namespace orvel

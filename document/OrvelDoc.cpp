@@ -212,6 +212,7 @@ bool COrvelDoc::SetPrintFlags(const std::vector<int> &flags)
 
 void COrvelDoc::DeleteContents()
 {
+    m_partlyLoaded = false;
     m_editing->EndAll();
     m_table.Clear();
     m_form.Clear();
@@ -268,9 +269,11 @@ ReadOutcome COrvelDoc::ReadDatabase(QIODevice &file, const QString &path)
 {
     ProgressScope progress(*this, ids::kCaptionReading);
     const FormFileContext context{path, GetOptions().relativePaths};
-    const DatabaseReadResult result = ReadDatabaseFile(file, context, {m_table, m_form, m_page}, progress.box());
+    const DatabaseReadResult result = ReadDatabaseFile(file, context, {m_table, m_form, m_page}, progress.box(),
+                                                       kDatabaseReadWindow, 0, m_fieldsToLoad);
     if (result.outcome != ReadOutcome::Complete)
         return result.outcome;
+    m_partlyLoaded = m_fieldsToLoad != ~std::uint32_t(0);
     m_fileFormat = QStringLiteral("ovd");
     m_fileVersion = result.storedVersion;
 
@@ -386,6 +389,9 @@ bool COrvelDoc::Save(const QString &path, int format, bool reorganize)
 
 bool COrvelDoc::saveTo(const QString &path, int format, bool reorganize, bool takePath)
 {
+    // Values were left out when it was read.
+    if (m_partlyLoaded)
+        return false;
     WaitCursor wait;
     UpdateAllViews(Hint::CommitEdit);
     if (format == 0)

@@ -99,6 +99,12 @@ public:
     // The settings as they are now, with the caller's overrides applied.
     DocumentOptions GetOptions() const;
     void SetOptionOverrides(const DocumentOptionOverrides &overrides) { m_overrides = overrides; }
+    // For a caller that only reads some fields of a database file (a search
+    // from the command line): the next Open keeps the values of the fields
+    // whose bit is set (bit k for the k-th field of the file) and leaves the
+    // others empty. Every field and record is still read and checked. A
+    // document opened so cannot be saved.
+    void SetFieldsToLoad(std::uint32_t fields) { m_fieldsToLoad = fields; }
 
     // --- Values ---
 
@@ -263,6 +269,8 @@ private:
     QString m_fileFormat;
     uint16_t m_fileVersion = 0;
     DocumentOptionOverrides m_overrides;
+    std::uint32_t m_fieldsToLoad = ~std::uint32_t(0);
+    bool m_partlyLoaded = false;
     std::unique_ptr<ProgressBox> m_progress;
     std::vector<std::pair<int, HintListener>> m_listeners;
     int m_nextListener = 1;

@@ -233,3 +233,35 @@ TEST_F(SaveTest, NotEnoughSpaceForTheWorkingStoreRefusesTheSave)
 }
 
 } // namespace
+
+namespace {
+
+// A document read for some fields only holds their values, keeps every
+// record, and cannot be saved over the file whose other values it lacks.
+TEST_F(SaveTest, ADocumentReadForSomeFieldsKeepsThoseAndCannotBeSaved)
+{
+    COrvelDoc doc;
+    AddField(doc, "Name");
+    AddField(doc, "Ort");
+    AddField(doc, "Notiz");
+    AddRecord(doc, {"Anna", "Bonn", "eins"});
+    AddRecord(doc, {"Bernd", "Köln", "zwei"});
+    ASSERT_TRUE(doc.Save(path("teil.ovd")));
+    const QByteArray saved = ReadAll(path("teil.ovd"));
+
+    COrvelDoc part;
+    part.SetFieldsToLoad(0b101u);
+    ASSERT_TRUE(part.Open(path("teil.ovd")));
+    const CDataTable &table = part.GetTable();
+    ASSERT_EQ(table.GetFieldCount(), 3);
+    ASSERT_EQ(table.GetRecordCount(), 2);
+    EXPECT_EQ(table.GetRecord(1)->GetRawValue(0), "Bernd");
+    EXPECT_EQ(table.GetRecord(1)->GetRawValue(1), "");
+    EXPECT_EQ(table.GetRecord(1)->GetRawValue(2), "zwei");
+    EXPECT_FALSE(part.Save(path("teil.ovd")));
+    EXPECT_FALSE(part.Save(path("anders.ovd")));
+    EXPECT_EQ(ReadAll(path("teil.ovd")), saved);
+    EXPECT_FALSE(QFile::exists(path("anders.ovd")));
+}
+
+} // namespace
