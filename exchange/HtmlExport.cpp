@@ -21,12 +21,16 @@ namespace {
 constexpr AnsiView kEmptyCell = "<BR>";
 
 // Data is text, never markup: a value with "<script>" in it shows as such.
-void appendEscaped(ExportBuffer &out, AnsiView text)
+// `before` and `after` (tags) go around the text; the whole cell takes one
+// reservation.
+void appendEscaped(ExportBuffer &out, AnsiView text, AnsiView before = {}, AnsiView after = {})
 {
     static const StopBytes markup(StopBytes::bytes({'&', '<', '>'}));
     constexpr std::size_t kLongestEntity = 5; // "&amp;"
-    char *const dst = out.reserve(text.size() * kLongestEntity + StopBytes::kSlack);
-    out.commit(markup.copy(dst, text, [](char c, char *at) {
+    char *dst = out.reserve(before.size() + text.size() * kLongestEntity + after.size() + StopBytes::kSlack);
+    if (!before.empty())
+        std::memcpy(dst, before.data(), before.size());
+    dst = markup.copy(dst + before.size(), text, [](char c, char *at) {
         switch (c) {
         case '&':
             std::memcpy(at, "&amp;", 5);
@@ -41,15 +45,22 @@ void appendEscaped(ExportBuffer &out, AnsiView text)
             *at = c;
             return at + 1;
         }
-    }));
+    });
+    if (!after.empty())
+        std::memcpy(dst, after.data(), after.size());
+    out.commit(dst + after.size());
 }
 
-void appendCellText(ExportBuffer &out, AnsiView text)
+// A cell of the table, its text between `before` and `after`.
+void appendCellText(ExportBuffer &out, AnsiView text, AnsiView before = {}, AnsiView after = {})
 {
-    if (text.empty())
-        out.append(kEmptyCell);
-    else
-        appendEscaped(out, text);
+    if (!text.empty()) {
+        appendEscaped(out, text, before, after);
+        return;
+    }
+    out.append(before);
+    out.append(kEmptyCell);
+    out.append(after);
 }
 
 } // namespace
@@ -80,11 +91,8 @@ int ExportHtml(const CDataTable &table, QIODevice &out, const QString &title, Pr
             [&](ExportBuffer &buffer, const CDataRecord &record, int part) {
                 AnsiString &scratch = display[static_cast<std::size_t>(part)];
                 buffer.append(" <TR>\n  ");
-                for (const ExportedField &field : fields) {
-                    buffer.append("<TD>");
-                    appendCellText(buffer, field.displayValue(record, scratch));
-                    buffer.append("</TD>");
-                }
+                for (const ExportedField &field : fields)
+                    appendCellText(buffer, field.displayValue(record, scratch), "<TD>", "</TD>");
                 buffer.append("\n </TR>\n");
             },
             [](ExportBuffer &buffer) { buffer.append("</TABLE>\n\n</BODY>\n</HTML>"); });

@@ -24,15 +24,22 @@ import time
 FIELDS = 32
 
 
-def median_ms(command, runs, env=None, output=None):
+def median_ms(command, runs, env=None, output=None, stdout_file=None):
+    """stdout_file: a tool that exports to its standard output writes into
+    this new file, as orvel-cli writes its export into a file."""
     times = []
     for _ in range(runs):
         # Each run writes a new file, as a batch conversion does (an existing
         # file would be flushed before it is replaced, even with --no-sync).
-        if output and os.path.exists(output):
-            os.remove(output)
+        for path in (output, stdout_file):
+            if path and os.path.exists(path):
+                os.remove(path)
         start = time.perf_counter()
-        subprocess.run(command, check=True, env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        if stdout_file:
+            with open(stdout_file, "wb") as sink:
+                subprocess.run(command, check=True, env=env, stdout=sink, stderr=subprocess.DEVNULL)
+        else:
+            subprocess.run(command, check=True, env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         times.append((time.perf_counter() - start) * 1000.0)
     return statistics.median(times)
 
@@ -105,10 +112,13 @@ def main():
             subprocess.run(["sqlite3", db, f"create table t({columns})", ".import --csv " + sdf + " t"], check=True)
             select = ["sqlite3", db, "select * from t"]
             theirs["open + save"] = ("sqlite3 reading every row", select)
-            theirs["SDF export"] = ("sqlite3 .mode csv", ["sqlite3", "-csv", db, "select * from t"])
-            theirs["HTML export"] = ("sqlite3 .mode html", ["sqlite3", "-html", db, "select * from t"])
+            # The exports are written into files, as orvel-cli's are.
+            theirs["SDF export"] = ("sqlite3 .mode csv", ["sqlite3", "-csv", db, "select * from t"], out("sq.csv"))
+            theirs["HTML export"] = ("sqlite3 .mode html", ["sqlite3", "-html", db, "select * from t"],
+                                     out("sq.htm"))
             if have_csv:
-                theirs["CSV export"] = ("sqlite3 .mode csv", ["sqlite3", "-csv", db, "select * from t"])
+                theirs["CSV export"] = ("sqlite3 .mode csv", ["sqlite3", "-csv", db, "select * from t"],
+                                        out("sq.csv"))
             theirs["find"] = ("sqlite3 LIKE", ["sqlite3", db, "select rowid, c0 from t where c0 like '%Wagner%'"])
             theirs["sort"] = ("sqlite3 ORDER BY", ["sqlite3", db, "select * from t order by c0"])
             theirs["duplicates"] = ("sqlite3 mark-members query",
@@ -128,9 +138,9 @@ def main():
             if name not in theirs:
                 print(f"{name:18} {mine_ms:10.1f}   {'(not installed)':28} {'-':>8} {'-':>6} {goal:6.2f}")
                 continue
-            label, command_theirs = theirs[name]
+            label, command_theirs, *into = theirs[name]
             try:
-                theirs_ms = median_ms(command_theirs, repeat)
+                theirs_ms = median_ms(command_theirs, repeat, stdout_file=into[0] if into else None)
             except subprocess.CalledProcessError:
                 print(f"{name:18} {mine_ms:10.1f}   {label + ' (failed)':28}")
                 continue
