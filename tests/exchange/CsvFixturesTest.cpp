@@ -29,15 +29,6 @@ struct CsvFixture
     CsvRows reference; // blank lines left out
 };
 
-// The JSON holds one character per byte (latin-1).
-std::string bytesOf(const QString &text)
-{
-    std::string bytes;
-    for (QChar c : text)
-        bytes.push_back(char(c.unicode() & 0xFF));
-    return bytes;
-}
-
 std::vector<CsvFixture> LoadCsvFixtures()
 {
     std::vector<CsvFixture> fixtures;
@@ -52,13 +43,13 @@ std::vector<CsvFixture> LoadCsvFixtures()
         const QByteArray bytes = file.readAll();
         fixture.bytes.assign(bytes.constData(), std::size_t(bytes.size()));
         const QJsonObject expected = QJsonDocument::fromJson(json.readAll()).object();
-        fixture.delimiter = bytesOf(expected.value(QStringLiteral("field_delimiter")).toString()).front();
+        fixture.delimiter = FixtureBytes(expected.value(QStringLiteral("field_delimiter")).toString()).front();
         fixture.validUtf8 =
                 expected.value(QStringLiteral("bytes")).toObject().value(QStringLiteral("valid_utf8")).toBool();
         for (const QJsonValue &row : expected.value(QStringLiteral("rows")).toArray()) {
             std::vector<std::string> values;
             for (const QJsonValue &value : row.toArray())
-                values.push_back(bytesOf(value.toString()));
+                values.push_back(FixtureBytes(value.toString()));
             if (!values.empty())
                 fixture.reference.push_back(std::move(values));
         }

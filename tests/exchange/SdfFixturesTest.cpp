@@ -27,15 +27,6 @@ struct Fixture
     Rows reference; // blank lines left out
 };
 
-// The JSON holds one character per byte (latin-1).
-std::string bytesOf(const QString &text)
-{
-    std::string bytes;
-    for (QChar c : text)
-        bytes.push_back(char(c.unicode() & 0xFF));
-    return bytes;
-}
-
 std::vector<Fixture> LoadFixtures()
 {
     std::vector<Fixture> fixtures;
@@ -50,14 +41,14 @@ std::vector<Fixture> LoadFixtures()
         const QByteArray bytes = file.readAll();
         fixture.bytes.assign(bytes.constData(), std::size_t(bytes.size()));
         const QJsonObject expected = QJsonDocument::fromJson(json.readAll()).object();
-        fixture.field = bytesOf(expected.value(QStringLiteral("field_delimiter")).toString()).front();
+        fixture.field = FixtureBytes(expected.value(QStringLiteral("field_delimiter")).toString()).front();
         const QString data = expected.value(QStringLiteral("data_delimiter")).toString();
         if (!data.isEmpty())
-            fixture.data = bytesOf(data).front();
+            fixture.data = FixtureBytes(data).front();
         for (const QJsonValue &row : expected.value(QStringLiteral("rows")).toArray()) {
             std::vector<std::string> values;
             for (const QJsonValue &value : row.toArray())
-                values.push_back(bytesOf(value.toString()));
+                values.push_back(FixtureBytes(value.toString()));
             if (!values.empty())
                 fixture.reference.push_back(std::move(values));
         }

@@ -36,6 +36,14 @@ QString FixturesDir()
     return qEnvironmentVariable("ORVEL_TEST_FIXTURES");
 }
 
+std::string FixtureBytes(const QString &text)
+{
+    std::string bytes;
+    for (QChar c : text)
+        bytes.push_back(char(c.unicode() & 0xFF));
+    return bytes;
+}
+
 QString SourceDir()
 {
     return qEnvironmentVariable("ORVEL_SOURCE_DIR");

@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include <string>
+
 namespace orvel::test {
 
 // Paths the test process was given: a private configuration folder and
@@ -13,6 +15,9 @@ QString RuntimeDir();
 // look at what lands there see only their own files.
 QString TempDir();
 QString FixturesDir();
+// The bytes a fixture's expectation file writes one character per byte
+// (latin-1) in a JSON string.
+std::string FixtureBytes(const QString &text);
 QString SourceDir();
 
 // A fresh, empty folder below the test process's private temporary folder.
