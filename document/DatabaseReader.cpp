@@ -4,6 +4,7 @@
 #include "form/FormObjects.h"
 #include "platform/Archive.h"
 #include "platform/ByteOrder.h"
+#include "platform/ByteSource.h"
 #include "platform/Codepage.h"
 #include "platform/Services.h"
 #include "platform/WorkSplit.h"
@@ -14,20 +15,15 @@
 #include "table/RecordBufferPool.h"
 #include "table/TableLimits.h"
 
-#include <QBuffer>
-#include <QFileDevice>
 #include <QFileInfo>
 #include <QIODevice>
 
 #include <algorithm>
-#include <cerrno>
 #include <cstring>
 #include <memory>
 #include <new>
 #include <optional>
 #include <vector>
-
-#include <unistd.h>
 
 namespace orvel {
 
@@ -66,69 +62,6 @@ private:
     const uint8_t *m_data;
     std::size_t m_size;
     std::size_t m_pos = 0;
-};
-
-// Where the file's bytes come from: reads at a position. A file with a
-// descriptor and a buffer in memory can be read at several positions at once
-// (each reading thread with a window of its own); other devices are read by
-// one window only.
-class ByteSource
-{
-public:
-    explicit ByteSource(QIODevice &device)
-        : m_device(device)
-        , m_size(device.size() > 0 ? std::size_t(device.size()) : 0)
-    {
-        if (auto *buffer = qobject_cast<QBuffer *>(&device)) {
-            m_memory = reinterpret_cast<const uint8_t *>(buffer->data().constData());
-            m_size = std::size_t(buffer->data().size());
-        } else if (auto *file = qobject_cast<QFileDevice *>(&device); file && !file->isSequential()) {
-            m_descriptor = file->handle();
-        }
-    }
-
-    std::size_t size() const { return m_size; }
-    bool concurrent() const { return m_memory || m_descriptor >= 0; }
-
-    // Up to n bytes from `offset` on; fewer only at the end of the file or
-    // when it cannot be read.
-    std::size_t readAt(std::size_t offset, uint8_t *data, std::size_t n)
-    {
-        if (offset > m_size)
-            return 0;
-        n = std::min(n, m_size - offset);
-        if (m_memory) {
-            std::memcpy(data, m_memory + offset, n);
-            return n;
-        }
-        std::size_t done = 0;
-        if (m_descriptor >= 0) {
-            while (done < n) {
-                const ssize_t got = ::pread(m_descriptor, data + done, n - done, off_t(offset + done));
-                if (got < 0 && errno == EINTR)
-                    continue;
-                if (got <= 0)
-                    break;
-                done += std::size_t(got);
-            }
-            return done;
-        }
-        if (!m_device.seek(qint64(offset)))
-            return 0;
-        while (done < n) {
-            const qint64 got = m_device.read(reinterpret_cast<char *>(data + done), qint64(n - done));
-            if (got <= 0)
-                break;
-            done += std::size_t(got);
-        }
-        return done;
-    }
-
-private:
-    QIODevice &m_device;
-    std::size_t m_size;
-    const uint8_t *m_memory = nullptr;
-    int m_descriptor = -1;
 };
 
 // A window that slides over the file: the records are read through it, so

@@ -4,6 +4,7 @@
 #include "exchange/DbaseFile.h"
 #include "exchange/ImportLosses.h"
 #include "exchange/MemoAppender.h"
+#include "platform/ByteSource.h"
 #include "platform/Clock.h"
 #include "platform/Codepage.h"
 #include "platform/Services.h"
@@ -16,7 +17,6 @@
 #include "table/RecordBufferPool.h"
 #include "table/TableLimits.h"
 
-#include <QBuffer>
 #include <QByteArray>
 #include <QDate>
 #include <QIODevice>
@@ -27,6 +27,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstring>
+#include <iterator>
 #include <memory>
 #include <new>
 #include <optional>
@@ -39,9 +40,9 @@ namespace {
 
 using namespace dbase;
 
-constexpr int kProgressStep = 300;
 // A stretch of records is split over the processor cores in ranges of at
 // least this many bytes: a thread costs about as much as converting 100 KB.
+constexpr std::size_t kProgressStep = 300;
 constexpr qint64 kMinimumSplitBytes = 256 * 1024;
 // The header length is a 16-bit number, so this holds every header.
 constexpr qint64 kMaxHeaderBytes = 0x10000;
@@ -69,50 +70,6 @@ bool readsLikeDbase3(unsigned char version)
     // dBASE III's low bits (0x03, 0x83, 0x8B, ...), and FoxPro's versions.
     return (version & kVersionMask) == kVersion3 || IsFoxProVersion(version);
 }
-
-// A stretch of the file in memory. A buffer's bytes are used where they lie;
-// a file is read into a buffer that the next stretch reuses. (Not mapped: a
-// file that another program cuts short while it is mapped would end this
-// one with a bus error.)
-class FileBytes
-{
-public:
-    // Makes the bytes from `offset` on available, `length` of them or as
-    // many as the file holds. False when the file cannot be read there.
-    bool Load(QIODevice &file, qint64 offset, qint64 length)
-    {
-        m_data = nullptr;
-        m_size = 0;
-        if (offset < 0 || length < 0)
-            return false;
-        if (auto *buffer = qobject_cast<QBuffer *>(&file)) {
-            const QByteArray &all = buffer->data();
-            if (offset > all.size())
-                return false;
-            m_data = reinterpret_cast<const unsigned char *>(all.constData()) + offset;
-            m_size = std::min(length, all.size() - offset);
-            return true;
-        }
-        if (!file.seek(offset))
-            return false;
-        m_copy.resize(length);
-        const qint64 read = length == 0 ? 0 : file.read(m_copy.data(), length);
-        if (read < 0)
-            return false;
-        m_copy.resize(read);
-        m_data = reinterpret_cast<const unsigned char *>(m_copy.constData());
-        m_size = read;
-        return true;
-    }
-
-    const unsigned char *data() const { return m_data; }
-    qint64 size() const { return m_size; }
-
-private:
-    QByteArray m_copy;
-    const unsigned char *m_data = nullptr;
-    qint64 m_size = 0;
-};
 
 // Where the fields and records of a file are, checked against its size.
 struct Layout
@@ -465,19 +422,26 @@ struct ConvertedRecords
     std::unique_ptr<char[]> scratch;
     std::size_t scratchSize = 0;
     std::vector<unsigned char> deleted;
-    std::size_t wanted = 0; // records asked for
-    int count = 0;          // records converted (fewer at an end marker)
+    int count = 0; // records converted (fewer at an end marker)
     std::size_t lostCharacters = 0;
-    // The records made of them, with their buffers from the range's pool.
+};
+
+// What one range of the file's records became: its records, in file order,
+// with their buffers from the range's own pool.
+struct RangeRead
+{
     std::vector<std::unique_ptr<CDataRecord>> records;
     std::unique_ptr<RecordBufferPool> pool = std::make_unique<RecordBufferPool>();
+    std::size_t lostCharacters = 0;
+    int deleted = 0;
+    // At an end marker, or where the file ended: the ranges after this one
+    // are not part of the table.
+    bool stopped = false;
 };
 
 // Turns records of the file into the values of the table's records. It
-// only reads its own state, so ranges of a stretch are converted on
-// several threads at once with one reader; each range then makes its
-// records with buffers from a pool of its own (a thread's own heap would
-// fault its memory in 4 KiB at a time).
+// only reads its own state, so ranges of the file are converted on several
+// threads at once with one reader.
 class RecordReader
 {
 public:
@@ -498,7 +462,6 @@ public:
     {
         const auto fieldCount = static_cast<std::size_t>(m_columns.size());
         const auto records = static_cast<std::size_t>(count);
-        out.wanted = records;
         out.count = 0;
         out.lostCharacters = 0;
         out.values.resize(records * fieldCount);
@@ -706,21 +669,24 @@ int ImportDbase(CDataTable &table, QIODevice &file, ExchangeCharSet charSet, Pro
 int ImportDbase(CDataTable &table, QIODevice &file, ExchangeCharSet charSet, ProgressBox *progress,
                 const DbaseMemoSource &memos, std::size_t chunkBytes, int splitParts)
 {
-    const qint64 fileSize = file.size();
     try {
-        FileBytes head;
-        if (!head.Load(file, 0, std::min(fileSize, kMaxHeaderBytes)) || head.size() < 1) {
+        ByteSource source(file);
+        const auto fileSize = static_cast<qint64>(source.size());
+        std::vector<unsigned char> head(static_cast<std::size_t>(std::min(fileSize, kMaxHeaderBytes)));
+        head.resize(source.readAt(0, head.data(), head.size()));
+        const auto headSize = static_cast<qint64>(head.size());
+        if (head.empty()) {
             table.RemoveAllRecords();
             return 0;
         }
         Layout layout;
-        layout.version = head.data()[0];
+        layout.version = head[0];
         bool known = false;
         if (readsLikeDbase3(layout.version)) {
-            known = readDbase3Layout(head.data(), head.size(), fileSize, layout);
+            known = readDbase3Layout(head.data(), headSize, fileSize, layout);
         } else if (layout.version == kDbase2Version) {
-            known = readDbase2Layout(head.data(), head.size(), fileSize, layout);
-        } else if (plausibleHeaderLength(head.data(), head.size(), fileSize) != 0) {
+            known = readDbase2Layout(head.data(), headSize, fileSize, layout);
+        } else if (plausibleHeaderLength(head.data(), headSize, fileSize) != 0) {
             // A header that looks whole but has a version this reader does
             // not know: the user learns which one, not just that reading
             // failed.
@@ -816,77 +782,82 @@ int ImportDbase(CDataTable &table, QIODevice &file, ExchangeCharSet charSet, Pro
             progress->setRange(0, static_cast<int>(toRead));
         }
 
-        // Records are read in stretches into one buffer: fresh memory for a
-        // whole 27 MB file costs more in clearing its pages than the reading
-        // itself. The values of a stretch are converted on the processor
-        // cores at once, in consecutive ranges; the records are then made
-        // from them in order. A range ends early at the end marker, and the
-        // ranges after it are dropped, just as reading one by one stops
-        // there.
+        // The records are split into consecutive ranges, one per processor
+        // core, and each range reads its part of the file itself, a stretch
+        // at a time into a buffer of its own (fresh memory for a whole 27 MB
+        // file costs more in clearing its pages than the reading itself; a
+        // buffer in memory is used where it lies). A range makes its records
+        // with buffers from a pool of its own: a thread's own heap would fault
+        // its memory in 4 KiB at a time. A range ends early at the end marker
+        // or where the file ends, and the ranges after it are dropped, just
+        // as reading one by one stops there. Progress is shown by the first
+        // range, which runs on the calling thread.
         const auto now = static_cast<std::uint32_t>(Clock::NowUtcSeconds());
-        const qint64 perChunk = std::max<qint64>(1, static_cast<qint64>(chunkBytes) / layout.recordSize);
-        const auto perPart = static_cast<std::size_t>(std::max<qint64>(1, kMinimumSplitBytes / layout.recordSize));
+        const auto recordSize = static_cast<std::size_t>(layout.recordSize);
+        const auto total = static_cast<std::size_t>(toRead);
+        const std::size_t perChunk = std::max<std::size_t>(1, chunkBytes / recordSize);
+        const std::size_t perPart = std::max<std::size_t>(1, static_cast<std::size_t>(kMinimumSplitBytes) / recordSize);
+        int parts = splitParts > 0 ? splitParts : WorkSplitParts(total, perPart);
+        parts = source.concurrent() ? std::clamp(parts, 1, static_cast<int>(std::max<std::size_t>(total, 1))) : 1;
         const RecordReader reader(columns, conversion, layout.recordSize);
-        std::vector<ConvertedRecords> ranges;
-        std::vector<std::unique_ptr<CDataRecord>> made;
-        FileBytes chunk;
-        qint64 count = 0;
-        const bool pooled = toRead >= static_cast<qint64>(RecordBufferPool::kWorthwhileRecords);
-        while (count < toRead) {
-            const qint64 wantedNow = std::min(perChunk, toRead - count);
-            if (!chunk.Load(file, layout.recordsAt + count * layout.recordSize, wantedNow * layout.recordSize)) {
-                table.Clear();
-                return 0;
-            }
-            const qint64 got = std::min(wantedNow, chunk.size() / layout.recordSize);
-            const auto stretch = static_cast<std::size_t>(got);
-            const int parts = std::max(1, std::min(splitParts > 0 ? splitParts : WorkSplitParts(stretch, perPart),
-                                                   static_cast<int>(std::max<qint64>(got, 1))));
-            if (ranges.size() < static_cast<std::size_t>(parts))
-                ranges.resize(static_cast<std::size_t>(parts));
-            RunWorkSplit(stretch, parts, [&](int part, std::size_t begin, std::size_t end) {
-                ConvertedRecords &range = ranges[static_cast<std::size_t>(part)];
-                reader.Convert(chunk.data() + static_cast<qint64>(begin) * layout.recordSize,
-                               static_cast<int>(end - begin), range);
-                range.records.clear();
-                range.records.reserve(static_cast<std::size_t>(range.count));
-                const auto perRecord = static_cast<std::size_t>(fieldCount);
-                for (int i = 0; i < range.count; ++i) {
-                    range.records.push_back(
-                            table.CreateRecord(range.values.data() + static_cast<std::size_t>(i) * perRecord,
-                                               fieldCount, false, nullptr, pooled ? range.pool.get() : nullptr));
+        const bool pooled = total >= RecordBufferPool::kWorthwhileRecords;
+        std::vector<RangeRead> ranges(static_cast<std::size_t>(parts));
+        RunWorkSplit(total, parts, [&](int part, std::size_t begin, std::size_t end) {
+            RangeRead &range = ranges[static_cast<std::size_t>(part)];
+            range.records.reserve(end - begin);
+            ConvertedRecords converted;
+            std::unique_ptr<std::uint8_t[]> window;
+            for (std::size_t at = begin; at < end;) {
+                const std::size_t asked = std::min(perChunk, end - at);
+                const std::size_t from = static_cast<std::size_t>(layout.recordsAt) + at * recordSize;
+                const std::uint8_t *data = source.memory() ? source.memory() + from : nullptr;
+                std::size_t bytes = std::min(asked * recordSize, source.size() - std::min(from, source.size()));
+                if (!data) {
+                    if (!window)
+                        window = std::make_unique_for_overwrite<std::uint8_t[]>(perChunk * recordSize);
+                    bytes = source.readAt(from, window.get(), asked * recordSize);
+                    data = window.get();
                 }
-            });
-            made.clear();
-            made.reserve(stretch);
-            for (int part = 0; part < parts; ++part) {
-                ConvertedRecords &range = ranges[static_cast<std::size_t>(part)];
-                for (int i = 0; i < range.count; ++i) {
-                    const auto at = static_cast<std::size_t>(i);
-                    std::unique_ptr<CDataRecord> imported = std::move(range.records[at]);
+                const std::size_t got = bytes / recordSize;
+                reader.Convert(data, static_cast<int>(got), converted);
+                const auto fields = static_cast<std::size_t>(fieldCount);
+                for (int i = 0; i < converted.count; ++i) {
+                    const auto r = static_cast<std::size_t>(i);
+                    std::unique_ptr<CDataRecord> record =
+                            table.CreateRecord(converted.values.data() + r * fields, fieldCount, false, nullptr,
+                                               pooled ? range.pool.get() : nullptr);
                     // Every record is stamped with the moment of the import.
-                    imported->SetModificationTime(now);
+                    record->SetModificationTime(now);
                     // Deleted records come in marked, so that deleting the
                     // marked records does what dBASE's PACK would.
-                    if (range.deleted[at]) {
-                        imported->SetMark(true);
-                        ++findings.deleted;
+                    if (converted.deleted[r]) {
+                        record->SetMark(true);
+                        ++range.deleted;
                     }
-                    made.push_back(std::move(imported));
-                    const qint64 read = count + static_cast<qint64>(made.size());
-                    if (progress && read % kProgressStep == 0)
-                        progress->setPos(static_cast<int>(read));
+                    range.records.push_back(std::move(record));
+                    const std::size_t done = range.records.size();
+                    if (progress && part == 0 && done % kProgressStep == 0)
+                        progress->setPos(static_cast<int>(std::min(total, done * static_cast<std::size_t>(parts))));
                 }
-                findings.lostCharacters += range.lostCharacters;
-                if (static_cast<std::size_t>(range.count) < range.wanted)
+                range.lostCharacters += converted.lostCharacters;
+                at += static_cast<std::size_t>(converted.count);
+                if (static_cast<std::size_t>(converted.count) < got || got < asked) {
+                    range.stopped = true;
                     break;
+                }
             }
-            const auto read = static_cast<qint64>(made.size());
-            table.InsertRecords(-1, made);
-            count += read;
-            if (read < got || got < wantedNow)
+        });
+        std::vector<std::unique_ptr<CDataRecord>> made;
+        made.reserve(total);
+        for (RangeRead &range : ranges) {
+            std::move(range.records.begin(), range.records.end(), std::back_inserter(made));
+            findings.lostCharacters += range.lostCharacters;
+            findings.deleted += range.deleted;
+            if (range.stopped)
                 break;
         }
+        const auto count = static_cast<qint64>(made.size());
+        table.InsertRecords(-1, made);
         if (progress)
             progress->setPos(static_cast<int>(count));
 

@@ -13,6 +13,7 @@
 #include "table/DataRecord.h"
 #include "table/FieldType.h"
 
+#include <QTemporaryFile>
 #include <QTimeZone>
 
 #include <gtest/gtest.h>
@@ -34,14 +35,26 @@ struct Imported
     std::vector<QString> messages;
 };
 
-void importDbase(const QByteArray &bytes, ExchangeCharSet charSet, std::size_t chunk, int parts, Imported &out)
+// From a buffer in memory, whose bytes are used in place, or from a file,
+// which each range reads through a window of its own.
+void importDbase(const QByteArray &bytes, ExchangeCharSet charSet, std::size_t chunk, int parts, Imported &out,
+                 bool fromFile = false)
 {
     ScriptedServices services;
     ScopedServices scope(&services);
     QByteArray copy = bytes;
     QBuffer buffer(&copy);
-    buffer.open(QIODevice::ReadOnly);
-    out.result = ImportDbase(out.table, buffer, charSet, nullptr, DbaseMemoSource(), chunk, parts);
+    QTemporaryFile file;
+    QIODevice *device = &buffer;
+    if (fromFile) {
+        ASSERT_TRUE(file.open());
+        ASSERT_EQ(file.write(bytes), bytes.size());
+        ASSERT_TRUE(file.flush() && file.seek(0));
+        device = &file;
+    } else {
+        buffer.open(QIODevice::ReadOnly);
+    }
+    out.result = ImportDbase(out.table, *device, charSet, nullptr, DbaseMemoSource(), chunk, parts);
     for (int i = 0; i < out.table.GetRecordCount(); ++i)
         out.marks.push_back(out.table.GetRecord(i)->IsMarked());
     for (const Message &message : services.messages())
@@ -94,6 +107,11 @@ TEST(SplitImport, DbaseReadsTheSameInAnySplit)
                     EXPECT_EQ(single.messages, split.messages);
                 }
             }
+            Imported fromFile;
+            importDbase(bytes, charSet, 4099, 3, fromFile, true);
+            EXPECT_TRUE(SameTables(single.table, fromFile.table)) << what;
+            EXPECT_EQ(single.marks, fromFile.marks) << what;
+            EXPECT_EQ(single.messages, fromFile.messages) << what;
         }
     }
 }

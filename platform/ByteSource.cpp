@@ -1,0 +1,59 @@
+#include "platform/ByteSource.h"
+
+#include <QBuffer>
+#include <QFileDevice>
+#include <QIODevice>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+
+#include <unistd.h>
+
+namespace orvel {
+
+ByteSource::ByteSource(QIODevice &device)
+    : m_device(device)
+    , m_size(device.size() > 0 ? std::size_t(device.size()) : 0)
+{
+    if (auto *buffer = qobject_cast<QBuffer *>(&device)) {
+        m_memory = reinterpret_cast<const std::uint8_t *>(buffer->data().constData());
+        m_size = std::size_t(buffer->data().size());
+    } else if (auto *file = qobject_cast<QFileDevice *>(&device); file && !file->isSequential()) {
+        m_descriptor = file->handle();
+    }
+}
+
+std::size_t ByteSource::readAt(std::size_t offset, std::uint8_t *data, std::size_t n)
+{
+    if (offset > m_size)
+        return 0;
+    n = std::min(n, m_size - offset);
+    if (m_memory) {
+        std::memcpy(data, m_memory + offset, n);
+        return n;
+    }
+    std::size_t done = 0;
+    if (m_descriptor >= 0) {
+        while (done < n) {
+            const ssize_t got = ::pread(m_descriptor, data + done, n - done, off_t(offset + done));
+            if (got < 0 && errno == EINTR)
+                continue;
+            if (got <= 0)
+                break;
+            done += std::size_t(got);
+        }
+        return done;
+    }
+    if (!m_device.seek(qint64(offset)))
+        return 0;
+    while (done < n) {
+        const qint64 got = m_device.read(reinterpret_cast<char *>(data + done), qint64(n - done));
+        if (got <= 0)
+            break;
+        done += std::size_t(got);
+    }
+    return done;
+}
+
+} // namespace orvel
