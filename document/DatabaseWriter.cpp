@@ -5,6 +5,7 @@
 #include "platform/Archive.h"
 #include "platform/Codepage.h"
 #include "platform/Services.h"
+#include "platform/ShortCopy.h"
 #include "platform/WorkSplit.h"
 #include "resources/StringIds.h"
 #include "table/DataTable.h"
@@ -437,7 +438,7 @@ void Writer::writeRecordsSplit(int parts, const int *columns, int descriptor)
                 const AnsiView value = record.GetRawValueAt(columns[k]);
                 out[0] = char(value.size() & 0xFF);
                 out[1] = char(value.size() >> 8);
-                std::memcpy(out + 2, value.data(), value.size());
+                CopyShort(out + 2, value.data(), value.size());
                 out += 2 + value.size();
             }
             if ((i + 1) % perBlock == 0) {

@@ -2,6 +2,7 @@
 
 #include "platform/Clock.h"
 #include "platform/Nls.h"
+#include "platform/ShortCopy.h"
 #include "table/DataTable.h"
 #include "table/RecordBufferPool.h"
 #include "table/TableJournal.h"
@@ -24,8 +25,7 @@ void fillBuffer(std::uint16_t *data, int count, ValueAt valueAt)
     std::uint16_t end = 0;
     for (int i = 0; i < count; ++i) {
         const AnsiView value = valueAt(i);
-        if (!value.empty())
-            std::memcpy(out + end, value.data(), value.size());
+        CopyShort(out + end, value.data(), value.size());
         end = static_cast<std::uint16_t>(end + value.size());
         data[i] = end;
     }
