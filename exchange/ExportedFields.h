@@ -12,6 +12,8 @@
 
 #include <algorithm>
 #include <atomic>
+#include <condition_variable>
+#include <mutex>
 #include <new>
 #include <vector>
 
@@ -62,10 +64,11 @@ struct ExportedFields
 constexpr int kExportProgressStep = 300;
 
 // Records formatted at once by one thread when an export is split over the
-// processor cores, and blocks of them per round (each thread takes the next
-// block free, so that a slower thread holds up no other).
+// processor cores, and the blocks of them that may wait, formatted, to be
+// written (per thread): each thread takes the next block free, so that a
+// slower thread holds up no other.
 constexpr int kExportBlockRecords = 128;
-constexpr int kExportBlocksPerPart = 32;
+constexpr int kExportBlocksPerPart = 8;
 
 // Scratch space for each of `parts` threads, far enough apart that the
 // threads do not write to the same cache line.
@@ -102,66 +105,95 @@ inline void ReportExportProgress(ProgressBox *progress, int begin, int end)
         progress->setPos(i);
 }
 
-// The records split over `parts` threads, in rounds: while the other threads
-// format the blocks of a round, the calling thread first writes the blocks
-// of the round before (in order), then formats blocks too. The file gets the
-// same bytes as from one thread; the progress window moves on between rounds,
-// on the calling thread, with no other thread running.
+// The records split over `parts` threads in blocks, which each thread takes
+// in turn and formats into a ring of buffers. The calling thread also
+// writes the formatted blocks, in order, as soon as each is ready, and moves
+// the progress window on; a thread whose next buffer in the ring still
+// waits to be written waits for it. The file gets the same bytes as from
+// one thread.
 template<typename WriteRecord>
 bool WriteRecordsSplit(const CDataTable &table, ExportBuffer &buffer, ProgressBox *progress, int parts,
                        WriteRecord &writeRecord)
 {
     const int count = table.GetRecordCount();
-    const int roundBlocks = kExportBlocksPerPart * parts;
-    const int roundRecords = roundBlocks * kExportBlockRecords;
-    std::vector<ExportBlock> rounds[2];
-    for (auto &round : rounds)
-        round.resize(std::size_t(roundBlocks));
+    const int blocks = (count + kExportBlockRecords - 1) / kExportBlockRecords;
+    const int ringSize = std::min(blocks, kExportBlocksPerPart * parts);
+    std::vector<ExportBlock> ring(static_cast<std::size_t>(ringSize));
+    std::vector<int> formatted(static_cast<std::size_t>(ringSize), -1); // the block each buffer holds
+    std::mutex lock;
+    std::condition_variable changed;
+    int written = 0; // blocks written so far
+    bool failed = false;
+    std::atomic<int> next{0};
 
-    // Writes the blocks of the round before; false once a write failed.
-    auto writeRound = [&](std::vector<ExportBlock> &blocks, int blockCount) {
-        bool written = true;
-        for (int b = 0; b < blockCount && written; ++b)
-            written = buffer.flushWith(blocks[std::size_t(b)].text);
-        return written;
+    // Writes the blocks that are ready, in order; on the calling thread only.
+    // With `until`, waits until that many blocks are written.
+    auto writeReady = [&](std::unique_lock<std::mutex> &held, int until) {
+        while (!failed && written < blocks) {
+            const auto slot = static_cast<std::size_t>(written % ringSize);
+            if (formatted[slot] != written) {
+                if (written >= until)
+                    return;
+                changed.wait(held);
+                continue;
+            }
+            held.unlock();
+            const bool ok = buffer.flushWith(ring[slot].text);
+            const int begin = written * kExportBlockRecords;
+            ReportExportProgress(progress, begin, std::min(count, begin + kExportBlockRecords));
+            held.lock();
+            failed = !ok;
+            formatted[slot] = -1;
+            ++written;
+            changed.notify_all();
+        }
     };
 
-    int writtenBegin = 0; // the records of the round waiting to be written
-    int writtenEnd = 0;
-    int waitingBlocks = 0;
-    int round = 0; // the blocks formatted now; the others wait to be written
-    for (int begin = 0; begin < count; begin += roundRecords, round ^= 1) {
-        const int end = std::min(count, begin + roundRecords);
-        const int blocks = (end - begin + kExportBlockRecords - 1) / kExportBlockRecords;
-        std::vector<ExportBlock> &formatting = rounds[round];
-        std::vector<ExportBlock> &writing = rounds[round ^ 1];
-        std::atomic<int> next{0};
-        bool written = true;
-        RunWorkSplit(std::size_t(parts), parts, [&](int part, std::size_t, std::size_t) {
-            if (part == 0)
-                written = writeRound(writing, waitingBlocks);
-            for (int b = next.fetch_add(1); b < blocks; b = next.fetch_add(1)) {
-                ExportBuffer &out = formatting[std::size_t(b)].text;
-                out.clear();
-                const int first = begin + b * kExportBlockRecords;
-                const int last = std::min(end, first + kExportBlockRecords);
-                for (int i = first; i < last; ++i) {
-                    table.PrefetchAhead(i);
-                    writeRecord(out, *table.GetRecord(i), part);
-                }
+    auto work = [&](int part) {
+        for (int b = next.fetch_add(1); b < blocks; b = next.fetch_add(1)) {
+            const auto slot = static_cast<std::size_t>(b % ringSize);
+            {
+                // The buffer is free once the block that used it before is
+                // written.
+                std::unique_lock held(lock);
+                if (part == 0)
+                    writeReady(held, b - ringSize + 1);
+                else
+                    changed.wait(held, [&] { return failed || written > b - ringSize; });
+                if (failed)
+                    return;
             }
-        });
-        if (!written)
-            return false;
-        ReportExportProgress(progress, writtenBegin, writtenEnd);
-        writtenBegin = begin;
-        writtenEnd = end;
-        waitingBlocks = blocks;
-    }
-    if (!writeRound(rounds[round ^ 1], waitingBlocks))
-        return false;
-    ReportExportProgress(progress, writtenBegin, writtenEnd);
-    return true;
+            ExportBuffer &out = ring[slot].text;
+            out.clear();
+            const int first = b * kExportBlockRecords;
+            const int last = std::min(count, first + kExportBlockRecords);
+            for (int i = first; i < last; ++i) {
+                table.PrefetchAhead(i);
+                writeRecord(out, *table.GetRecord(i), part);
+            }
+            std::unique_lock held(lock);
+            formatted[slot] = b;
+            changed.notify_all();
+            if (part == 0)
+                writeReady(held, 0);
+        }
+        if (part == 0) {
+            std::unique_lock held(lock);
+            writeReady(held, blocks);
+        }
+    };
+    RunWorkSplit(std::size_t(parts), parts, [&](int part, std::size_t, std::size_t) {
+        try {
+            work(part);
+        } catch (...) {
+            // No thread may wait for a block this one will never format.
+            const std::lock_guard held(lock);
+            failed = true;
+            changed.notify_all();
+            throw;
+        }
+    });
+    return !failed;
 }
 
 } // namespace detail

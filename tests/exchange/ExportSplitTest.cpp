@@ -2,11 +2,13 @@
 
 #include "exchange/CsvExport.h"
 #include "exchange/ExportBuffer.h"
+#include "exchange/ExportedFields.h"
 #include "exchange/HtmlExport.h"
 #include "exchange/SdfExport.h"
 
 #include <QBuffer>
 
+#include <new>
 #include <string>
 #include <vector>
 
@@ -173,6 +175,26 @@ TEST_F(ExportSplitTest, AFailedWriteIsReportedFromAnyRound)
     }
     CappedDevice enough(size);
     EXPECT_EQ(ExportSdf(table, enough, ExchangeCharSet::Ansi, nullptr, 3), 1);
+}
+
+// A thread that fails while formatting (out of memory) ends the export with
+// that failure; no other thread is left waiting for its block, whether the
+// failing block comes first, in the middle or last.
+TEST_F(ExportSplitTest, AFailingThreadEndsTheExportWithoutWaiting)
+{
+    FillTable(7000);
+    for (const int failing : {0, 3500, 6999}) {
+        QByteArray bytes;
+        QBuffer buffer(&bytes);
+        buffer.open(QIODevice::WriteOnly);
+        ExportBuffer out(buffer);
+        const auto write = [&](ExportBuffer &text, const CDataRecord &record, int) {
+            if (&record == table.GetRecord(failing))
+                throw std::bad_alloc();
+            text.append(record.GetRawValue(0));
+        };
+        EXPECT_THROW(WriteRecords(table, out, nullptr, 3, write), std::bad_alloc) << failing;
+    }
 }
 
 } // namespace
