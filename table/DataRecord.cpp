@@ -39,7 +39,9 @@ constexpr std::size_t kGranuleWords = 8;
 // 255 bytes (which clears `whole`).
 AnsiView rawValueToStore(AnsiView value, bool &whole)
 {
-    value = TrimTrailingBlanks(value);
+    // Most values come without trailing blanks: one byte tells.
+    if (!value.empty() && value.back() == ' ')
+        value = TrimTrailingBlanks(value);
     if (value.size() > kMaxValueLength) {
         whole = false;
         return value.substr(0, kMaxValueLength);
@@ -74,8 +76,8 @@ CDataRecord::CDataRecord(CDataTable &table, const AnsiView *values, int count, b
     std::size_t bytes = 0;
     bool uncut = true;
     for (int pos = 0; pos < count; ++pos) {
-        const int column = columnOf(pos);
-        if (column < 0)
+        const int column = table.GetStorageColumn(pos);
+        if (column < 0 || column >= fields)
             continue;
         const AnsiView value = rawValueToStore(values[pos], uncut);
         bytes += value.size() - byColumn[column].size();
