@@ -67,8 +67,8 @@ private:
 // A window that slides over the file: the records are read through it, so
 // the file is never held whole (a 16 MB file would cost as much again in
 // memory, and fresh pages cost more than the copy). A record's values are
-// views into the window, so the record being read is pinned: a refill keeps
-// its bytes, and the views are made only once the whole record is in.
+// views into the window: a record is read from bytes asked for at once, and
+// only the next request may move them.
 class FileWindow
 {
 public:
@@ -106,18 +106,6 @@ public:
     }
     void advance(std::size_t n) { m_cur += n; }
 
-    // From here on, refills keep the bytes from the current position until
-    // unpin(); sincePin() counts the bytes read since, pinned() is where the
-    // pinned bytes start now.
-    void pin()
-    {
-        m_pin = m_cur;
-        m_pinned = true;
-    }
-    void unpin() { m_pinned = false; }
-    std::size_t sincePin() const { return m_cur - m_pin; }
-    const uint8_t *pinned() const { return m_buffer.get() + m_pin; }
-
     // Bytes [offset, offset + n) whole, into memory of their own.
     bool readRange(std::size_t offset, std::size_t n, QByteArray &out)
     {
@@ -130,15 +118,14 @@ public:
 private:
     bool fill(std::size_t n)
     {
-        // Everything before the kept position goes; the rest moves to the
-        // front.
-        const std::size_t keep = m_pinned ? m_pin : m_cur;
+        // Everything before the current position goes; the rest moves to
+        // the front.
+        const std::size_t keep = m_cur;
         if (m_end > keep)
             std::memmove(m_buffer.get(), m_buffer.get() + keep, m_end - keep);
         m_start += keep;
         m_end -= keep;
         m_cur -= keep;
-        m_pin -= m_pinned ? keep : m_pin;
 
         const std::size_t left = m_size - (m_start + m_end);
         const std::size_t missing = n - (m_end - m_cur);
@@ -151,7 +138,7 @@ private:
     }
 
     // Grows the buffer to hold `n` bytes, keeping what it holds. The window
-    // grows beyond its chunk only for a pinned record larger than the chunk.
+    // grows beyond its chunk only for a request larger than the chunk.
     void reserve(std::size_t n)
     {
         if (n <= m_capacity)
@@ -172,8 +159,6 @@ private:
     std::size_t m_start = 0; // file offset of the buffer's first byte
     std::size_t m_cur = 0;
     std::size_t m_end = 0;
-    std::size_t m_pin = 0;
-    bool m_pinned = false;
 };
 
 class Reader
@@ -373,6 +358,7 @@ bool Reader::readRecords()
         std::vector<std::unique_ptr<CDataRecord>> &records = read[std::size_t(part)];
         records.reserve(end - first);
 
+        const std::size_t largestRecord = kRecordPrefixSize + std::size_t(fields) * (2 + kMaxValueLength);
         uint32_t inBlock = 0;
         std::size_t block = firstBlock;
         AnsiString absolute[kMaxFields];
@@ -380,30 +366,31 @@ bool Reader::readRecords()
         std::size_t offsets[kMaxFields];
         uint16_t lengths[kMaxFields];
         for (uint32_t i = first; i < end; ++i) {
-            const uint8_t *prefix = in.need(kRecordPrefixSize);
-            if (!prefix)
+            // The largest a record can be is in the window at once (or the
+            // rest of the file, when that is less): its values are located
+            // with checks against the end of that, and no refill moves them
+            // before they are copied.
+            const std::size_t room = std::min(largestRecord, in.size() - in.pos());
+            const uint8_t *const start = in.need(room);
+            if (!start || room < kRecordPrefixSize)
                 return;
-            const uint32_t modified = ReadLe32(prefix);
-            const uint16_t height = ReadLe16(prefix + 4);
-            in.advance(kRecordPrefixSize);
-
-            // The values are located first and looked at once the whole
-            // record is in the window: a refill moves the bytes.
-            in.pin();
+            const uint8_t *const limit = start + room;
+            const uint32_t modified = ReadLe32(start);
+            const uint16_t height = ReadLe16(start + 4);
+            const uint8_t *const base = start + kRecordPrefixSize;
+            const uint8_t *at = base;
             for (int k = 0; k < fields; ++k) {
-                const uint8_t *p = in.need(2);
-                if (!p)
+                if (limit - at < 2)
                     return;
-                const uint16_t length = ReadLe16(p);
-                in.advance(2);
-                if (length > kMaxValueLength || !in.need(length))
+                const uint16_t length = ReadLe16(at);
+                at += 2;
+                if (length > kMaxValueLength || std::size_t(limit - at) < length)
                     return;
-                offsets[k] = in.sincePin();
+                offsets[k] = std::size_t(at - base);
                 lengths[k] = length;
-                in.advance(length);
+                at += length;
             }
-            const uint8_t *base = in.pinned();
-            in.unpin();
+            in.advance(std::size_t(at - start));
 
             for (int k = 0; k < fields; ++k) {
                 if ((m_fields >> k & 1u) == 0) {

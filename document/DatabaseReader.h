@@ -56,7 +56,8 @@ struct DatabaseReadResult
 // message 316.
 //
 // `window` is how much of the file one read takes; any size reads the same
-// records (a record larger than it widens the window while it is read).
+// records (a window smaller than the largest record the fields allow is
+// widened to that).
 // A file on disk or in a buffer is read in up to `parts` ranges of blocks at
 // the same time, each through a window of its own; 0 decides by the number
 // of records and processor cores. Any split reads the same records and
