@@ -329,6 +329,7 @@ bool Reader::readRecords()
                            && (table.GetFieldFormat(k) & kRelativePathsFormatBit) != 0
                            && !m_into.form.IsPictureEmbedded(k);
     }
+    const bool anyAbsolute = std::find(absolutePaths, absolutePaths + fields, true) != absolutePaths + fields;
 
     if (m_progress)
         m_progress->setRange(0, int(count & 0xFFFFu));
@@ -363,8 +364,6 @@ bool Reader::readRecords()
         std::size_t block = firstBlock;
         AnsiString absolute[kMaxFields];
         AnsiView values[kMaxFields];
-        std::size_t offsets[kMaxFields];
-        uint16_t lengths[kMaxFields];
         for (uint32_t i = first; i < end; ++i) {
             // The largest a record can be is in the window at once (or the
             // rest of the file, when that is less): its values are located
@@ -377,8 +376,7 @@ bool Reader::readRecords()
             const uint8_t *const limit = start + room;
             const uint32_t modified = ReadLe32(start);
             const uint16_t height = ReadLe16(start + 4);
-            const uint8_t *const base = start + kRecordPrefixSize;
-            const uint8_t *at = base;
+            const uint8_t *at = start + kRecordPrefixSize;
             for (int k = 0; k < fields; ++k) {
                 if (limit - at < 2)
                     return;
@@ -386,23 +384,18 @@ bool Reader::readRecords()
                 at += 2;
                 if (length > kMaxValueLength || std::size_t(limit - at) < length)
                     return;
-                offsets[k] = std::size_t(at - base);
-                lengths[k] = length;
+                values[k] =
+                        (m_fields >> k & 1u) != 0 ? AnsiView(reinterpret_cast<const char *>(at), length) : AnsiView();
                 at += length;
             }
             in.advance(std::size_t(at - start));
-
-            for (int k = 0; k < fields; ++k) {
-                if ((m_fields >> k & 1u) == 0) {
-                    values[k] = {};
-                    continue;
+            if (anyAbsolute) {
+                for (int k = 0; k < fields; ++k) {
+                    if (absolutePaths[k] && !values[k].empty()) {
+                        absolute[k] = MakeAbsolutePath(values[k], folder);
+                        values[k] = absolute[k];
+                    }
                 }
-                AnsiView value(reinterpret_cast<const char *>(base + offsets[k]), lengths[k]);
-                if (absolutePaths[k] && !value.empty()) {
-                    absolute[k] = MakeAbsolutePath(value, folder);
-                    value = absolute[k];
-                }
-                values[k] = value;
             }
             auto record = table.CreateRecord(values, fields, false, nullptr, pool ? &*pool : nullptr);
             record->SetModificationTime(modified);
