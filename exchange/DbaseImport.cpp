@@ -34,6 +34,10 @@
 #include <unordered_map>
 #include <vector>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace orvel {
 
 namespace {
@@ -304,10 +308,21 @@ AnsiView trimmed(AnsiView value, bool leading)
         const std::size_t first = value.find_first_not_of(' ');
         value.remove_prefix(first == AnsiView::npos ? value.size() : first);
     }
-    // Wide character fields are mostly padding: it is passed over eight
-    // blanks at a time from the end.
+    // Wide character fields are mostly padding: it is passed over sixteen
+    // or eight blanks at a time from the end.
     const char *data = value.data();
     std::size_t size = value.size();
+#if defined(__SSE2__)
+    const __m128i blanks16 = _mm_set1_epi8(' ');
+    while (size >= 16) {
+        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i *>(data + size - 16));
+        // A bit for each byte that is no blank; the highest is the last one.
+        const auto others = ~static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, blanks16))) & 0xFFFFu;
+        if (others != 0)
+            return AnsiView(data, size - 16 + static_cast<std::size_t>(31 - std::countl_zero(others)) + 1);
+        size -= 16;
+    }
+#endif
     constexpr std::uint64_t kBlanks = 0x2020202020202020u;
     while (size >= 8) {
         std::uint64_t word;
