@@ -429,18 +429,6 @@ struct Findings
     int deleted = 0;
 };
 
-// The values of a run of records, converted: one view per field and
-// record, into the file's bytes or into `scratch`.
-struct ConvertedRecords
-{
-    std::vector<AnsiView> values;
-    std::unique_ptr<char[]> scratch;
-    std::size_t scratchSize = 0;
-    std::vector<unsigned char> deleted;
-    int count = 0; // records converted (fewer at an end marker)
-    std::size_t lostCharacters = 0;
-};
-
 // What one range of the file's records became: its records, in file order,
 // with their buffers from the range's own pool.
 struct RangeRead
@@ -460,10 +448,9 @@ struct RangeRead
 class RecordReader
 {
 public:
-    RecordReader(const std::vector<Column> &columns, const Conversion &conversion, qint64 recordSize)
+    RecordReader(const std::vector<Column> &columns, const Conversion &conversion)
         : m_columns(columns)
         , m_conversion(conversion)
-        , m_recordSize(recordSize)
     {
         for (Column &column : m_columns) {
             column.scratchAt = m_scratchPerRecord;
@@ -471,34 +458,16 @@ public:
         }
     }
 
-    // Converts up to `count` records from `data` into `out`; stops before a
-    // record that starts with the end marker.
-    void Convert(const unsigned char *data, int count, ConvertedRecords &out) const
+    // Room for the converted values of one record.
+    std::size_t ScratchSize() const { return std::max<std::size_t>(m_scratchPerRecord, 1); }
+
+    // The values of the record at `record`, one per column, into the file's
+    // bytes or into `scratch`; counts the characters lost on the way.
+    void Convert(const unsigned char *record, AnsiView *values, char *scratch, std::size_t &lost) const
     {
-        const auto fieldCount = static_cast<std::size_t>(m_columns.size());
-        const auto records = static_cast<std::size_t>(count);
-        out.count = 0;
-        out.lostCharacters = 0;
-        out.values.resize(records * fieldCount);
-        out.deleted.resize(records);
-        const std::size_t scratchSize = std::max<std::size_t>(records * m_scratchPerRecord, 1);
-        if (out.scratchSize < scratchSize) {
-            out.scratch = std::make_unique_for_overwrite<char[]>(scratchSize);
-            out.scratchSize = scratchSize;
-        }
-        for (std::size_t i = 0; i < records; ++i) {
-            const unsigned char *record = data + static_cast<qint64>(i) * m_recordSize;
-            // The end marker is no record, whatever the header counted.
-            if (record[0] == kEndOfFile)
-                return;
-            const unsigned char *fields = record + 1;
-            char *scratch = out.scratch.get() + i * m_scratchPerRecord;
-            AnsiView *values = out.values.data() + i * fieldCount;
-            for (std::size_t k = 0; k < fieldCount; ++k)
-                values[k] = value(m_columns[k], fields, scratch, out.lostCharacters);
-            out.deleted[i] = record[0] == '*';
-            ++out.count;
-        }
+        const unsigned char *fields = record + 1;
+        for (std::size_t k = 0; k < m_columns.size(); ++k)
+            values[k] = value(m_columns[k], fields, scratch, lost);
     }
 
 private:
@@ -539,7 +508,6 @@ private:
 
     std::vector<Column> m_columns;
     const Conversion &m_conversion;
-    qint64 m_recordSize;
     std::size_t m_scratchPerRecord = 0;
 };
 
@@ -814,13 +782,14 @@ int ImportDbase(CDataTable &table, QIODevice &file, ExchangeCharSet charSet, Pro
         const std::size_t perPart = std::max<std::size_t>(1, static_cast<std::size_t>(kMinimumSplitBytes) / recordSize);
         int parts = splitParts > 0 ? splitParts : WorkSplitParts(total, perPart);
         parts = source.concurrent() ? std::clamp(parts, 1, static_cast<int>(std::max<std::size_t>(total, 1))) : 1;
-        const RecordReader reader(columns, conversion, layout.recordSize);
+        const RecordReader reader(columns, conversion);
         const bool pooled = total >= RecordBufferPool::kWorthwhileRecords;
         std::vector<RangeRead> ranges(static_cast<std::size_t>(parts));
         RunWorkSplit(total, parts, [&](int part, std::size_t begin, std::size_t end) {
             RangeRead &range = ranges[static_cast<std::size_t>(part)];
             range.records.reserve(end - begin);
-            ConvertedRecords converted;
+            AnsiView values[kMaxFields];
+            const auto scratch = std::make_unique_for_overwrite<char[]>(reader.ScratchSize());
             std::unique_ptr<std::uint8_t[]> window;
             for (std::size_t at = begin; at < end;) {
                 const std::size_t asked = std::min(perChunk, end - at);
@@ -834,29 +803,31 @@ int ImportDbase(CDataTable &table, QIODevice &file, ExchangeCharSet charSet, Pro
                     data = window.get();
                 }
                 const std::size_t got = bytes / recordSize;
-                reader.Convert(data, static_cast<int>(got), converted);
-                const auto fields = static_cast<std::size_t>(fieldCount);
-                for (int i = 0; i < converted.count; ++i) {
-                    const auto r = static_cast<std::size_t>(i);
-                    std::unique_ptr<CDataRecord> record =
-                            table.CreateRecord(converted.values.data() + r * fields, fieldCount, false, nullptr,
-                                               pooled ? range.pool.get() : nullptr);
+                std::size_t converted = 0;
+                for (; converted < got; ++converted) {
+                    const std::uint8_t *record = data + converted * recordSize;
+                    // The end marker is no record, whatever the header
+                    // counted.
+                    if (record[0] == kEndOfFile)
+                        break;
+                    reader.Convert(record, values, scratch.get(), range.lostCharacters);
+                    std::unique_ptr<CDataRecord> made =
+                            table.CreateRecord(values, fieldCount, false, nullptr, pooled ? range.pool.get() : nullptr);
                     // Every record is stamped with the moment of the import.
-                    record->SetModificationTime(now);
+                    made->SetModificationTime(now);
                     // Deleted records come in marked, so that deleting the
                     // marked records does what dBASE's PACK would.
-                    if (converted.deleted[r]) {
-                        record->SetMark(true);
+                    if (record[0] == '*') {
+                        made->SetMark(true);
                         ++range.deleted;
                     }
-                    range.records.push_back(std::move(record));
+                    range.records.push_back(std::move(made));
                     const std::size_t done = range.records.size();
                     if (progress && part == 0 && done % kProgressStep == 0)
                         progress->setPos(static_cast<int>(std::min(total, done * static_cast<std::size_t>(parts))));
                 }
-                range.lostCharacters += converted.lostCharacters;
-                at += static_cast<std::size_t>(converted.count);
-                if (static_cast<std::size_t>(converted.count) < got || got < asked) {
+                at += converted;
+                if (converted < got || got < asked) {
                     range.stopped = true;
                     break;
                 }
