@@ -24,6 +24,7 @@
 #include <QElapsedTimer>
 
 #include <charconv>
+#include <memory>
 #include <cstdio>
 
 namespace orvel::cli {
@@ -118,6 +119,28 @@ SearchCriterion ToCriterion(const CliCriterion &c)
     return criterion;
 }
 
+// A search keeps only the records that meet it while the file is read, so
+// that records that do not are never made.
+class SearchFilter : public RecordFilter
+{
+public:
+    SearchFilter(const SearchSpec &spec, int link)
+        : m_spec(spec)
+        , m_link(link)
+    {}
+
+    void Prepare(const CDataTable &table) override { m_test = std::make_unique<SearchSpecTest>(table, m_spec, m_link); }
+    bool Keep(const AnsiView *values, int count, AnsiString &buffer) const override
+    {
+        return m_test->Meets(values, count, buffer);
+    }
+
+private:
+    SearchSpec m_spec;
+    int m_link;
+    std::unique_ptr<SearchSpecTest> m_test;
+};
+
 // The save dialog's filter that a user would pick for the name: the
 // document remembers it as its last format.
 int SaveFilterIndexForPath(const QString &path)
@@ -173,10 +196,17 @@ int RunCliCommand(const CliArguments &args, std::string &out)
         ~AbandonRecords() { table.AbandonRecordsAtExit(); }
     } abandon{doc.GetTable()};
     doc.SetOptionOverrides(overrides);
-    // A search reads the values of the fields it looks at only.
+    // A search reads the values of the fields it looks at only, and keeps
+    // the records that meet it.
+    SearchSpec spec;
+    spec.criterion1 = ToCriterion(args.criterion1);
+    if (args.link != 0)
+        spec.criterion2 = ToCriterion(args.criterion2);
+    SearchFilter matches(spec, args.link);
     if (args.command == QLatin1String("find")) {
         auto bit = [](int field) { return field >= 0 && field < kMaxFields ? std::uint32_t(1) << field : 0u; };
         doc.SetFieldsToLoad(bit(args.criterion1.field) | (args.link != 0 ? bit(args.criterion2.field) : 0u));
+        doc.SetRecordFilter(&matches);
     }
     if (!doc.Open(args.input))
         return kExitFailed;
@@ -224,18 +254,25 @@ int RunCliCommand(const CliArguments &args, std::string &out)
         if (!CheckPosition(table, args.criterion1.field, "--field")
             || (args.link != 0 && !CheckPosition(table, args.criterion2.field, "--field2")))
             return kExitUsage;
-        SearchSpec spec;
-        spec.criterion1 = ToCriterion(args.criterion1);
-        if (args.link != 0)
-            spec.criterion2 = ToCriterion(args.criterion2);
-        // Nothing is marked in a file just read, so marking the matches finds
-        // exactly them, on the table's fast scan.
-        const int found = MarkMatches(table, spec, args.link);
         AnsiString buffer;
-        for (int i = 0; found > 0 && i < table.GetRecordCount(); ++i) {
-            const CDataRecord *record = table.GetRecord(i);
-            if (record->IsMarked())
-                AppendLine(out, i, record->GetDisplayValue(spec.criterion1.field, buffer));
+        int found = 0;
+        if (doc.RecordsFiltered()) {
+            // A database file was read for the records that meet the search
+            // only; each is named by its place in the file.
+            const std::vector<int> &places = doc.GetKeptRecords();
+            found = table.GetRecordCount();
+            for (int i = 0; i < found && std::size_t(i) < places.size(); ++i)
+                AppendLine(out, places[std::size_t(i)],
+                           table.GetRecord(i)->GetDisplayValue(spec.criterion1.field, buffer));
+        } else {
+            // Nothing is marked in a file just imported, so marking the
+            // matches finds exactly them, on the table's fast scan.
+            found = MarkMatches(table, spec, args.link);
+            for (int i = 0; found > 0 && i < table.GetRecordCount(); ++i) {
+                const CDataRecord *record = table.GetRecord(i);
+                if (record->IsMarked())
+                    AppendLine(out, i, record->GetDisplayValue(spec.criterion1.field, buffer));
+            }
         }
         if (found == 0)
             MessageBoxById(ids::kMsgNothingFound, MsgIcon::Information);

@@ -165,12 +165,13 @@ class Reader
 {
 public:
     Reader(QIODevice &file, const FormFileContext &context, DatabaseContents into, ProgressBox *progress,
-           std::size_t window, int parts, uint32_t fields)
+           std::size_t window, int parts, const DatabaseReadSelection &selection)
         : m_source(file)
         , m_in(m_source, window)
         , m_window(window)
         , m_parts(parts)
-        , m_fields(fields)
+        , m_fields(selection.fields)
+        , m_filter(selection.filter)
         , m_context(context)
         , m_into(into)
         , m_progress(progress)
@@ -188,6 +189,7 @@ private:
     std::size_t m_window;
     int m_parts;
     uint32_t m_fields;
+    RecordFilter *m_filter;
     const FormFileContext &m_context;
     DatabaseContents m_into;
     ProgressBox *m_progress;
@@ -345,6 +347,9 @@ bool Reader::readRecords()
     parts = std::clamp(parts, 1, int(blocks));
     std::vector<std::vector<std::unique_ptr<CDataRecord>>> read(static_cast<std::size_t>(parts));
     std::vector<char> complete(static_cast<std::size_t>(parts), 0);
+    std::vector<std::vector<int>> kept(static_cast<std::size_t>(parts));
+    if (m_filter)
+        m_filter->Prepare(table);
 
     auto readBlocks = [&](int part, std::size_t firstBlock, std::size_t endBlock) {
         FileWindow in(m_source, m_window);
@@ -357,7 +362,9 @@ bool Reader::readRecords()
         const uint32_t first = uint32_t(firstBlock) * perBlock;
         const uint32_t end = uint32_t(std::min<std::size_t>(endBlock * perBlock, count));
         std::vector<std::unique_ptr<CDataRecord>> &records = read[std::size_t(part)];
-        records.reserve(end - first);
+        if (!m_filter)
+            records.reserve(end - first);
+        AnsiString filterBuffer;
 
         const std::size_t largestRecord = kRecordPrefixSize + std::size_t(fields) * (2 + kMaxValueLength);
         uint32_t inBlock = 0;
@@ -397,10 +404,14 @@ bool Reader::readRecords()
                     }
                 }
             }
-            auto record = table.CreateRecord(values, fields, false, nullptr, pool ? &*pool : nullptr);
-            record->SetModificationTime(modified);
-            record->SetRowHeight(height);
-            records.push_back(std::move(record));
+            if (!m_filter || m_filter->Keep(values, fields, filterBuffer)) {
+                auto record = table.CreateRecord(values, fields, false, nullptr, pool ? &*pool : nullptr);
+                record->SetModificationTime(modified);
+                record->SetRowHeight(height);
+                records.push_back(std::move(record));
+                if (m_filter)
+                    kept[std::size_t(part)].push_back(int(i));
+            }
 
             if (++inBlock > blockSize) {
                 // Records never lie in what was read already: blocks that
@@ -429,6 +440,7 @@ bool Reader::readRecords()
             table.InsertRecords(-1, read[part]);
             if (!read[part].empty())
                 return false;
+            m_result.keptRecords.insert(m_result.keptRecords.end(), kept[part].begin(), kept[part].end());
         }
     } catch (const std::bad_alloc &) {
         MessageBoxById(ids::kMsgOutOfMemory, MsgIcon::Exclamation);
@@ -440,10 +452,11 @@ bool Reader::readRecords()
 } // namespace
 
 DatabaseReadResult ReadDatabaseFile(QIODevice &file, const FormFileContext &formContext, DatabaseContents into,
-                                    ProgressBox *progress, std::size_t window, int parts, std::uint32_t fields)
+                                    ProgressBox *progress, std::size_t window, int parts,
+                                    const DatabaseReadSelection &selection)
 {
     try {
-        Reader reader(file, formContext, into, progress, window, parts, fields);
+        Reader reader(file, formContext, into, progress, window, parts, selection);
         return reader.run();
     } catch (const std::bad_alloc &) {
         return DatabaseReadResult();

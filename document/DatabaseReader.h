@@ -1,9 +1,11 @@
 #pragma once
 
 #include "document/DatabaseFormat.h"
+#include "platform/AnsiString.h"
 
 #include <cstddef>
 #include <cstdint>
+#include <vector>
 
 class QIODevice;
 
@@ -23,6 +25,30 @@ struct DatabaseContents
     PageSettings &page;
 };
 
+// Decides which records of a file a reader keeps (a search from the command
+// line keeps the matches only). Keep() is called on the reading threads at
+// once, so it only reads its own state and the buffer it is given.
+class RecordFilter
+{
+public:
+    virtual ~RecordFilter() = default;
+    // Called once the table has its fields, before the first record.
+    virtual void Prepare(const CDataTable &table) = 0;
+    // Whether the record with these values (by display position, as the
+    // file holds them) is kept.
+    virtual bool Keep(const AnsiView *values, int count, AnsiString &buffer) const = 0;
+};
+
+// What a reader keeps of a file: the values of the fields whose bit is set
+// in `fields` (bit k for the k-th field of the file; the others are left
+// empty), and with a filter only the records it keeps. Every field and
+// record is still read and checked.
+struct DatabaseReadSelection
+{
+    std::uint32_t fields = ~std::uint32_t(0);
+    RecordFilter *filter = nullptr;
+};
+
 struct DatabaseReadResult
 {
     dbfile::ReadOutcome outcome = dbfile::ReadOutcome::Failed;
@@ -33,6 +59,9 @@ struct DatabaseReadResult
     // Written by a newer program: read as the current version, and the user
     // is warned once the file is open.
     bool newerVersion = false;
+    // With a filter: the place in the file (0 for its first record) of each
+    // record kept, in the table's order.
+    std::vector<int> keptRecords;
 };
 
 // Reads a database file from a readable, seekable device (a file, or a
@@ -61,11 +90,10 @@ struct DatabaseReadResult
 // A file on disk or in a buffer is read in up to `parts` ranges of blocks at
 // the same time, each through a window of its own; 0 decides by the number
 // of records and processor cores. Any split reads the same records and
-// refuses the same files. Values of the fields whose bit in `fields` is
-// clear (bit k for the k-th field of the file) are checked but left empty.
+// refuses the same files. `selection` may leave values and records out.
 inline constexpr std::size_t kDatabaseReadWindow = 256 * 1024;
 DatabaseReadResult ReadDatabaseFile(QIODevice &file, const FormFileContext &formContext, DatabaseContents into,
                                     ProgressBox *progress, std::size_t window = kDatabaseReadWindow, int parts = 0,
-                                    std::uint32_t fields = ~std::uint32_t(0));
+                                    const DatabaseReadSelection &selection = {});
 
 } // namespace orvel

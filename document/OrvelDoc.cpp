@@ -213,6 +213,8 @@ bool COrvelDoc::SetPrintFlags(const std::vector<int> &flags)
 void COrvelDoc::DeleteContents()
 {
     m_partlyLoaded = false;
+    m_keptRecords.clear();
+    m_recordsFiltered = false;
     m_editing->EndAll();
     m_table.Clear();
     m_form.Clear();
@@ -269,11 +271,13 @@ ReadOutcome COrvelDoc::ReadDatabase(QIODevice &file, const QString &path)
 {
     ProgressScope progress(*this, ids::kCaptionReading);
     const FormFileContext context{path, GetOptions().relativePaths};
-    const DatabaseReadResult result = ReadDatabaseFile(file, context, {m_table, m_form, m_page}, progress.box(),
-                                                       kDatabaseReadWindow, 0, m_fieldsToLoad);
+    DatabaseReadResult result = ReadDatabaseFile(file, context, {m_table, m_form, m_page}, progress.box(),
+                                                 kDatabaseReadWindow, 0, m_readSelection);
     if (result.outcome != ReadOutcome::Complete)
         return result.outcome;
-    m_partlyLoaded = m_fieldsToLoad != ~std::uint32_t(0);
+    m_partlyLoaded = m_readSelection.fields != ~std::uint32_t(0) || m_readSelection.filter;
+    m_keptRecords = std::move(result.keptRecords);
+    m_recordsFiltered = m_readSelection.filter != nullptr;
     m_fileFormat = QStringLiteral("ovd");
     m_fileVersion = result.storedVersion;
 

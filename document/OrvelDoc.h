@@ -1,6 +1,7 @@
 #pragma once
 
 #include "document/DatabaseFormat.h"
+#include "document/DatabaseReader.h"
 #include "document/DatabaseWriter.h"
 #include "document/DocumentOptions.h"
 #include "document/DocumentRecorder.h"
@@ -104,7 +105,14 @@ public:
     // whose bit is set (bit k for the k-th field of the file) and leaves the
     // others empty. Every field and record is still read and checked. A
     // document opened so cannot be saved.
-    void SetFieldsToLoad(std::uint32_t fields) { m_fieldsToLoad = fields; }
+    void SetFieldsToLoad(std::uint32_t fields) { m_readSelection.fields = fields; }
+    // The same for records: the next Open of a database file keeps only the
+    // records `filter` keeps (it must outlive the Open). Other formats are
+    // read whole. RecordsFiltered() tells whether the filter was used, and
+    // GetKeptRecords() then where each record was in the file.
+    void SetRecordFilter(RecordFilter *filter) { m_readSelection.filter = filter; }
+    bool RecordsFiltered() const { return m_recordsFiltered; }
+    const std::vector<int> &GetKeptRecords() const { return m_keptRecords; }
 
     // --- Values ---
 
@@ -269,7 +277,9 @@ private:
     QString m_fileFormat;
     uint16_t m_fileVersion = 0;
     DocumentOptionOverrides m_overrides;
-    std::uint32_t m_fieldsToLoad = ~std::uint32_t(0);
+    DatabaseReadSelection m_readSelection;
+    std::vector<int> m_keptRecords;
+    bool m_recordsFiltered = false;
     bool m_partlyLoaded = false;
     std::unique_ptr<ProgressBox> m_progress;
     std::vector<std::pair<int, HintListener>> m_listeners;

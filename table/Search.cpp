@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <array>
 #include <bit>
+#include <memory>
 #include <cstddef>
 #include <cstdint>
 
@@ -237,9 +238,14 @@ public:
     // it across calls keeps the scan free of allocations.
     bool matches(const CDataRecord *record, AnsiString &buffer) const
     {
-        if (!m_usable || !record)
+        return record && matchesValue(record->GetRawValueAt(m_column), buffer);
+    }
+    // The same for a value as it is stored.
+    bool matchesValue(AnsiView raw, AnsiString &buffer) const
+    {
+        if (!m_usable)
             return false;
-        const AnsiView value = FormatDisplayValue(m_type, m_format, record->GetRawValueAt(m_column), m_locale, buffer);
+        const AnsiView value = FormatDisplayValue(m_type, m_format, raw, m_locale, buffer);
         return m_matcher.match(value, 0) >= 0;
     }
 
@@ -283,6 +289,26 @@ bool meets(const CriterionTest &first, const CriterionTest &second, int link, co
         return first.matches(record, buffer) || second.matches(record, buffer);
     default:
         return first.matches(record, buffer);
+    }
+}
+
+// meets() for the values of a record by display position, as a file holds
+// them; a criterion on a position beyond them finds an empty value.
+bool meetsValues(const CriterionTest &first, const CriterionTest &second, int link, const AnsiView *values,
+                 int count, AnsiString &buffer)
+{
+    const auto test = [&](const CriterionTest &criterion) {
+        const int field = criterion.field();
+        const AnsiView raw = field >= 0 && field < count ? TrimTrailingBlanks(values[field]) : AnsiView();
+        return criterion.matchesValue(raw, buffer);
+    };
+    switch (link) {
+    case SL_AND:
+        return test(first) && test(second);
+    case SL_OR:
+        return test(first) || test(second);
+    default:
+        return test(first);
     }
 }
 
@@ -417,6 +443,25 @@ int ReplaceAll(CDataTable &table, const SearchCriterion &criterion, const std::f
             count += ReplaceInRecord(table, criterion, i);
     }
     return count;
+}
+
+struct SearchSpecTest::Tests
+{
+    CriterionTest first;
+    CriterionTest second;
+    int link;
+};
+
+SearchSpecTest::SearchSpecTest(const CDataTable &table, const SearchSpec &spec, int link)
+    : m_tests(std::make_unique<Tests>(Tests{CriterionTest(table, spec.criterion1), CriterionTest(table, spec.criterion2),
+                                            link}))
+{}
+
+SearchSpecTest::~SearchSpecTest() = default;
+
+bool SearchSpecTest::Meets(const AnsiView *values, int count, AnsiString &buffer) const
+{
+    return meetsValues(m_tests->first, m_tests->second, m_tests->link, values, count, buffer);
 }
 
 int MarkMatches(CDataTable &table, const SearchSpec &spec, int link)

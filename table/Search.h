@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 
 namespace orvel {
 
@@ -56,6 +57,26 @@ int ReplaceInRecord(CDataTable &table, const SearchCriterion &criterion, int ind
 // every 64th record with the index of the next one; false stops the pass
 // there (each record is replaced whole or not at all).
 int ReplaceAll(CDataTable &table, const SearchCriterion &criterion, const std::function<bool(int next)> &proceed = {});
+
+// A spec set up once for the fields of a table, to test the values of
+// records that are not in it (yet): a record being read from a file, its
+// values by display position as they are stored. It only reads its own
+// state, so several threads may test at once, each with a buffer of its own.
+// Meets() gives what RecordMeetsSpec gives for such a record.
+class SearchSpecTest
+{
+public:
+    SearchSpecTest(const CDataTable &table, const SearchSpec &spec, int link);
+    ~SearchSpecTest();
+    SearchSpecTest(const SearchSpecTest &) = delete;
+    SearchSpecTest &operator=(const SearchSpecTest &) = delete;
+
+    bool Meets(const AnsiView *values, int count, AnsiString &buffer) const;
+
+private:
+    struct Tests;
+    std::unique_ptr<Tests> m_tests;
+};
 
 // Marks every record that meets `spec`; returns how many were not marked
 // before. Flags the table modified.

@@ -18,6 +18,7 @@
 #include <QRandomGenerator>
 #include <QtEndian>
 
+#include <string>
 #include <vector>
 
 #include <cerrno>
@@ -150,6 +151,83 @@ TEST_F(BufferedFileTest, AnySplitOfTheBlocksReadsTheSameRecords)
     EXPECT_EQ(ReadDatabaseFile(buffer, context, {back, form, page}, nullptr, 61, 3).outcome,
               dbfile::ReadOutcome::Complete);
     EXPECT_TRUE(SameTables(*table, back));
+}
+
+// Keeps the records whose first value ends in one of the given digits,
+// and counts the calls of Prepare.
+class LastDigitFilter : public RecordFilter
+{
+public:
+    explicit LastDigitFilter(AnsiView digits)
+        : m_digits(digits)
+    {}
+    void Prepare(const CDataTable &table) override
+    {
+        ++prepared;
+        fields = table.GetFieldCount();
+    }
+    bool Keep(const AnsiView *values, int count, AnsiString &) const override
+    {
+        return count == fields && !values[0].empty() && m_digits.find(values[0].back()) != AnsiView::npos;
+    }
+    int prepared = 0;
+    int fields = -1;
+
+private:
+    AnsiView m_digits;
+};
+
+// A filter keeps the same records in file order, with their places in the
+// file, however the blocks are split; a filter that keeps nothing reads an
+// empty table, and the file is still checked whole.
+TEST_F(BufferedFileTest, AFilteredReadKeepsTheSameRecordsInAnySplit)
+{
+    const auto table = Generated(3100);
+    for (int i = 0; i < table->GetRecordCount(); ++i)
+        table->GetRecord(i)->SetRawValue(std::to_string(i), 0);
+    QByteArray bytes = write(*table, path("filter.ovd"));
+    for (const AnsiView digits : {AnsiView("37"), AnsiView("x")}) {
+        std::vector<int> expected;
+        for (int i = 0; i < table->GetRecordCount(); ++i) {
+            if (digits.find(std::to_string(i).back()) != AnsiView::npos)
+                expected.push_back(i);
+        }
+        for (const int parts : {1, 2, 3, 7}) {
+            SCOPED_TRACE(testing::Message() << digits << ", " << parts << " parts");
+            LastDigitFilter filter(digits);
+            CDataTable back;
+            CFormObjects form;
+            PageSettings page;
+            QBuffer buffer(&bytes);
+            ASSERT_TRUE(buffer.open(QIODevice::ReadOnly));
+            const DatabaseReadResult result = ReadDatabaseFile(buffer, {path("filter.ovd"), false}, {back, form, page},
+                                                               nullptr, 4099, parts, {~0u, &filter});
+            buffer.close();
+            ASSERT_EQ(result.outcome, dbfile::ReadOutcome::Complete);
+            EXPECT_EQ(filter.prepared, 1);
+            EXPECT_EQ(result.keptRecords, expected);
+            ASSERT_EQ(back.GetRecordCount(), int(expected.size()));
+            for (std::size_t k = 0; k < expected.size(); ++k) {
+                const CDataRecord &original = *table->GetRecord(expected[k]);
+                const CDataRecord &kept = *back.GetRecord(int(k));
+                for (int pos = 0; pos < table->GetFieldCount(); ++pos)
+                    ASSERT_EQ(kept.GetRawValue(pos), original.GetRawValue(pos)) << expected[k] << " " << pos;
+                EXPECT_EQ(kept.GetModificationTime(), original.GetModificationTime());
+                EXPECT_EQ(kept.GetRowHeight(), original.GetRowHeight());
+            }
+        }
+    }
+    // A damaged last record fails the read although the filter keeps none.
+    QByteArray cut = bytes.left(bytes.size() - 3);
+    QBuffer buffer(&cut);
+    ASSERT_TRUE(buffer.open(QIODevice::ReadOnly));
+    LastDigitFilter none("x");
+    CDataTable back;
+    CFormObjects form;
+    PageSettings page;
+    EXPECT_NE(ReadDatabaseFile(buffer, {path("kurz.ovd"), false}, {back, form, page}, nullptr, 4099, 2, {~0u, &none})
+                      .outcome,
+              dbfile::ReadOutcome::Complete);
 }
 
 // Ranges of records laid out at the same time give the bytes of the record

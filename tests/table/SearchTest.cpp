@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <random>
+#include <vector>
 
 using namespace orvel;
 using namespace orvel::test;
@@ -212,6 +213,39 @@ TEST_F(SearchTable, TwoCriteria)
     EXPECT_EQ(MarkMatches(table, spec, SL_OR), 2); // 2 and 3 are new
     EXPECT_EQ(table.GetMarkedCount(), 4);
     EXPECT_TRUE(table.IsModified());
+}
+
+// A spec tested on the values of a record as a file holds them (by display
+// position, perhaps with trailing blanks) gives what it gives on the record
+// in the table: for each link, a negative search, a number in its display
+// form, a field beyond the record, and display positions that differ from
+// the storage columns.
+TEST_F(SearchTable, SpecTestOnValuesAgreesWithTheRecords)
+{
+    Rows({{"Meier", "1000", "Bonn"}, {"Schulz", "21000.5", "K\xF6ln"}, {"Meier", "", "K\xF6ln"}, {"Lange", "100", "Bonn"}});
+    table.InsertField("K\xFCrzel", 0);
+    table.GetRecord(1)->SetRawValue("SZ", 0);
+    const SearchSpec specs[] = {
+            {Criterion(1, "meier"), Criterion(3, "Bonn")},
+            {Criterion(2, "1.000"), Criterion(1, "Lange")},
+            {Criterion(1, "Meier", SO_NEGATIVE), Criterion(0, "sz")},
+            {Criterion(9, "x"), Criterion(3, "k\xF6ln")},
+            {Criterion(1, ""), Criterion(2, "21.000,50", SO_BEGINS_WITH)},
+    };
+    AnsiString buffer;
+    for (const SearchSpec &spec : specs) {
+        for (const int link : {SL_NONE, SL_AND, SL_OR}) {
+            const SearchSpecTest test(table, spec, link);
+            for (int i = 0; i < table.GetRecordCount(); ++i) {
+                std::vector<AnsiString> held;
+                for (int pos = 0; pos < table.GetFieldCount(); ++pos)
+                    held.push_back(AnsiString(table.GetRecord(i)->GetRawValue(pos)) + (i % 2 ? "  " : ""));
+                const std::vector<AnsiView> values(held.begin(), held.end());
+                EXPECT_EQ(test.Meets(values.data(), int(values.size()), buffer), RecordMeetsSpec(table, spec, link, i))
+                        << spec.criterion1.text << " " << link << " record " << i;
+            }
+        }
+    }
 }
 
 TEST_F(SearchTable, ReplaceInRecord)
