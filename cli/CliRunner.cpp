@@ -24,8 +24,8 @@
 #include <QElapsedTimer>
 
 #include <charconv>
-#include <memory>
 #include <cstdio>
+#include <memory>
 
 namespace orvel::cli {
 

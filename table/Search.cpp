@@ -10,9 +10,9 @@
 #include <algorithm>
 #include <array>
 #include <bit>
-#include <memory>
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -294,8 +294,8 @@ bool meets(const CriterionTest &first, const CriterionTest &second, int link, co
 
 // meets() for the values of a record by display position, as a file holds
 // them; a criterion on a position beyond them finds an empty value.
-bool meetsValues(const CriterionTest &first, const CriterionTest &second, int link, const AnsiView *values,
-                 int count, AnsiString &buffer)
+bool meetsValues(const CriterionTest &first, const CriterionTest &second, int link, const AnsiView *values, int count,
+                 AnsiString &buffer)
 {
     const auto test = [&](const CriterionTest &criterion) {
         const int field = criterion.field();
@@ -453,8 +453,8 @@ struct SearchSpecTest::Tests
 };
 
 SearchSpecTest::SearchSpecTest(const CDataTable &table, const SearchSpec &spec, int link)
-    : m_tests(std::make_unique<Tests>(Tests{CriterionTest(table, spec.criterion1), CriterionTest(table, spec.criterion2),
-                                            link}))
+    : m_tests(std::make_unique<Tests>(
+            Tests{CriterionTest(table, spec.criterion1), CriterionTest(table, spec.criterion2), link}))
 {}
 
 SearchSpecTest::~SearchSpecTest() = default;

@@ -262,6 +262,22 @@ TEST_F(SaveTest, ADocumentReadForSomeFieldsKeepsThoseAndCannotBeSaved)
     EXPECT_FALSE(part.Save(path("anders.ovd")));
     EXPECT_EQ(ReadAll(path("teil.ovd")), saved);
     EXPECT_FALSE(QFile::exists(path("anders.ovd")));
+
+    // Read for some records only, the same.
+    struct SecondOnly : RecordFilter
+    {
+        void Prepare(const CDataTable &) override {}
+        bool Keep(const AnsiView *values, int, AnsiString &) const override { return values[0] == "Bernd"; }
+    } second;
+    COrvelDoc some;
+    some.SetRecordFilter(&second);
+    ASSERT_TRUE(some.Open(path("teil.ovd")));
+    ASSERT_EQ(some.GetTable().GetRecordCount(), 1);
+    EXPECT_EQ(some.GetTable().GetRecord(0)->GetRawValue(2), "zwei");
+    EXPECT_TRUE(some.RecordsFiltered());
+    EXPECT_EQ(some.GetKeptRecords(), std::vector<int>{1});
+    EXPECT_FALSE(some.Save(path("teil.ovd")));
+    EXPECT_EQ(ReadAll(path("teil.ovd")), saved);
 }
 
 } // namespace

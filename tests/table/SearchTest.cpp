@@ -222,7 +222,10 @@ TEST_F(SearchTable, TwoCriteria)
 // the storage columns.
 TEST_F(SearchTable, SpecTestOnValuesAgreesWithTheRecords)
 {
-    Rows({{"Meier", "1000", "Bonn"}, {"Schulz", "21000.5", "K\xF6ln"}, {"Meier", "", "K\xF6ln"}, {"Lange", "100", "Bonn"}});
+    Rows({{"Meier", "1000", "Bonn"},
+          {"Schulz", "21000.5", "K\xF6ln"},
+          {"Meier", "", "K\xF6ln"},
+          {"Lange", "100", "Bonn"}});
     table.InsertField("K\xFCrzel", 0);
     table.GetRecord(1)->SetRawValue("SZ", 0);
     const SearchSpec specs[] = {
