@@ -833,6 +833,12 @@ int ImportDbase(CDataTable &table, QIODevice &file, ExchangeCharSet charSet, Pro
                 }
             }
         });
+        // A read that failed (not one that found the file shorter) fails
+        // the import, as a damaged file does.
+        if (source.failed()) {
+            table.Clear();
+            return 0;
+        }
         std::vector<std::unique_ptr<CDataRecord>> made;
         made.reserve(total);
         for (RangeRead &range : ranges) {

@@ -29,6 +29,8 @@ std::size_t ByteSource::readAt(std::size_t offset, std::uint8_t *data, std::size
     if (offset > m_size)
         return 0;
     n = std::min(n, m_size - offset);
+    if (n == 0)
+        return 0;
     if (m_memory) {
         std::memcpy(data, m_memory + offset, n);
         return n;
@@ -39,16 +41,22 @@ std::size_t ByteSource::readAt(std::size_t offset, std::uint8_t *data, std::size
             const ssize_t got = ::pread(m_descriptor, data + done, n - done, off_t(offset + done));
             if (got < 0 && errno == EINTR)
                 continue;
+            if (got < 0)
+                m_failed.store(true, std::memory_order_relaxed);
             if (got <= 0)
                 break;
             done += std::size_t(got);
         }
         return done;
     }
-    if (!m_device.seek(qint64(offset)))
+    if (!m_device.seek(qint64(offset))) {
+        m_failed.store(true, std::memory_order_relaxed);
         return 0;
+    }
     while (done < n) {
         const qint64 got = m_device.read(reinterpret_cast<char *>(data + done), qint64(n - done));
+        if (got < 0)
+            m_failed.store(true, std::memory_order_relaxed);
         if (got <= 0)
             break;
         done += std::size_t(got);

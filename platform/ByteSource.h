@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 
@@ -25,12 +26,16 @@ public:
     // Up to n bytes from `offset` on; fewer only at the end of the file or
     // when it cannot be read.
     std::size_t readAt(std::size_t offset, std::uint8_t *data, std::size_t n);
+    // Whether a read failed with an error (rather than finding the end of a
+    // file that became shorter).
+    bool failed() const { return m_failed.load(std::memory_order_relaxed); }
 
 private:
     QIODevice &m_device;
     std::size_t m_size;
     const std::uint8_t *m_memory = nullptr;
     int m_descriptor = -1;
+    std::atomic<bool> m_failed{false};
 };
 
 } // namespace orvel

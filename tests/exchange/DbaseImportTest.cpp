@@ -10,11 +10,13 @@
 
 #include <QDir>
 #include <QFile>
+#include <QIODevice>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 
 #include <algorithm>
+#include <cstring>
 #include <optional>
 
 using namespace orvel;
@@ -233,6 +235,58 @@ TEST(DbaseImport, MoreThan30000RecordsReadTheFirst30000AfterMessage511)
 
 // Whatever the header claims, nothing is read outside the file: a header
 // that cannot be right is refused, records that are missing are reported.
+// A seekable device over bytes in memory whose reads fail with an error
+// from `failAt` on (a disk that cannot read a sector).
+class UnreadableFrom : public QIODevice
+{
+public:
+    UnreadableFrom(const QByteArray &bytes, qint64 failAt)
+        : m_bytes(bytes)
+        , m_failAt(failAt)
+    {
+        open(QIODevice::ReadOnly | QIODevice::Unbuffered);
+    }
+    qint64 size() const override { return m_bytes.size(); }
+
+protected:
+    qint64 readData(char *data, qint64 max) override
+    {
+        const qint64 n = std::min(max, m_bytes.size() - pos());
+        if (pos() + n > m_failAt)
+            return -1;
+        std::memcpy(data, m_bytes.constData() + pos(), std::size_t(n));
+        return n;
+    }
+    qint64 writeData(const char *, qint64) override { return -1; }
+
+private:
+    QByteArray m_bytes;
+    qint64 m_failAt;
+};
+
+// A read that fails with an error fails the import and leaves the table
+// empty; reading up to that place works as before.
+TEST(DbaseImport, AReadErrorFailsTheImport)
+{
+    const std::vector<DbaseFieldSpec> fields = {{"NAME", 'C', 20}};
+    QByteArray records;
+    for (int i = 0; i < 3000; ++i)
+        records += DbaseRecord(fields, {QByteArray::number(i)});
+    const QByteArray bytes = DbaseFile(fields, records, 3000);
+    ScriptedServices services;
+    ScopedServices scope(&services);
+    for (const qint64 failAt : {bytes.size() - 5, bytes.size() / 2, qint64(200)}) {
+        UnreadableFrom device(bytes, failAt);
+        CDataTable table;
+        EXPECT_EQ(ImportDbase(table, device, ExchangeCharSet::Ansi, nullptr, 4096), 0) << failAt;
+        EXPECT_EQ(table.GetRecordCount(), 0) << failAt;
+    }
+    UnreadableFrom readable(bytes, bytes.size());
+    CDataTable table;
+    EXPECT_EQ(ImportDbase(table, readable, ExchangeCharSet::Ansi, nullptr, 4096), 1);
+    EXPECT_EQ(table.GetRecordCount(), 3000);
+}
+
 TEST(DbaseImport, DamagedHeadersAreRefusedOrReadWithinTheFile)
 {
     const std::vector<DbaseFieldSpec> fields = {{"NAME", 'C', 5}, {"NR", 'N', 3}};
