@@ -268,14 +268,17 @@ private:
 // empty; reading up to that place works as before.
 TEST(DbaseImport, AReadErrorFailsTheImport)
 {
-    const std::vector<DbaseFieldSpec> fields = {{"NAME", 'C', 20}};
+    // Larger than the header's read, so that the errors come while records
+    // are read.
+    const std::vector<DbaseFieldSpec> fields = {{"NAME", 'C', 100}};
     QByteArray records;
     for (int i = 0; i < 3000; ++i)
         records += DbaseRecord(fields, {QByteArray::number(i)});
     const QByteArray bytes = DbaseFile(fields, records, 3000);
     ScriptedServices services;
     ScopedServices scope(&services);
-    for (const qint64 failAt : {bytes.size() - 5, bytes.size() / 2, qint64(200)}) {
+    ASSERT_GT(bytes.size(), 4 * 65536);
+    for (const qint64 failAt : {bytes.size() - 5, bytes.size() / 2, qint64(70000)}) {
         UnreadableFrom device(bytes, failAt);
         CDataTable table;
         EXPECT_EQ(ImportDbase(table, device, ExchangeCharSet::Ansi, nullptr, 4096), 0) << failAt;
