@@ -86,7 +86,7 @@ public:
         char *p = m_buffer.get() + m_used;
         p[0] = char(text.size() & 0xFF);
         p[1] = char(text.size() >> 8);
-        std::memcpy(p + 2, text.data(), text.size());
+        CopyShort(p + 2, text.data(), text.size());
         m_used += 2 + text.size();
     }
 
