@@ -35,26 +35,18 @@ std::size_t ByteSource::readAt(std::size_t offset, std::uint8_t *data, std::size
         std::memcpy(data, m_memory + offset, n);
         return n;
     }
-    std::size_t done = 0;
-    if (m_descriptor >= 0) {
-        while (done < n) {
-            const ssize_t got = ::pread(m_descriptor, data + done, n - done, off_t(offset + done));
-            if (got < 0 && errno == EINTR)
-                continue;
-            if (got < 0)
-                m_failed.store(true, std::memory_order_relaxed);
-            if (got <= 0)
-                break;
-            done += std::size_t(got);
-        }
-        return done;
-    }
-    if (!m_device.seek(qint64(offset))) {
+    // A file is read at the position; any other device seeks first.
+    const bool positioned = m_descriptor >= 0;
+    if (!positioned && !m_device.seek(qint64(offset))) {
         m_failed.store(true, std::memory_order_relaxed);
         return 0;
     }
+    std::size_t done = 0;
     while (done < n) {
-        const qint64 got = m_device.read(reinterpret_cast<char *>(data + done), qint64(n - done));
+        const qint64 got = positioned ? qint64(::pread(m_descriptor, data + done, n - done, off_t(offset + done)))
+                                      : m_device.read(reinterpret_cast<char *>(data + done), qint64(n - done));
+        if (got < 0 && positioned && errno == EINTR)
+            continue;
         if (got < 0)
             m_failed.store(true, std::memory_order_relaxed);
         if (got <= 0)
