@@ -1,11 +1,11 @@
 // CSV import and export at the table's limits: 30000 records of 32 fields of
 // generated German data, written as a German spreadsheet writes them (";",
 // decimal commas, UTF-8 with a byte-order mark).
+#include "bench/ExchangeBench.h"
 #include "bench/GeneratedTable.h"
 #include "exchange/CsvExport.h"
 #include "exchange/CsvImport.h"
 #include "exchange/MemoObjects.h"
-#include "platform/ScriptedServices.h"
 #include "platform/TempFile.h"
 
 #include <benchmark/benchmark.h>
@@ -18,13 +18,6 @@
 namespace {
 
 using namespace orvel;
-
-void QuietServices()
-{
-    static ScriptedServices services;
-    installServices(&services);
-    services.clear();
-}
 
 struct CsvFiles
 {
@@ -54,7 +47,7 @@ CsvFiles &Files()
 void ImportCsvFile(benchmark::State &state)
 {
     const CsvFiles &files = Files();
-    QuietServices();
+    bench::QuietServices();
     for (auto _ : state) {
         state.PauseTiming();
         auto table = std::make_unique<CDataTable>();
@@ -76,22 +69,9 @@ BENCHMARK(ImportCsvFile)->Name("Exchange/ImportCsv")->Unit(benchmark::kMilliseco
 void ExportCsvWith(benchmark::State &state, int parts)
 {
     const CsvFiles &files = Files();
-    const QString path = files.folder + QStringLiteral("/export.csv");
-    QuietServices();
-    qint64 bytes = 0;
-    for (auto _ : state) {
-        state.PauseTiming();
-        QFile file(path);
-        file.open(QIODevice::WriteOnly | QIODevice::Truncate);
-        state.ResumeTiming();
-        if (ExportCsv(*files.table, file, {}, files.storePath, nullptr, parts) != 1)
-            state.SkipWithError("the export failed");
-        state.PauseTiming();
-        bytes = file.size();
-        file.close();
-        state.ResumeTiming();
-    }
-    state.counters["FileMiB"] = double(bytes) / (1024.0 * 1024.0);
+    bench::RunFileExport(state, files.folder + QStringLiteral("/export.csv"), [&](QIODevice &out) {
+        return ExportCsv(*files.table, out, {}, files.storePath, nullptr, parts);
+    });
 }
 void ExportCsvFile(benchmark::State &state)
 {

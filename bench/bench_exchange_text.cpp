@@ -1,11 +1,11 @@
 // The text exports and the SDF import at the table's limits: 30000 records of
 // 32 fields of generated German data (the SDF file is about 13.6 MB).
+#include "bench/ExchangeBench.h"
 #include "bench/GeneratedTable.h"
 #include "exchange/HtmlExport.h"
 #include "exchange/MergeTextExport.h"
 #include "exchange/SdfExport.h"
 #include "exchange/SdfImport.h"
-#include "platform/ScriptedServices.h"
 #include "platform/TempFile.h"
 
 #include <benchmark/benchmark.h>
@@ -19,15 +19,6 @@
 namespace {
 
 using namespace orvel;
-
-// Messages (a generated note of 255 bytes loses its last byte in SDF) and
-// progress go nowhere.
-void QuietServices()
-{
-    static ScriptedServices services;
-    installServices(&services);
-    services.clear();
-}
 
 struct ExchangeFiles
 {
@@ -56,7 +47,7 @@ ExchangeFiles &Files()
 void ImportSdfFile(benchmark::State &state)
 {
     const QString &path = Files().sdfPath;
-    QuietServices();
+    bench::QuietServices();
     for (auto _ : state) {
         state.PauseTiming();
         auto table = std::make_unique<CDataTable>();
@@ -74,22 +65,7 @@ BENCHMARK(ImportSdfFile)->Name("Exchange/ImportSdf")->Unit(benchmark::kMilliseco
 // Each export writes a fresh file in the temporary folder.
 void RunExport(benchmark::State &state, const char *name, const std::function<int(QIODevice &)> &write)
 {
-    const QString path = Files().folder + QLatin1Char('/') + QLatin1String(name);
-    QuietServices();
-    qint64 bytes = 0;
-    for (auto _ : state) {
-        state.PauseTiming();
-        QFile file(path);
-        file.open(QIODevice::WriteOnly | QIODevice::Truncate);
-        state.ResumeTiming();
-        if (write(file) != 1)
-            state.SkipWithError("the export failed");
-        state.PauseTiming();
-        bytes = file.size();
-        file.close();
-        state.ResumeTiming();
-    }
-    state.counters["FileMiB"] = double(bytes) / (1024.0 * 1024.0);
+    bench::RunFileExport(state, Files().folder + QLatin1Char('/') + QLatin1String(name), write);
 }
 
 void ExportSdfFile(benchmark::State &state)

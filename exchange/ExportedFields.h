@@ -142,7 +142,10 @@ bool WriteRecordsSplit(const CDataTable &table, ExportBuffer &buffer, ProgressBo
             const int begin = written * kExportBlockRecords;
             ReportExportProgress(progress, begin, std::min(count, begin + kExportBlockRecords));
             held.lock();
-            failed = !ok;
+            // Another thread may have failed while this one wrote: a failure
+            // is never taken back.
+            if (!ok)
+                failed = true;
             formatted[slot] = -1;
             ++written;
             changed.notify_all();
