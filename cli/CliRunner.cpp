@@ -26,6 +26,7 @@
 #include <charconv>
 #include <cstdio>
 #include <memory>
+#include <optional>
 
 namespace orvel::cli {
 
@@ -256,10 +257,10 @@ int RunCliCommand(const CliArguments &args, std::string &out)
             return kExitUsage;
         AnsiString buffer;
         int found = 0;
-        if (doc.RecordsFiltered()) {
+        if (const std::optional<std::vector<int>> &kept = doc.GetKeptRecords()) {
             // A database file was read for the records that meet the search
             // only; each is named by its place in the file.
-            const std::vector<int> &places = doc.GetKeptRecords();
+            const std::vector<int> &places = *kept;
             found = table.GetRecordCount();
             for (int i = 0; i < found && std::size_t(i) < places.size(); ++i)
                 AppendLine(out, places[std::size_t(i)],

@@ -345,9 +345,15 @@ bool Reader::readRecords()
     if (!m_source.concurrent())
         parts = 1;
     parts = std::clamp(parts, 1, int(blocks));
-    std::vector<std::vector<std::unique_ptr<CDataRecord>>> read(static_cast<std::size_t>(parts));
-    std::vector<char> complete(static_cast<std::size_t>(parts), 0);
-    std::vector<std::vector<int>> kept(static_cast<std::size_t>(parts));
+    // What each range read: its records, with a filter their places in the
+    // file, and whether it got through all its blocks.
+    struct RangeRead
+    {
+        std::vector<std::unique_ptr<CDataRecord>> records;
+        std::vector<int> kept;
+        bool complete = false;
+    };
+    std::vector<RangeRead> ranges(static_cast<std::size_t>(parts));
     if (m_filter)
         m_filter->Prepare(table);
 
@@ -361,7 +367,8 @@ bool Reader::readRecords()
             return;
         const uint32_t first = uint32_t(firstBlock) * perBlock;
         const uint32_t end = uint32_t(std::min<std::size_t>(endBlock * perBlock, count));
-        std::vector<std::unique_ptr<CDataRecord>> &records = read[std::size_t(part)];
+        RangeRead &range = ranges[std::size_t(part)];
+        std::vector<std::unique_ptr<CDataRecord>> &records = range.records;
         if (!m_filter)
             records.reserve(end - first);
         AnsiString filterBuffer;
@@ -410,7 +417,7 @@ bool Reader::readRecords()
                 record->SetRowHeight(height);
                 records.push_back(std::move(record));
                 if (m_filter)
-                    kept[std::size_t(part)].push_back(int(i));
+                    range.kept.push_back(int(i));
             }
 
             if (++inBlock > blockSize) {
@@ -428,19 +435,19 @@ bool Reader::readRecords()
             if (part == 0 && m_progress && i % kReadProgressStep == 0)
                 m_progress->setPos(int(std::min<uint32_t>(i * uint32_t(parts), count)));
         }
-        complete[std::size_t(part)] = 1;
+        range.complete = true;
     };
 
     try {
         RunWorkSplit(blocks, parts, readBlocks);
-        for (std::size_t part = 0; part < read.size(); ++part) {
-            if (!complete[part])
+        for (RangeRead &range : ranges) {
+            if (!range.complete)
                 return false;
             // The records not taken (beyond the record limit) stay behind.
-            table.InsertRecords(-1, read[part]);
-            if (!read[part].empty())
+            table.InsertRecords(-1, range.records);
+            if (!range.records.empty())
                 return false;
-            m_result.keptRecords.insert(m_result.keptRecords.end(), kept[part].begin(), kept[part].end());
+            m_result.keptRecords.insert(m_result.keptRecords.end(), range.kept.begin(), range.kept.end());
         }
     } catch (const std::bad_alloc &) {
         MessageBoxById(ids::kMsgOutOfMemory, MsgIcon::Exclamation);

@@ -213,8 +213,7 @@ bool COrvelDoc::SetPrintFlags(const std::vector<int> &flags)
 void COrvelDoc::DeleteContents()
 {
     m_partlyLoaded = false;
-    m_keptRecords.clear();
-    m_recordsFiltered = false;
+    m_keptRecords.reset();
     m_editing->EndAll();
     m_table.Clear();
     m_form.Clear();
@@ -276,8 +275,8 @@ ReadOutcome COrvelDoc::ReadDatabase(QIODevice &file, const QString &path)
     if (result.outcome != ReadOutcome::Complete)
         return result.outcome;
     m_partlyLoaded = m_readSelection.fields != ~std::uint32_t(0) || m_readSelection.filter;
-    m_keptRecords = std::move(result.keptRecords);
-    m_recordsFiltered = m_readSelection.filter != nullptr;
+    if (m_readSelection.filter)
+        m_keptRecords = std::move(result.keptRecords);
     m_fileFormat = QStringLiteral("ovd");
     m_fileVersion = result.storedVersion;
 

@@ -20,6 +20,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -108,11 +109,10 @@ public:
     void SetFieldsToLoad(std::uint32_t fields) { m_readSelection.fields = fields; }
     // The same for records: the next Open of a database file keeps only the
     // records `filter` keeps (it must outlive the Open). Other formats are
-    // read whole. RecordsFiltered() tells whether the filter was used, and
-    // GetKeptRecords() then where each record was in the file.
+    // read whole. GetKeptRecords() tells where each record was in the file
+    // when the filter was used, and nothing otherwise.
     void SetRecordFilter(RecordFilter *filter) { m_readSelection.filter = filter; }
-    bool RecordsFiltered() const { return m_recordsFiltered; }
-    const std::vector<int> &GetKeptRecords() const { return m_keptRecords; }
+    const std::optional<std::vector<int>> &GetKeptRecords() const { return m_keptRecords; }
 
     // --- Values ---
 
@@ -278,8 +278,7 @@ private:
     uint16_t m_fileVersion = 0;
     DocumentOptionOverrides m_overrides;
     DatabaseReadSelection m_readSelection;
-    std::vector<int> m_keptRecords;
-    bool m_recordsFiltered = false;
+    std::optional<std::vector<int>> m_keptRecords;
     bool m_partlyLoaded = false;
     std::unique_ptr<ProgressBox> m_progress;
     std::vector<std::pair<int, HintListener>> m_listeners;

@@ -44,9 +44,9 @@ namespace {
 
 using namespace dbase;
 
-// A stretch of records is split over the processor cores in ranges of at
-// least this many bytes: a thread costs about as much as converting 100 KB.
 constexpr std::size_t kProgressStep = 300;
+// The records are split over the processor cores in ranges of at least this
+// many bytes: a thread costs about as much as converting 100 KB.
 constexpr qint64 kMinimumSplitBytes = 256 * 1024;
 // The header length is a 16-bit number, so this holds every header.
 constexpr qint64 kMaxHeaderBytes = 0x10000;
@@ -435,8 +435,7 @@ struct RangeRead
 {
     std::vector<std::unique_ptr<CDataRecord>> records;
     std::unique_ptr<RecordBufferPool> pool = std::make_unique<RecordBufferPool>();
-    std::size_t lostCharacters = 0;
-    int deleted = 0;
+    Findings findings;
     // At an end marker, or where the file ended: the ranges after this one
     // are not part of the table.
     bool stopped = false;
@@ -810,7 +809,7 @@ int ImportDbase(CDataTable &table, QIODevice &file, ExchangeCharSet charSet, Pro
                     // counted.
                     if (record[0] == kEndOfFile)
                         break;
-                    reader.Convert(record, values, scratch.get(), range.lostCharacters);
+                    reader.Convert(record, values, scratch.get(), range.findings.lostCharacters);
                     std::unique_ptr<CDataRecord> made =
                             table.CreateRecord(values, fieldCount, false, nullptr, pooled ? range.pool.get() : nullptr);
                     // Every record is stamped with the moment of the import.
@@ -819,7 +818,7 @@ int ImportDbase(CDataTable &table, QIODevice &file, ExchangeCharSet charSet, Pro
                     // marked records does what dBASE's PACK would.
                     if (record[0] == '*') {
                         made->SetMark(true);
-                        ++range.deleted;
+                        ++range.findings.deleted;
                     }
                     range.records.push_back(std::move(made));
                     const std::size_t done = range.records.size();
@@ -843,8 +842,8 @@ int ImportDbase(CDataTable &table, QIODevice &file, ExchangeCharSet charSet, Pro
         made.reserve(total);
         for (RangeRead &range : ranges) {
             std::move(range.records.begin(), range.records.end(), std::back_inserter(made));
-            findings.lostCharacters += range.lostCharacters;
-            findings.deleted += range.deleted;
+            findings.lostCharacters += range.findings.lostCharacters;
+            findings.deleted += range.findings.deleted;
             if (range.stopped)
                 break;
         }
