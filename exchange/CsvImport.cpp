@@ -385,7 +385,9 @@ constexpr std::uint64_t kLowBits = 0x0101010101010101u;
 // from memory, are ASCII other than NUL.
 bool plainAscii(std::uint64_t word, std::size_t count)
 {
-    if constexpr (std::endian::native != std::endian::little)
+    // Which bytes come first in the word depends on the byte order; a whole
+    // word does not.
+    if (std::endian::native != std::endian::little && count < 8)
         return false;
     // The bytes after them count as 0xFF: no NUL, and their high bit is
     // masked away.
@@ -411,7 +413,7 @@ std::size_t utf8ToAnsi(const unsigned char *p, std::size_t n, std::size_t readab
         while (n - i >= 8) {
             std::uint64_t word;
             std::memcpy(&word, p + i, 8);
-            if ((word & kHighBits) || ((word - kLowBits) & ~word & kHighBits))
+            if (!plainAscii(word, 8))
                 break;
             std::memcpy(dst, &word, 8);
             dst += 8;

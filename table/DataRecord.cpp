@@ -57,6 +57,13 @@ bool insideBuffer(AnsiView view, const char *begin, std::size_t bytes)
 
 } // namespace
 
+// Inline: making a record looks up every one of its columns.
+inline int CDataRecord::columnOf(int pos) const
+{
+    const int column = m_table->GetStorageColumn(pos);
+    return column < m_count ? column : -1;
+}
+
 CDataRecord::CDataRecord(CDataTable &table, bool stamp)
     : m_table(&table)
 {
@@ -76,8 +83,8 @@ CDataRecord::CDataRecord(CDataTable &table, const AnsiView *values, int count, b
     std::size_t bytes = 0;
     bool uncut = true;
     for (int pos = 0; pos < count; ++pos) {
-        const int column = table.GetStorageColumn(pos);
-        if (column < 0 || column >= fields)
+        const int column = columnOf(pos);
+        if (column < 0)
             continue;
         const AnsiView value = rawValueToStore(values[pos], uncut);
         bytes += value.size() - byColumn[column].size();
@@ -97,12 +104,6 @@ CDataRecord::~CDataRecord() = default;
 void CDataRecord::Stamp()
 {
     m_modified = static_cast<std::uint32_t>(Clock::NowUtcSeconds());
-}
-
-int CDataRecord::columnOf(int pos) const
-{
-    const int column = m_table->GetStorageColumn(pos);
-    return column < m_count ? column : -1;
 }
 
 bool CDataRecord::SetValue(AnsiView text, int pos)

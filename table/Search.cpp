@@ -279,29 +279,11 @@ private:
     TextMatcher m_matcher;
 };
 
-bool meets(const CriterionTest &first, const CriterionTest &second, int link, const CDataRecord *record,
-           AnsiString &buffer)
+// Whether the two criteria under the link mode hold, `test` telling for one
+// criterion.
+template<typename Test>
+bool linked(const CriterionTest &first, const CriterionTest &second, int link, Test test)
 {
-    switch (link) {
-    case SL_AND:
-        return first.matches(record, buffer) && second.matches(record, buffer);
-    case SL_OR:
-        return first.matches(record, buffer) || second.matches(record, buffer);
-    default:
-        return first.matches(record, buffer);
-    }
-}
-
-// meets() for the values of a record by display position, as a file holds
-// them; a criterion on a position beyond them finds an empty value.
-bool meetsValues(const CriterionTest &first, const CriterionTest &second, int link, const AnsiView *values, int count,
-                 AnsiString &buffer)
-{
-    const auto test = [&](const CriterionTest &criterion) {
-        const int field = criterion.field();
-        const AnsiView raw = field >= 0 && field < count ? TrimTrailingBlanks(values[field]) : AnsiView();
-        return criterion.matchesValue(raw, buffer);
-    };
     switch (link) {
     case SL_AND:
         return test(first) && test(second);
@@ -310,6 +292,25 @@ bool meetsValues(const CriterionTest &first, const CriterionTest &second, int li
     default:
         return test(first);
     }
+}
+
+bool meets(const CriterionTest &first, const CriterionTest &second, int link, const CDataRecord *record,
+           AnsiString &buffer)
+{
+    return linked(first, second, link,
+                  [&](const CriterionTest &criterion) { return criterion.matches(record, buffer); });
+}
+
+// meets() for the values of a record by display position, as a file holds
+// them; a criterion on a position beyond them finds an empty value.
+bool meetsValues(const CriterionTest &first, const CriterionTest &second, int link, const AnsiView *values, int count,
+                 AnsiString &buffer)
+{
+    return linked(first, second, link, [&](const CriterionTest &criterion) {
+        const int field = criterion.field();
+        const AnsiView raw = field >= 0 && field < count ? TrimTrailingBlanks(values[field]) : AnsiView();
+        return criterion.matchesValue(raw, buffer);
+    });
 }
 
 AnsiString displayBuffer()
