@@ -2,6 +2,7 @@
 
 #include "exchange/ExportBuffer.h"
 #include "platform/Nls.h"
+#include "platform/OrderedBlocks.h"
 #include "platform/Services.h"
 #include "platform/WorkSplit.h"
 #include "table/DataRecord.h"
@@ -11,9 +12,6 @@
 #include "table/ValueFormat.h"
 
 #include <algorithm>
-#include <atomic>
-#include <condition_variable>
-#include <mutex>
 #include <new>
 #include <vector>
 
@@ -105,98 +103,34 @@ inline void ReportExportProgress(ProgressBox *progress, int begin, int end)
         progress->setPos(i);
 }
 
-// The records split over `parts` threads in blocks, which each thread takes
-// in turn and formats into a ring of buffers. The calling thread also
-// writes the formatted blocks, in order, as soon as each is ready, and moves
-// the progress window on; a thread whose next buffer in the ring still
-// waits to be written waits for it. The file gets the same bytes as from
-// one thread.
+// The records split over `parts` threads in blocks, each formatted into a
+// buffer of a ring and written in order on the calling thread, which also
+// moves the progress window on (see MakeBlocksInOrder). The file gets the
+// same bytes as from one thread.
 template<typename WriteRecord>
 bool WriteRecordsSplit(const CDataTable &table, ExportBuffer &buffer, ProgressBox *progress, int parts,
                        WriteRecord &writeRecord)
 {
     const int count = table.GetRecordCount();
     const int blocks = (count + kExportBlockRecords - 1) / kExportBlockRecords;
-    const int ringSize = std::min(blocks, kExportBlocksPerPart * parts);
-    std::vector<ExportBlock> ring(static_cast<std::size_t>(ringSize));
-    std::vector<int> formatted(static_cast<std::size_t>(ringSize), -1); // the block each buffer holds
-    std::mutex lock;
-    std::condition_variable changed;
-    int written = 0; // blocks written so far
-    bool failed = false;
-    std::atomic<int> next{0};
-
-    // Writes the blocks that are ready, in order; on the calling thread only.
-    // With `until`, waits until that many blocks are written.
-    auto writeReady = [&](std::unique_lock<std::mutex> &held, int until) {
-        while (!failed && written < blocks) {
-            const auto slot = static_cast<std::size_t>(written % ringSize);
-            if (formatted[slot] != written) {
-                if (written >= until)
-                    return;
-                changed.wait(held);
-                continue;
-            }
-            held.unlock();
-            const bool ok = buffer.flushWith(ring[slot].text);
-            const int begin = written * kExportBlockRecords;
-            ReportExportProgress(progress, begin, std::min(count, begin + kExportBlockRecords));
-            held.lock();
-            // Another thread may have failed while this one wrote: a failure
-            // is never taken back.
-            if (!ok)
-                failed = true;
-            formatted[slot] = -1;
-            ++written;
-            changed.notify_all();
+    auto format = [&](ExportBlock &block, int b, int part) {
+        ExportBuffer &out = block.text;
+        out.clear();
+        const int first = b * kExportBlockRecords;
+        const int last = std::min(count, first + kExportBlockRecords);
+        for (int i = first; i < last; ++i) {
+            table.PrefetchAhead(i);
+            writeRecord(out, *table.GetRecord(i), part);
         }
+        return true;
     };
-
-    auto work = [&](int part) {
-        for (int b = next.fetch_add(1); b < blocks; b = next.fetch_add(1)) {
-            const auto slot = static_cast<std::size_t>(b % ringSize);
-            {
-                // The buffer is free once the block that used it before is
-                // written.
-                std::unique_lock held(lock);
-                if (part == 0)
-                    writeReady(held, b - ringSize + 1);
-                else
-                    changed.wait(held, [&] { return failed || written > b - ringSize; });
-                if (failed)
-                    return;
-            }
-            ExportBuffer &out = ring[slot].text;
-            out.clear();
-            const int first = b * kExportBlockRecords;
-            const int last = std::min(count, first + kExportBlockRecords);
-            for (int i = first; i < last; ++i) {
-                table.PrefetchAhead(i);
-                writeRecord(out, *table.GetRecord(i), part);
-            }
-            std::unique_lock held(lock);
-            formatted[slot] = b;
-            changed.notify_all();
-            if (part == 0)
-                writeReady(held, 0);
-        }
-        if (part == 0) {
-            std::unique_lock held(lock);
-            writeReady(held, blocks);
-        }
+    auto write = [&](ExportBlock &block, int b) {
+        const bool ok = buffer.flushWith(block.text);
+        const int begin = b * kExportBlockRecords;
+        ReportExportProgress(progress, begin, std::min(count, begin + kExportBlockRecords));
+        return ok;
     };
-    RunWorkSplit(std::size_t(parts), parts, [&](int part, std::size_t, std::size_t) {
-        try {
-            work(part);
-        } catch (...) {
-            // No thread may wait for a block this one will never format.
-            const std::lock_guard held(lock);
-            failed = true;
-            changed.notify_all();
-            throw;
-        }
-    });
-    return !failed;
+    return MakeBlocksInOrder<ExportBlock>(blocks, parts, kExportBlocksPerPart, format, write);
 }
 
 } // namespace detail
