@@ -209,6 +209,10 @@ int RunCliCommand(const CliArguments &args, std::string &out)
         doc.SetFieldsToLoad(bit(args.criterion1.field) | (args.link != 0 ? bit(args.criterion2.field) : 0u));
         doc.SetRecordFilter(&matches);
     }
+    // A conversion into a database file converts the records as it writes
+    // them, where the input's format can (dBASE): they need no memory then.
+    if (args.command == QLatin1String("convert") && !FileFormats::Find(args.output))
+        doc.SetStreamRecords(true);
     if (!doc.Open(args.input))
         return kExitFailed;
     // Reading or writing an exchange format is reported under its own name.

@@ -4,6 +4,7 @@
 #include "form/FormObjects.h"
 #include "platform/Archive.h"
 #include "platform/Codepage.h"
+#include "platform/OrderedBlocks.h"
 #include "platform/Services.h"
 #include "platform/ShortCopy.h"
 #include "platform/WorkSplit.h"
@@ -12,6 +13,7 @@
 #include "table/FieldType.h"
 #include "table/ObjectStore.h"
 #include "table/PathHelpers.h"
+#include "table/RecordStream.h"
 #include "table/TableLimits.h"
 
 #include <QFileDevice>
@@ -33,6 +35,9 @@ namespace orvel {
 namespace {
 
 using namespace dbfile;
+
+// Streamed blocks that may wait, laid out, to be written (per thread).
+constexpr int kStreamBlocksPerPart = 4;
 
 // Collects small writes and hands them to the device in large pieces. The
 // first refused write is remembered and everything after it is dropped.
@@ -88,6 +93,14 @@ public:
         p[1] = char(text.size() >> 8);
         CopyShort(p + 2, text.data(), text.size());
         m_used += 2 + text.size();
+    }
+
+    // Writes what is buffered and then `size` bytes from `data`, without
+    // copying them into the buffer.
+    void putThrough(const char *data, std::size_t size)
+    {
+        flush();
+        writeThrough(data, size);
     }
 
     // Hands the buffered bytes to the device, so that someone else may write
@@ -148,7 +161,7 @@ public:
     {
         const bool written = write();
         m_result.writeError = m_out.error();
-        return written && !m_out.failed();
+        return written && !m_out.failed() && !m_result.recordsFailed;
     }
 
 private:
@@ -158,6 +171,7 @@ private:
     bool writeForm();
     void writeRecords();
     void writeRecordsSplit(int parts, const int *columns, int descriptor);
+    void writeStreamedRecords();
     void caption(int id)
     {
         if (m_progress)
@@ -194,7 +208,7 @@ bool Writer::write()
         m_out.putCounted(table.GetDefaultValue(k));
 
     m_header.blockPositions[0] = uint32_t(m_out.offset());
-    if (table.GetRecordCount() > 0)
+    if (table.GetRecordCount() > 0 || m_source.records)
         writeRecords();
 
     // The finished header replaces the placeholder.
@@ -314,7 +328,9 @@ void Writer::writeRecords()
     const auto *file = qobject_cast<const QFileDevice *>(&m_device);
     const int descriptor = file && !file->isSequential() ? file->handle() : -1;
     parts = recordByRecord || descriptor < 0 ? 1 : std::min(parts, count);
-    if (parts > 1) {
+    if (m_source.records) {
+        writeStreamedRecords();
+    } else if (parts > 1) {
         writeRecordsSplit(parts, columns, descriptor);
     } else {
         int inBlock = 0;
@@ -362,6 +378,121 @@ void Writer::writeRecords()
         m_result.objectFile =
                 copier->wroteAny() ? DatabaseWriteResult::ObjectFile::Written : DatabaseWriteResult::ObjectFile::Absent;
     }
+    // A stream without records leaves the object file as a table without
+    // records does.
+    if (m_source.records && m_header.recordCount == 0)
+        m_result.objectFile = DatabaseWriteResult::ObjectFile::Untouched;
+}
+
+namespace {
+
+// One block of streamed records laid out as the file holds them.
+struct StreamedBlock
+{
+    std::unique_ptr<char[]> bytes;
+    std::size_t capacity = 0;
+    std::size_t used = 0;
+    std::size_t records = 0;
+    // Where the records before a block position end: the records from the
+    // first of all, and the bytes from the block's start.
+    std::vector<std::pair<std::size_t, std::size_t>> positions;
+};
+
+// Lays out each record a stream hands on at the end of a block: the prefix,
+// then every field's value as a record stores it.
+class StreamedLayout final : public RecordStream::Sink
+{
+public:
+    StreamedLayout(StreamedBlock &block, std::size_t first, int fields, std::uint32_t modified)
+        : m_block(block)
+        , m_first(first)
+        , m_fields(fields)
+        , m_prefix{uint8_t(modified), uint8_t(modified >> 8), uint8_t(modified >> 16), uint8_t(modified >> 24), 1, 0}
+    {}
+
+    void Take(const AnsiView *values, int count) override
+    {
+        constexpr std::size_t kLargestRecord = kRecordPrefixSize + kMaxFields * (2 + kMaxValueLength);
+        if (m_block.capacity - m_block.used < kLargestRecord) {
+            // Grows by doubling; a block is reused for the blocks after it.
+            const std::size_t capacity = std::max(2 * m_block.capacity, m_block.used + kLargestRecord);
+            auto grown = std::make_unique_for_overwrite<char[]>(capacity);
+            if (m_block.used > 0)
+                std::memcpy(grown.get(), m_block.bytes.get(), m_block.used);
+            m_block.bytes = std::move(grown);
+            m_block.capacity = capacity;
+        }
+        char *out = m_block.bytes.get() + m_block.used;
+        std::memcpy(out, m_prefix, sizeof m_prefix);
+        out += sizeof m_prefix;
+        bool whole = true;
+        for (int k = 0; k < m_fields; ++k) {
+            const AnsiView value = k < count ? ValueAsStored(values[k], whole) : AnsiView();
+            out[0] = char(value.size() & 0xFF);
+            out[1] = char(value.size() >> 8);
+            CopyShort(out + 2, value.data(), value.size());
+            out += 2 + value.size();
+        }
+        m_block.used = std::size_t(out - m_block.bytes.get());
+        ++m_block.records;
+        const std::size_t before = m_first + m_block.records;
+        if (before % (std::size_t(kWrittenBlockSize) + 1) == 0)
+            m_block.positions.emplace_back(before, m_block.used);
+    }
+
+private:
+    StreamedBlock &m_block;
+    std::size_t m_first;
+    int m_fields;
+    uint8_t m_prefix[kRecordPrefixSize];
+};
+
+} // namespace
+
+// The stream's records are read and laid out in blocks on several threads
+// at once and written in order on this one (see MakeBlocksInOrder). The
+// record count and the block positions follow from the blocks written.
+void Writer::writeStreamedRecords()
+{
+    RecordStream &stream = *m_source.records;
+    const int fields = std::min(m_source.table.GetFieldCount(), kMaxFields);
+    const std::size_t capacity = stream.Capacity();
+    const std::size_t perBlock = std::max<std::size_t>(m_buffers.streamBlock, 1);
+    const std::size_t perPosition = std::size_t(kWrittenBlockSize) + 1;
+    const int blocks = int((capacity + perBlock - 1) / perBlock);
+    int parts = m_buffers.parts > 0 ? m_buffers.parts : WorkSplitParts(capacity);
+    parts = std::clamp(parts, 1, std::max(1, std::min(stream.Parts(), blocks)));
+    stream.Begin(parts);
+    const uint32_t modified = stream.ModificationTime();
+    if (m_progress)
+        m_progress->setRange(0, int(capacity));
+
+    std::size_t written = 0;
+    auto make = [&](StreamedBlock &block, int b, int part) {
+        block.used = 0;
+        block.records = 0;
+        block.positions.clear();
+        const std::size_t first = std::size_t(b) * perBlock;
+        const std::size_t asked = std::min(perBlock, capacity - first);
+        StreamedLayout layout(block, first, fields, modified);
+        return stream.Read(first, asked, part, layout) == asked;
+    };
+    auto handOn = [&](StreamedBlock &block, int) {
+        const std::size_t start = m_out.offset();
+        m_out.putThrough(block.bytes.get(), block.used);
+        for (const auto &[before, end] : block.positions) {
+            if (before / perPosition < kMaxBlockPositions)
+                m_header.blockPositions[before / perPosition] = uint32_t(start + end);
+        }
+        written += block.records;
+        if (m_progress)
+            m_progress->setPos(int(written));
+        return !m_out.failed();
+    };
+    MakeBlocksInOrder<StreamedBlock>(blocks, parts, kStreamBlocksPerPart, make, handOn);
+    m_header.recordCount = uint32_t(written);
+    m_result.recordsFailed = stream.Failed();
+    stream.Finish(written);
 }
 
 // The records' bytes do not depend on where they land: once the sizes of

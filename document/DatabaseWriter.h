@@ -14,6 +14,7 @@ class CDataTable;
 class CFormObjects;
 class CWorkingStore;
 class ProgressBox;
+class RecordStream;
 struct PageSettings;
 
 // What a database file is written from.
@@ -28,6 +29,10 @@ struct DatabaseWriteSource
     const CWorkingStore &workingStore;
     // The "Relative Pfade" option.
     bool relativePaths = false;
+    // When given, the records come from here, converted as they are
+    // written, and the table has none. Streamed fields carry no objects
+    // and no paths.
+    RecordStream *records = nullptr;
 };
 
 struct DatabaseWriteTarget
@@ -61,6 +66,8 @@ struct DatabaseWriteResult
     bool formFailed = false;
     // errno of a write the device refused, 0 when none did.
     int writeError = 0;
+    // The record stream could not be read: the file is incomplete.
+    bool recordsFailed = false;
 };
 
 // How much the writer collects before it writes: the records, and the objects
@@ -75,6 +82,8 @@ struct DatabaseWriteBuffers
     // processor cores. Fields that carry objects or relative paths are
     // written record by record. Any split writes the same bytes.
     int parts = 0;
+    // Records a streamed block holds: any number writes the same bytes.
+    std::size_t streamBlock = 167;
 };
 
 // Writes the database file into `out`, an empty, seekable device, through a

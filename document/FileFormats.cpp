@@ -14,12 +14,16 @@
 #include "platform/Codepage.h"
 #include "platform/Services.h"
 #include "table/FieldType.h"
+#include "table/RecordStream.h"
 
 #include <QFile>
 #include <QFileInfo>
 
 #include <memory>
+#include <optional>
 #include <vector>
+
+#include <unistd.h>
 
 namespace orvel {
 
@@ -70,10 +74,30 @@ bool readDbase(COrvelDoc &doc, QFile &file, const QString &path)
         memos.layout = memos.name.endsWith(QStringLiteral("fpt"), Qt::CaseInsensitive) ? dbase::MemoLayout::Fpt
                                                                                        : dbase::MemoLayout::Dbt;
     }
-    const int result = ImportDbase(doc.GetTable(), file, dbaseCharSet(doc), doc.GetProgress(), memos);
-    if (result == kDbaseVersionRefused)
+    std::optional<int> result;
+    if (doc.StreamsRecords()) {
+        // The stream reads through a descriptor of its own, of the same
+        // file, after this one is closed.
+        auto own = std::make_unique<QFile>();
+        const int descriptor = ::dup(file.handle());
+        if (descriptor < 0
+            || !own->open(descriptor, QIODevice::ReadOnly | QIODevice::Unbuffered, QFileDevice::AutoCloseHandle)) {
+            if (descriptor >= 0)
+                ::close(descriptor);
+            own.reset();
+        }
+        if (own) {
+            std::unique_ptr<RecordStream> stream;
+            result = StreamDbase(doc.GetTable(), std::move(own), dbaseCharSet(doc), doc.GetProgress(), memos, stream);
+            if (stream)
+                doc.TakeRecordStream(std::move(stream));
+        }
+    }
+    if (!result)
+        result = ImportDbase(doc.GetTable(), file, dbaseCharSet(doc), doc.GetProgress(), memos);
+    if (*result == kDbaseVersionRefused)
         doc.SetReadFailureReported();
-    return result == 1;
+    return *result == 1;
 }
 
 // The classic exchange formats hold text, numbers and dates only: a memo

@@ -12,6 +12,7 @@
 #include "resources/StringTable.h"
 #include "table/FieldType.h"
 #include "table/ObjectStore.h"
+#include "table/RecordStream.h"
 
 #include <QDir>
 #include <QFile>
@@ -210,9 +211,16 @@ bool COrvelDoc::SetPrintFlags(const std::vector<int> &flags)
     return changed;
 }
 
+void COrvelDoc::TakeRecordStream(std::unique_ptr<RecordStream> stream)
+{
+    m_recordStream = std::move(stream);
+}
+
 void COrvelDoc::DeleteContents()
 {
     m_partlyLoaded = false;
+    m_recordStream.reset();
+    m_recordsStreamed = false;
     m_keptRecords.reset();
     m_editing->EndAll();
     m_table.Clear();
@@ -381,7 +389,8 @@ bool COrvelDoc::WriteDatabase(QIODevice &file, const DatabaseWriteTarget &target
     if (!CheckWorkingStoreSpace())
         return false;
     ProgressScope progress(*this, ids::kCaptionSavingForm);
-    const DatabaseWriteSource source{m_table, m_form, m_page, m_store, GetOptions().relativePaths};
+    const DatabaseWriteSource source{
+            m_table, m_form, m_page, m_store, GetOptions().relativePaths, m_recordStream.get()};
     return WriteDatabaseFile(file, source, target, reorganize, progress.box(), out);
 }
 
@@ -392,8 +401,9 @@ bool COrvelDoc::Save(const QString &path, int format, bool reorganize)
 
 bool COrvelDoc::saveTo(const QString &path, int format, bool reorganize, bool takePath)
 {
-    // Values were left out when it was read.
-    if (m_partlyLoaded)
+    // Values were left out when it was read, or the records are in another
+    // file already (or, streamed, go into a database file only).
+    if (m_partlyLoaded || m_recordsStreamed || (m_recordStream && FileFormats::Find(path)))
         return false;
     WaitCursor wait;
     UpdateAllViews(Hint::CommitEdit);
@@ -443,6 +453,10 @@ bool COrvelDoc::saveTo(const QString &path, int format, bool reorganize, bool ta
             m_lastSaveFormat = format;
             written = WriteDatabase(out, DatabaseWriteTarget{path, save.CompanionTempPath()}, reorganize, &result);
             writeError = result.writeError;
+            if (m_recordStream) {
+                m_recordStream.reset();
+                m_recordsStreamed = true;
+            }
             switch (result.objectFile) {
             case DatabaseWriteResult::ObjectFile::Untouched:
                 companion = CAtomicSave::Companion::Keep;
@@ -459,6 +473,8 @@ bool COrvelDoc::saveTo(const QString &path, int format, bool reorganize, bool ta
     if (!written) {
         if (writeError != 0)
             ReportFileError(writeError, path, FileOperation::Write);
+        else if (result.recordsFailed)
+            MessageBoxById(ids::kMsgReadError, MsgIcon::Exclamation);
         else
             MessageBoxById(ids::kMsgSaveFailed, MsgIcon::Exclamation);
         return false;

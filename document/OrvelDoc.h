@@ -29,6 +29,7 @@ class QIODevice;
 namespace orvel {
 
 class CEmbeddedEditing;
+class RecordStream;
 
 // The document of one open database: its table, form and print settings,
 // the working object store its media values point into, and the lock that
@@ -113,6 +114,16 @@ public:
     // when the filter was used, and nothing otherwise.
     void SetRecordFilter(RecordFilter *filter) { m_readSelection.filter = filter; }
     const std::optional<std::vector<int>> &GetKeptRecords() const { return m_keptRecords; }
+    // For a batch conversion into a database file: the next Open of a
+    // format that can stream its records (dBASE without memo fields) reads
+    // the fields only and leaves the records in the file, and the next save
+    // as a database file converts them while it writes them. The document
+    // holds no records meanwhile, and can be saved once, as a database file.
+    void SetStreamRecords(bool stream) { m_streamRecords = stream; }
+    bool StreamsRecords() const { return m_streamRecords; }
+    // The format's reader hands over the records it left in the file.
+    void TakeRecordStream(std::unique_ptr<RecordStream> stream);
+    bool HasRecordStream() const { return m_recordStream != nullptr; }
 
     // --- Values ---
 
@@ -280,6 +291,10 @@ private:
     DatabaseReadSelection m_readSelection;
     std::optional<std::vector<int>> m_keptRecords;
     bool m_partlyLoaded = false;
+    bool m_streamRecords = false;
+    std::unique_ptr<RecordStream> m_recordStream;
+    // The streamed records went into a file: the document never had them.
+    bool m_recordsStreamed = false;
     std::unique_ptr<ProgressBox> m_progress;
     std::vector<std::pair<int, HintListener>> m_listeners;
     int m_nextListener = 1;

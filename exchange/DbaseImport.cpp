@@ -15,6 +15,7 @@
 #include "table/FieldType.h"
 #include "table/ObjectStore.h"
 #include "table/RecordBufferPool.h"
+#include "table/RecordStream.h"
 #include "table/TableLimits.h"
 
 #include <QByteArray>
@@ -29,6 +30,7 @@
 #include <cstring>
 #include <iterator>
 #include <memory>
+#include <mutex>
 #include <new>
 #include <optional>
 #include <unordered_map>
@@ -640,6 +642,388 @@ QString versionName(unsigned char version)
     return QStringLiteral("unbekannte Version (Versionsbyte %1)").arg(hex);
 }
 
+// What the header tells about a file and how its records become a table's
+// values: what reading the records into the table and streaming them share.
+struct OpenedTable
+{
+    Layout layout;
+    Conversion conversion;
+    std::vector<Column> columns;
+    // Fields left out (binary data) and beyond the limit, for the message.
+    QStringList leftOut;
+    std::size_t beyondLimit = 0;
+    // The records the table would take, and how many of them the file holds
+    // whole.
+    qint64 wanted = 0;
+    std::size_t total = 0;
+    std::vector<int> memoFields;
+    // What converting the field names found.
+    Findings findings;
+};
+
+// Reads the header and sets up the table's fields. Returns 1 when the
+// records can be read; 0 when the header is damaged; kDbaseVersionRefused
+// when the version was refused and reported. The table has no records
+// afterwards either way.
+int openTable(CDataTable &table, ByteSource &source, ExchangeCharSet charSet, OpenedTable &opened)
+{
+    const auto fileSize = static_cast<qint64>(source.size());
+    std::vector<unsigned char> head(static_cast<std::size_t>(std::min(fileSize, kMaxHeaderBytes)));
+    head.resize(source.readAt(0, head.data(), head.size()));
+    const auto headSize = static_cast<qint64>(head.size());
+    if (head.empty()) {
+        table.RemoveAllRecords();
+        return 0;
+    }
+    Layout &layout = opened.layout;
+    layout.version = head[0];
+    bool known = false;
+    if (readsLikeDbase3(layout.version)) {
+        known = readDbase3Layout(head.data(), headSize, fileSize, layout);
+    } else if (layout.version == kDbase2Version) {
+        known = readDbase2Layout(head.data(), headSize, fileSize, layout);
+    } else if (plausibleHeaderLength(head.data(), headSize, fileSize) != 0) {
+        // A header that looks whole but has a version this reader does
+        // not know: the user learns which one, not just that reading
+        // failed.
+        table.RemoveAllRecords();
+        MessageBoxById(ids::kMsgDbaseVersionRefused, MsgIcon::Exclamation, MsgButtons::Ok,
+                       {versionName(layout.version)});
+        return kDbaseVersionRefused;
+    }
+    if (!known) {
+        table.RemoveAllRecords();
+        return 0;
+    }
+    for (const FieldDescriptor &field : layout.descriptors)
+        layout.recordSize += field.length;
+
+    opened.conversion = conversionFor(layout, charSet);
+    const Conversion &conversion = opened.conversion;
+
+    // The fields a table can hold: the first 32 that are no binary data.
+    std::vector<Column> &columns = opened.columns;
+    qint64 offset = 0;
+    for (std::size_t d = 0; d < layout.descriptors.size(); ++d) {
+        const FieldDescriptor &field = layout.descriptors[d];
+        Column column;
+        column.descriptor = d;
+        column.kind = kindOf(field);
+        column.offset = offset;
+        column.length = field.length;
+        // dBASE II kept its decimals in the descriptor as the others do.
+        column.decimals = column.kind == Kind::Currency ? kCurrencyDecimals : field.decimals;
+        column.binaryMemo = column.kind == Kind::Memo && field.length == 4;
+        offset += field.length;
+        if (column.kind == Kind::Memo && !column.binaryMemo && field.length == 0)
+            column.kind = Kind::Text;
+        if (column.kind == Kind::LeftOut) {
+            std::size_t lost = 0;
+            opened.leftOut.append(QStringLiteral("%1 (Typ %2)")
+                                          .arg(AnsiToQString(convertName(conversion, field.name, lost)),
+                                               AnsiToQString(AnsiView(&field.type, 1))));
+        } else if (columns.size() < static_cast<std::size_t>(kMaxFields)) {
+            columns.push_back(column);
+        } else {
+            ++opened.beyondLimit;
+        }
+    }
+
+    // Only whole records that the file holds are read.
+    const qint64 present = (fileSize - layout.recordsAt) / layout.recordSize;
+    opened.wanted = std::min<qint64>(layout.declaredRecords, kMaxRecords);
+    opened.total = static_cast<std::size_t>(std::min(opened.wanted, present));
+    // Too many records only when the file really holds them: a header
+    // that claims more than there are is a file cut short.
+    if (std::min<qint64>(layout.declaredRecords, present) > kMaxRecords)
+        MessageBoxById(ids::kMsgDbaseTooManyRecords);
+
+    const auto fieldCount = static_cast<int>(columns.size());
+    for (int k = 0; k < fieldCount; ++k) {
+        const Column &column = columns[static_cast<std::size_t>(k)];
+        const FieldDescriptor &field = layout.descriptors[column.descriptor];
+        const AnsiString name = convertName(conversion, field.name, opened.findings.lostCharacters);
+        table.SetFieldName(name, k);
+        table.SetDbaseLength(field.length, k);
+        switch (column.kind) {
+        case Kind::Date:
+            table.SetFieldType(FT_DATE, k);
+            break;
+        case Kind::Numeric:
+        case Kind::Integer:
+        case Kind::Currency:
+        case Kind::Double:
+            table.SetFieldType(FT_NUMERIC, k);
+            table.SetFieldFormat(column.kind == Kind::Integer ? 0 : column.decimals, k);
+            break;
+        case Kind::Memo:
+            opened.memoFields.push_back(k);
+            break;
+        default:
+            break;
+        }
+        int width = kNewFieldWidth;
+        if (!layout.dbase2 && (field.type == kTypeText || column.kind == Kind::Memo))
+            width = std::max(static_cast<int>(name.size()), static_cast<int>(field.length));
+        if (column.kind == Kind::DateTime)
+            width = std::max(static_cast<int>(name.size()), 19);
+        table.SetColumnWidth(width, k);
+    }
+    return 1;
+}
+
+// Converts the records of `count` records of the file from `data` (read
+// from record `first` on) for `take(values, fieldCount, deleted)`, up to the
+// end marker; returns how many were converted.
+template<typename Take>
+std::size_t convertRecords(const OpenedTable &opened, const RecordReader &reader, const std::uint8_t *data,
+                           std::size_t count, char *scratch, Findings &findings, Take &&take)
+{
+    const auto recordSize = static_cast<std::size_t>(opened.layout.recordSize);
+    const auto fieldCount = static_cast<int>(opened.columns.size());
+    AnsiView values[kMaxFields];
+    std::size_t converted = 0;
+    for (; converted < count; ++converted) {
+        const std::uint8_t *record = data + converted * recordSize;
+        // The end marker is no record, whatever the header counted.
+        if (record[0] == kEndOfFile)
+            break;
+        reader.Convert(record, values, scratch, findings.lostCharacters);
+        // Deleted records come in marked, so that deleting the marked
+        // records does what dBASE's PACK would.
+        const bool deleted = record[0] == '*';
+        if (deleted)
+            ++findings.deleted;
+        take(values, fieldCount, deleted);
+    }
+    return converted;
+}
+
+// Where `count` records from record `first` on lie: in place in memory, or
+// read into `window` (grown as needed). Returns the bytes there are.
+std::size_t recordBytes(const OpenedTable &opened, ByteSource &source, std::size_t first, std::size_t count,
+                        std::unique_ptr<std::uint8_t[]> &window, std::size_t &windowSize, const std::uint8_t *&data)
+{
+    const auto recordSize = static_cast<std::size_t>(opened.layout.recordSize);
+    const std::size_t from = static_cast<std::size_t>(opened.layout.recordsAt) + first * recordSize;
+    if (source.memory()) {
+        data = source.memory() + std::min(from, source.size());
+        return std::min(count * recordSize, source.size() - std::min(from, source.size()));
+    }
+    if (windowSize < count * recordSize) {
+        windowSize = count * recordSize;
+        window = std::make_unique_for_overwrite<std::uint8_t[]>(windowSize);
+    }
+    data = window.get();
+    return source.readAt(from, window.get(), count * recordSize);
+}
+
+// Reads the records into the table. Returns how many were read, or -1 when
+// a read failed.
+qint64 readRecords(CDataTable &table, ByteSource &source, const OpenedTable &opened, ProgressBox *progress,
+                   std::size_t chunkBytes, int splitParts, Findings &findings)
+{
+    // The records are split into consecutive ranges, one per processor
+    // core, and each range reads its part of the file itself, a stretch
+    // at a time into a buffer of its own (fresh memory for a whole 27 MB
+    // file costs more in clearing its pages than the reading itself; a
+    // buffer in memory is used where it lies). A range makes its records
+    // with buffers from a pool of its own: a thread's own heap would fault
+    // its memory in 4 KiB at a time. A range ends early at the end marker
+    // or where the file ends, and the ranges after it are dropped, just
+    // as reading one by one stops there. Progress is shown by the first
+    // range, which runs on the calling thread.
+    const auto now = static_cast<std::uint32_t>(Clock::NowUtcSeconds());
+    const auto recordSize = static_cast<std::size_t>(opened.layout.recordSize);
+    const std::size_t total = opened.total;
+    const std::size_t perChunk = std::max<std::size_t>(1, chunkBytes / recordSize);
+    const std::size_t perPart = std::max<std::size_t>(1, static_cast<std::size_t>(kMinimumSplitBytes) / recordSize);
+    int parts = splitParts > 0 ? splitParts : WorkSplitParts(total, perPart);
+    parts = source.concurrent() ? std::clamp(parts, 1, static_cast<int>(std::max<std::size_t>(total, 1))) : 1;
+    const RecordReader reader(opened.columns, opened.conversion);
+    const bool pooled = total >= RecordBufferPool::kWorthwhileRecords;
+    std::vector<RangeRead> ranges(static_cast<std::size_t>(parts));
+    RunWorkSplit(total, parts, [&](int part, std::size_t begin, std::size_t end) {
+        RangeRead &range = ranges[static_cast<std::size_t>(part)];
+        range.records.reserve(end - begin);
+        const auto scratch = std::make_unique_for_overwrite<char[]>(reader.ScratchSize());
+        std::unique_ptr<std::uint8_t[]> window;
+        std::size_t windowSize = 0;
+        auto make = [&](const AnsiView *values, int fieldCount, bool deleted) {
+            std::unique_ptr<CDataRecord> made =
+                    table.CreateRecord(values, fieldCount, false, nullptr, pooled ? range.pool.get() : nullptr);
+            // Every record is stamped with the moment of the import.
+            made->SetModificationTime(now);
+            if (deleted)
+                made->SetMark(true);
+            range.records.push_back(std::move(made));
+            const std::size_t done = range.records.size();
+            if (progress && part == 0 && done % kProgressStep == 0)
+                progress->setPos(static_cast<int>(std::min(total, done * static_cast<std::size_t>(parts))));
+        };
+        for (std::size_t at = begin; at < end;) {
+            const std::size_t asked = std::min(perChunk, end - at);
+            const std::uint8_t *data = nullptr;
+            const std::size_t got = recordBytes(opened, source, at, asked, window, windowSize, data) / recordSize;
+            const std::size_t converted =
+                    convertRecords(opened, reader, data, got, scratch.get(), range.findings, make);
+            at += converted;
+            if (converted < asked) {
+                range.stopped = true;
+                break;
+            }
+        }
+    });
+    // A read that failed (not one that found the file shorter) fails
+    // the import, as a damaged file does.
+    if (source.failed())
+        return -1;
+    std::vector<std::unique_ptr<CDataRecord>> made;
+    made.reserve(total);
+    for (RangeRead &range : ranges) {
+        std::move(range.records.begin(), range.records.end(), std::back_inserter(made));
+        findings.lostCharacters += range.findings.lostCharacters;
+        findings.deleted += range.findings.deleted;
+        if (range.stopped)
+            break;
+    }
+    const auto count = static_cast<qint64>(made.size());
+    table.InsertRecords(-1, made);
+    if (progress)
+        progress->setPos(static_cast<int>(count));
+    return count;
+}
+
+// The messages about what the import of `count` records left out or found.
+void reportFindings(const OpenedTable &opened, qint64 count, const Findings &findings, ImportLosses &losses)
+{
+    if (!opened.leftOut.isEmpty()) {
+        losses.Add(QStringLiteral("Datenfelder, die eine Orvel-Datenbank nicht aufnehmen kann: %1")
+                           .arg(opened.leftOut.join(QStringLiteral(", "))));
+    }
+    if (opened.beyondLimit > 0) {
+        losses.Add(QStringLiteral("Datenfelder nach dem %1. (die Datei enthält %2 Datenfelder)")
+                           .arg(kMaxFields)
+                           .arg(static_cast<qulonglong>(opened.columns.size() + opened.beyondLimit)));
+    }
+    if (count < opened.wanted) {
+        losses.Add(QStringLiteral("Die Datei ist unvollständig: Sie enthält nur %1 von %2 Datensätzen.")
+                           .arg(count)
+                           .arg(opened.layout.declaredRecords));
+    }
+    if (findings.lostCharacters > 0) {
+        losses.Add(QStringLiteral("%1 Zeichen, die Windows-1252 nicht darstellen kann, wurden durch \"?\" ersetzt.")
+                           .arg(static_cast<qulonglong>(findings.lostCharacters)));
+    }
+    losses.Report();
+    if (findings.deleted > 0) {
+        MessageBoxById(ids::kMsgDbaseDeletedMarked, MsgIcon::Information, MsgButtons::Ok,
+                       {QString::number(findings.deleted)});
+    }
+}
+
+// Reads the records of an opened file into the table, with their memos,
+// and reports what was found. Returns 1, or 0 when a read failed.
+int importRecords(CDataTable &table, ByteSource &source, const OpenedTable &opened, ProgressBox *progress,
+                  const DbaseMemoSource &memos, std::size_t chunkBytes, int splitParts)
+{
+    if (progress) {
+        progress->setCaption(ids::kCaptionReadingDbase);
+        progress->setRange(0, static_cast<int>(opened.total));
+    }
+    Findings findings = opened.findings;
+    const qint64 count = readRecords(table, source, opened, progress, chunkBytes, splitParts, findings);
+    if (count < 0) {
+        table.Clear();
+        return 0;
+    }
+    ImportLosses losses;
+    if (!opened.memoFields.empty()) {
+        const unsigned char version = opened.layout.version;
+        const bool dbase4 = (version & kVersionMask) == kVersion3 && version != 0x83 && version != kVersion3;
+        readMemos(table, opened.memoFields, memos, opened.conversion, dbase4, findings, losses);
+    }
+    reportFindings(opened, count, findings, losses);
+    return 1;
+}
+
+// The records of a file without memo fields, converted as the database
+// file is written. Blocks are read at the same time on several threads,
+// each into a window of its own; what each block found is kept by its first
+// record, so that blocks read past the end of the records count for
+// nothing.
+class DbaseRecordStream final : public RecordStream
+{
+public:
+    explicit DbaseRecordStream(std::unique_ptr<QIODevice> device)
+        : m_device(std::move(device))
+        , m_source(*m_device)
+    {}
+
+    ByteSource &source() { return m_source; }
+    OpenedTable &opened() { return m_opened; }
+    void start()
+    {
+        m_reader.emplace(m_opened.columns, m_opened.conversion);
+        m_now = static_cast<std::uint32_t>(Clock::NowUtcSeconds());
+    }
+
+    std::size_t Capacity() const override { return m_opened.total; }
+    int Parts() const override { return m_source.concurrent() ? kMaxParts : 1; }
+    void Begin(int parts) override { m_parts.resize(static_cast<std::size_t>(std::clamp(parts, 1, kMaxParts))); }
+    bool Failed() const override { return m_source.failed(); }
+    std::uint32_t ModificationTime() const override { return m_now; }
+
+    std::size_t Read(std::size_t first, std::size_t count, int part, Sink &sink) override
+    {
+        PartState &state = m_parts.at(static_cast<std::size_t>(part));
+        if (!state.scratch)
+            state.scratch = std::make_unique_for_overwrite<char[]>(m_reader->ScratchSize());
+        count = std::min(count, m_opened.total - std::min(first, m_opened.total));
+        const std::uint8_t *data = nullptr;
+        const std::size_t got = recordBytes(m_opened, m_source, first, count, state.window, state.windowSize, data)
+                                / static_cast<std::size_t>(m_opened.layout.recordSize);
+        Findings found;
+        const std::size_t converted =
+                convertRecords(m_opened, *m_reader, data, got, state.scratch.get(), found,
+                               [&](const AnsiView *values, int fieldCount, bool) { sink.Take(values, fieldCount); });
+        const std::lock_guard held(m_lock);
+        m_found.push_back({first, found});
+        return converted;
+    }
+
+    void Finish(std::size_t records) override
+    {
+        Findings findings = m_opened.findings;
+        for (const auto &[first, found] : m_found) {
+            if (first < records) {
+                findings.lostCharacters += found.lostCharacters;
+                findings.deleted += found.deleted;
+            }
+        }
+        ImportLosses losses;
+        reportFindings(m_opened, static_cast<qint64>(records), findings, losses);
+    }
+
+private:
+    static constexpr int kMaxParts = 64;
+    struct PartState
+    {
+        std::unique_ptr<char[]> scratch;
+        std::unique_ptr<std::uint8_t[]> window;
+        std::size_t windowSize = 0;
+    };
+
+    std::unique_ptr<QIODevice> m_device;
+    ByteSource m_source;
+    OpenedTable m_opened;
+    std::optional<RecordReader> m_reader;
+    std::uint32_t m_now = 0;
+    std::vector<PartState> m_parts;
+    std::mutex m_lock;
+    std::vector<std::pair<std::size_t, Findings>> m_found;
+};
+
 } // namespace
 
 int ImportDbase(CDataTable &table, QIODevice &file, ExchangeCharSet charSet, ProgressBox *progress,
@@ -653,237 +1037,35 @@ int ImportDbase(CDataTable &table, QIODevice &file, ExchangeCharSet charSet, Pro
 {
     try {
         ByteSource source(file);
-        const auto fileSize = static_cast<qint64>(source.size());
-        std::vector<unsigned char> head(static_cast<std::size_t>(std::min(fileSize, kMaxHeaderBytes)));
-        head.resize(source.readAt(0, head.data(), head.size()));
-        const auto headSize = static_cast<qint64>(head.size());
-        if (head.empty()) {
-            table.RemoveAllRecords();
-            return 0;
-        }
-        Layout layout;
-        layout.version = head[0];
-        bool known = false;
-        if (readsLikeDbase3(layout.version)) {
-            known = readDbase3Layout(head.data(), headSize, fileSize, layout);
-        } else if (layout.version == kDbase2Version) {
-            known = readDbase2Layout(head.data(), headSize, fileSize, layout);
-        } else if (plausibleHeaderLength(head.data(), headSize, fileSize) != 0) {
-            // A header that looks whole but has a version this reader does
-            // not know: the user learns which one, not just that reading
-            // failed.
-            table.RemoveAllRecords();
-            MessageBoxById(ids::kMsgDbaseVersionRefused, MsgIcon::Exclamation, MsgButtons::Ok,
-                           {versionName(layout.version)});
-            return kDbaseVersionRefused;
-        }
-        if (!known) {
-            table.RemoveAllRecords();
-            return 0;
-        }
-        for (const FieldDescriptor &field : layout.descriptors)
-            layout.recordSize += field.length;
-
-        const Conversion conversion = conversionFor(layout, charSet);
-        Findings findings;
-        ImportLosses losses;
-
-        // The fields a table can hold: the first 32 that are no binary data.
-        std::vector<Column> columns;
-        QStringList leftOut;
-        std::size_t beyondLimit = 0;
-        qint64 offset = 0;
-        for (std::size_t d = 0; d < layout.descriptors.size(); ++d) {
-            const FieldDescriptor &field = layout.descriptors[d];
-            Column column;
-            column.descriptor = d;
-            column.kind = kindOf(field);
-            column.offset = offset;
-            column.length = field.length;
-            // dBASE II kept its decimals in the descriptor as the others do.
-            column.decimals = column.kind == Kind::Currency ? kCurrencyDecimals : field.decimals;
-            column.binaryMemo = column.kind == Kind::Memo && field.length == 4;
-            offset += field.length;
-            if (column.kind == Kind::Memo && !column.binaryMemo && field.length == 0)
-                column.kind = Kind::Text;
-            if (column.kind == Kind::LeftOut) {
-                std::size_t lost = 0;
-                leftOut.append(QStringLiteral("%1 (Typ %2)")
-                                       .arg(AnsiToQString(convertName(conversion, field.name, lost)),
-                                            AnsiToQString(AnsiView(&field.type, 1))));
-            } else if (columns.size() < static_cast<std::size_t>(kMaxFields)) {
-                columns.push_back(column);
-            } else {
-                ++beyondLimit;
-            }
-        }
-
-        // Only whole records that the file holds are read.
-        const qint64 present = (fileSize - layout.recordsAt) / layout.recordSize;
-        const qint64 wanted = std::min<qint64>(layout.declaredRecords, kMaxRecords);
-        const qint64 toRead = std::min(wanted, present);
-        // Too many records only when the file really holds them: a header
-        // that claims more than there are is a file cut short.
-        if (std::min<qint64>(layout.declaredRecords, present) > kMaxRecords)
-            MessageBoxById(ids::kMsgDbaseTooManyRecords);
-
-        std::vector<int> memoFields;
-        const auto fieldCount = static_cast<int>(columns.size());
-        for (int k = 0; k < fieldCount; ++k) {
-            const Column &column = columns[static_cast<std::size_t>(k)];
-            const FieldDescriptor &field = layout.descriptors[column.descriptor];
-            const AnsiString name = convertName(conversion, field.name, findings.lostCharacters);
-            table.SetFieldName(name, k);
-            table.SetDbaseLength(field.length, k);
-            switch (column.kind) {
-            case Kind::Date:
-                table.SetFieldType(FT_DATE, k);
-                break;
-            case Kind::Numeric:
-            case Kind::Integer:
-            case Kind::Currency:
-            case Kind::Double:
-                table.SetFieldType(FT_NUMERIC, k);
-                table.SetFieldFormat(column.kind == Kind::Integer ? 0 : column.decimals, k);
-                break;
-            case Kind::Memo:
-                memoFields.push_back(k);
-                break;
-            default:
-                break;
-            }
-            int width = kNewFieldWidth;
-            if (!layout.dbase2 && (field.type == kTypeText || column.kind == Kind::Memo))
-                width = std::max(static_cast<int>(name.size()), static_cast<int>(field.length));
-            if (column.kind == Kind::DateTime)
-                width = std::max(static_cast<int>(name.size()), 19);
-            table.SetColumnWidth(width, k);
-        }
-        if (progress) {
-            progress->setCaption(ids::kCaptionReadingDbase);
-            progress->setRange(0, static_cast<int>(toRead));
-        }
-
-        // The records are split into consecutive ranges, one per processor
-        // core, and each range reads its part of the file itself, a stretch
-        // at a time into a buffer of its own (fresh memory for a whole 27 MB
-        // file costs more in clearing its pages than the reading itself; a
-        // buffer in memory is used where it lies). A range makes its records
-        // with buffers from a pool of its own: a thread's own heap would fault
-        // its memory in 4 KiB at a time. A range ends early at the end marker
-        // or where the file ends, and the ranges after it are dropped, just
-        // as reading one by one stops there. Progress is shown by the first
-        // range, which runs on the calling thread.
-        const auto now = static_cast<std::uint32_t>(Clock::NowUtcSeconds());
-        const auto recordSize = static_cast<std::size_t>(layout.recordSize);
-        const auto total = static_cast<std::size_t>(toRead);
-        const std::size_t perChunk = std::max<std::size_t>(1, chunkBytes / recordSize);
-        const std::size_t perPart = std::max<std::size_t>(1, static_cast<std::size_t>(kMinimumSplitBytes) / recordSize);
-        int parts = splitParts > 0 ? splitParts : WorkSplitParts(total, perPart);
-        parts = source.concurrent() ? std::clamp(parts, 1, static_cast<int>(std::max<std::size_t>(total, 1))) : 1;
-        const RecordReader reader(columns, conversion);
-        const bool pooled = total >= RecordBufferPool::kWorthwhileRecords;
-        std::vector<RangeRead> ranges(static_cast<std::size_t>(parts));
-        RunWorkSplit(total, parts, [&](int part, std::size_t begin, std::size_t end) {
-            RangeRead &range = ranges[static_cast<std::size_t>(part)];
-            range.records.reserve(end - begin);
-            AnsiView values[kMaxFields];
-            const auto scratch = std::make_unique_for_overwrite<char[]>(reader.ScratchSize());
-            std::unique_ptr<std::uint8_t[]> window;
-            for (std::size_t at = begin; at < end;) {
-                const std::size_t asked = std::min(perChunk, end - at);
-                const std::size_t from = static_cast<std::size_t>(layout.recordsAt) + at * recordSize;
-                const std::uint8_t *data = source.memory() ? source.memory() + from : nullptr;
-                std::size_t bytes = std::min(asked * recordSize, source.size() - std::min(from, source.size()));
-                if (!data) {
-                    if (!window)
-                        window = std::make_unique_for_overwrite<std::uint8_t[]>(perChunk * recordSize);
-                    bytes = source.readAt(from, window.get(), asked * recordSize);
-                    data = window.get();
-                }
-                const std::size_t got = bytes / recordSize;
-                std::size_t converted = 0;
-                for (; converted < got; ++converted) {
-                    const std::uint8_t *record = data + converted * recordSize;
-                    // The end marker is no record, whatever the header
-                    // counted.
-                    if (record[0] == kEndOfFile)
-                        break;
-                    reader.Convert(record, values, scratch.get(), range.findings.lostCharacters);
-                    std::unique_ptr<CDataRecord> made =
-                            table.CreateRecord(values, fieldCount, false, nullptr, pooled ? range.pool.get() : nullptr);
-                    // Every record is stamped with the moment of the import.
-                    made->SetModificationTime(now);
-                    // Deleted records come in marked, so that deleting the
-                    // marked records does what dBASE's PACK would.
-                    if (record[0] == '*') {
-                        made->SetMark(true);
-                        ++range.findings.deleted;
-                    }
-                    range.records.push_back(std::move(made));
-                    const std::size_t done = range.records.size();
-                    if (progress && part == 0 && done % kProgressStep == 0)
-                        progress->setPos(static_cast<int>(std::min(total, done * static_cast<std::size_t>(parts))));
-                }
-                at += converted;
-                if (converted < got || got < asked) {
-                    range.stopped = true;
-                    break;
-                }
-            }
-        });
-        // A read that failed (not one that found the file shorter) fails
-        // the import, as a damaged file does.
-        if (source.failed()) {
-            table.Clear();
-            return 0;
-        }
-        std::vector<std::unique_ptr<CDataRecord>> made;
-        made.reserve(total);
-        for (RangeRead &range : ranges) {
-            std::move(range.records.begin(), range.records.end(), std::back_inserter(made));
-            findings.lostCharacters += range.findings.lostCharacters;
-            findings.deleted += range.findings.deleted;
-            if (range.stopped)
-                break;
-        }
-        const auto count = static_cast<qint64>(made.size());
-        table.InsertRecords(-1, made);
-        if (progress)
-            progress->setPos(static_cast<int>(count));
-
-        if (!memoFields.empty()) {
-            const bool dbase4 = (layout.version & kVersionMask) == kVersion3 && layout.version != 0x83
-                                && layout.version != kVersion3;
-            readMemos(table, memoFields, memos, conversion, dbase4, findings, losses);
-        }
-
-        if (!leftOut.isEmpty()) {
-            losses.Add(QStringLiteral("Datenfelder, die eine Orvel-Datenbank nicht aufnehmen kann: %1")
-                               .arg(leftOut.join(QStringLiteral(", "))));
-        }
-        if (beyondLimit > 0) {
-            losses.Add(QStringLiteral("Datenfelder nach dem %1. (die Datei enthält %2 Datenfelder)")
-                               .arg(kMaxFields)
-                               .arg(static_cast<qulonglong>(columns.size() + beyondLimit)));
-        }
-        if (count < wanted) {
-            losses.Add(QStringLiteral("Die Datei ist unvollständig: Sie enthält nur %1 von %2 Datensätzen.")
-                               .arg(count)
-                               .arg(layout.declaredRecords));
-        }
-        if (findings.lostCharacters > 0) {
-            losses.Add(QStringLiteral("%1 Zeichen, die Windows-1252 nicht darstellen kann, wurden durch \"?\" ersetzt.")
-                               .arg(static_cast<qulonglong>(findings.lostCharacters)));
-        }
-        losses.Report();
-        if (findings.deleted > 0) {
-            MessageBoxById(ids::kMsgDbaseDeletedMarked, MsgIcon::Information, MsgButtons::Ok,
-                           {QString::number(findings.deleted)});
-        }
-        return 1;
+        OpenedTable opened;
+        const int result = openTable(table, source, charSet, opened);
+        if (result != 1)
+            return result;
+        return importRecords(table, source, opened, progress, memos, chunkBytes, splitParts);
     } catch (const std::bad_alloc &) {
         // What was read so far would be a table the file does not describe.
+        table.Clear();
+        return 0;
+    }
+}
+
+int StreamDbase(CDataTable &table, std::unique_ptr<QIODevice> file, ExchangeCharSet charSet, ProgressBox *progress,
+                const DbaseMemoSource &memos, std::unique_ptr<RecordStream> &stream)
+{
+    stream.reset();
+    try {
+        auto streamed = std::make_unique<DbaseRecordStream>(std::move(file));
+        OpenedTable &opened = streamed->opened();
+        const int result = openTable(table, streamed->source(), charSet, opened);
+        if (result != 1)
+            return result;
+        // Memo texts are stored once every block number is known.
+        if (!opened.memoFields.empty())
+            return importRecords(table, streamed->source(), opened, progress, memos, kDbaseReadChunk, 0);
+        streamed->start();
+        stream = std::move(streamed);
+        return 1;
+    } catch (const std::bad_alloc &) {
         table.Clear();
         return 0;
     }

@@ -6,6 +6,7 @@
 #include <QString>
 
 #include <cstddef>
+#include <memory>
 
 class QIODevice;
 
@@ -13,6 +14,7 @@ namespace orvel {
 
 class CDataTable;
 class ProgressBox;
+class RecordStream;
 
 // Where the memo texts of a table come from and where they go.
 struct DbaseMemoSource
@@ -60,5 +62,14 @@ int ImportDbase(CDataTable &table, QIODevice &file, ExchangeCharSet charSet, Pro
                 std::size_t chunkBytes = kDbaseReadChunk);
 int ImportDbase(CDataTable &table, QIODevice &file, ExchangeCharSet charSet, ProgressBox *progress,
                 const DbaseMemoSource &memos, std::size_t chunkBytes = kDbaseReadChunk, int splitParts = 0);
+
+// ImportDbase for a batch conversion into a database file: reads the
+// header and sets up the fields as ImportDbase does, but leaves the records
+// of a file without memo fields to `stream`, which converts them while the
+// database file is written (and owns `file` until then); its Finish tells
+// what ImportDbase would have told. A file with memo fields is imported
+// whole, and `stream` stays empty. Returns what ImportDbase returns.
+int StreamDbase(CDataTable &table, std::unique_ptr<QIODevice> file, ExchangeCharSet charSet, ProgressBox *progress,
+                const DbaseMemoSource &memos, std::unique_ptr<RecordStream> &stream);
 
 } // namespace orvel

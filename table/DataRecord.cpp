@@ -35,20 +35,6 @@ void fillBuffer(std::uint16_t *data, int count, ValueAt valueAt)
 // rarely moves the record while little room is left unused.
 constexpr std::size_t kGranuleWords = 8;
 
-// A value as SetRawValue stores it: without its trailing blanks, and cut to
-// 255 bytes (which clears `whole`).
-AnsiView rawValueToStore(AnsiView value, bool &whole)
-{
-    // Most values come without trailing blanks: one byte tells.
-    if (!value.empty() && value.back() == ' ')
-        value = TrimTrailingBlanks(value);
-    if (value.size() > kMaxValueLength) {
-        whole = false;
-        return value.substr(0, kMaxValueLength);
-    }
-    return value;
-}
-
 bool insideBuffer(AnsiView view, const char *begin, std::size_t bytes)
 {
     const std::less<const char *> before;
@@ -86,7 +72,7 @@ CDataRecord::CDataRecord(CDataTable &table, const AnsiView *values, int count, b
         const int column = columnOf(pos);
         if (column < 0)
             continue;
-        const AnsiView value = rawValueToStore(values[pos], uncut);
+        const AnsiView value = ValueAsStored(values[pos], uncut);
         bytes += value.size() - byColumn[column].size();
         byColumn[column] = value;
     }
@@ -138,7 +124,7 @@ bool CDataRecord::SetRawValues(const AnsiView *values, int count)
         const int column = columnOf(pos);
         if (column < 0)
             continue;
-        byColumn[column] = rawValueToStore(values[pos], whole);
+        byColumn[column] = ValueAsStored(values[pos], whole);
         if (m_owned) {
             if (CTableJournal *recording = journal())
                 recording->valueStoring(*this, column);

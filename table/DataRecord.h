@@ -2,6 +2,8 @@
 
 #include "platform/AnsiString.h"
 #include "table/RecordBuffer.h"
+#include "table/TableLimits.h"
+#include "table/ValueFormat.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -12,6 +14,21 @@ namespace orvel {
 class CDataTable;
 class CTableJournal;
 class RecordBufferPool;
+
+// A value as a record stores it (SetRawValue): without its trailing blanks,
+// and cut to 255 bytes (which clears `whole`). Writers that lay out records
+// of their own store the same.
+inline AnsiView ValueAsStored(AnsiView value, bool &whole)
+{
+    // Most values come without trailing blanks: one byte tells.
+    if (!value.empty() && value.back() == ' ')
+        value = TrimTrailingBlanks(value);
+    if (value.size() > kMaxValueLength) {
+        whole = false;
+        return value.substr(0, kMaxValueLength);
+    }
+    return value;
+}
 
 // How far ahead scans over many records ask for a record object, and for its
 // values (see CDataRecord::PrefetchRecord).

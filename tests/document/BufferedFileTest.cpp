@@ -13,6 +13,7 @@
 #include "support/TableCompare.h"
 #include "table/DataRecord.h"
 #include "table/ObjectStore.h"
+#include "table/RecordStream.h"
 
 #include <QBuffer>
 #include <QRandomGenerator>
@@ -46,7 +47,8 @@ protected:
         return table;
     }
 
-    QByteArray write(CDataTable &table, const QString &file, const DatabaseWriteBuffers &buffers = {})
+    QByteArray write(CDataTable &table, const QString &file, const DatabaseWriteBuffers &buffers = {},
+                     RecordStream *records = nullptr, DatabaseWriteResult *outcome = nullptr)
     {
         CFormObjects form;
         form.CreateDefaultForm(table.GetFieldCount());
@@ -55,8 +57,12 @@ protected:
         QFile out(file);
         EXPECT_TRUE(out.open(QIODevice::ReadWrite | QIODevice::Truncate));
         DatabaseWriteResult result;
-        EXPECT_TRUE(WriteDatabaseFile(out, {table, form, page, store, false}, {file, file + QStringLiteral(".dbo")},
-                                      false, nullptr, result, buffers));
+        const bool written = WriteDatabaseFile(out, {table, form, page, store, false, records},
+                                               {file, file + QStringLiteral(".dbo")}, false, nullptr, result, buffers);
+        if (outcome)
+            *outcome = result;
+        else
+            EXPECT_TRUE(written);
         out.close();
         return ReadAll(file);
     }
@@ -309,6 +315,107 @@ TEST_F(BufferedFileTest, ABlockPositionPointingBackIsRefusedWhateverTheSplit)
         CDataTable back;
         EXPECT_FALSE(read(path("ende.ovd"), back, kDatabaseReadWindow, parts)) << parts;
     }
+}
+
+// A record of another table with the same fields, with its values and time.
+std::unique_ptr<CDataRecord> CopyRecord(const CDataRecord &record, CDataTable &into)
+{
+    AnsiView values[kMaxFields];
+    const int fields = into.GetFieldCount();
+    for (int k = 0; k < fields; ++k)
+        values[k] = record.GetRawValue(k);
+    auto made = into.CreateRecord(values, fields, false);
+    made->SetModificationTime(record.GetModificationTime());
+    return made;
+}
+
+// Hands out the records of a table as a stream would, up to record `end`
+// (where a stream's input would end), each value with blanks after it.
+class TableStream final : public RecordStream
+{
+public:
+    TableStream(const CDataTable &table, std::size_t end, std::uint32_t modified)
+        : m_table(table)
+        , m_end(end)
+        , m_modified(modified)
+    {}
+
+    std::size_t finished = ~std::size_t(0);
+    bool failed = false;
+
+    std::size_t Capacity() const override { return std::size_t(m_table.GetRecordCount()); }
+    int Parts() const override { return 8; }
+    void Begin(int parts) override { m_scratch.assign(std::size_t(parts), std::vector<AnsiString>(kMaxFields)); }
+    std::size_t Read(std::size_t first, std::size_t count, int part, Sink &sink) override
+    {
+        std::vector<AnsiString> &scratch = m_scratch.at(std::size_t(part));
+        const int fields = m_table.GetFieldCount();
+        std::size_t i = first;
+        for (; i < first + count && i < m_end; ++i) {
+            AnsiView values[kMaxFields];
+            for (int k = 0; k < fields; ++k) {
+                scratch[std::size_t(k)] = AnsiString(m_table.GetRecord(int(i))->GetRawValue(k)) + "   ";
+                values[k] = scratch[std::size_t(k)];
+            }
+            sink.Take(values, fields);
+        }
+        return i - first;
+    }
+    bool Failed() const override { return failed; }
+    std::uint32_t ModificationTime() const override { return m_modified; }
+    void Finish(std::size_t records) override { finished = records; }
+
+private:
+    const CDataTable &m_table;
+    std::size_t m_end;
+    std::uint32_t m_modified;
+    std::vector<std::vector<AnsiString>> m_scratch;
+};
+
+// Streamed records give the bytes their table would, in any split and with
+// any size of block, also where the stream ends early: on a block's edge,
+// inside one, on a block position's record or just after it.
+TEST_F(BufferedFileTest, StreamedRecordsWriteTheBytesOfTheirTable)
+{
+    constexpr std::uint32_t kModified = 851385600u;
+    const auto table = bench::MakeGeneratedTable(1600);
+    for (int i = 0; i < table->GetRecordCount(); ++i)
+        table->GetRecord(i)->SetModificationTime(kModified);
+    const auto fieldsOnly = bench::MakeGeneratedTable(0);
+
+    for (const std::size_t end : {std::size_t(1600), std::size_t(1503), std::size_t(1002), std::size_t(1003),
+                                  std::size_t(334), std::size_t(0)}) {
+        const auto expected = bench::MakeGeneratedTable(0);
+        for (int i = 0; i < int(end); ++i)
+            expected->AddRecord(CopyRecord(*table->GetRecord(i), *expected));
+        const QByteArray bytes = write(*expected, path("tabelle.ovd"));
+        for (const std::size_t block : {std::size_t(1), std::size_t(7), std::size_t(167), std::size_t(501),
+                                        std::size_t(502), std::size_t(4099)}) {
+            for (const int parts : {1, 2, 3}) {
+                SCOPED_TRACE(testing::Message() << "end " << end << ", block " << block << ", " << parts << " parts");
+                TableStream stream(*table, end, kModified);
+                DatabaseWriteBuffers buffers;
+                buffers.parts = parts;
+                buffers.streamBlock = block;
+                EXPECT_EQ(write(*fieldsOnly, path("strom.ovd"), buffers, &stream), bytes);
+                EXPECT_EQ(stream.finished, end);
+            }
+        }
+    }
+}
+
+// A stream that could not be read fails the save as unreadable, not as a
+// write the disk refused.
+TEST_F(BufferedFileTest, AStreamThatFailedFailsTheSave)
+{
+    const auto table = bench::MakeGeneratedTable(600);
+    const auto fieldsOnly = bench::MakeGeneratedTable(0);
+    TableStream stream(*table, 300, 0);
+    stream.failed = true;
+    DatabaseWriteResult result;
+    write(*fieldsOnly, path("strom.ovd"), {}, &stream, &result);
+    EXPECT_TRUE(result.recordsFailed);
+    EXPECT_EQ(result.writeError, 0);
 }
 
 // Objects of many sizes, some far larger than the copier's buffers, copied

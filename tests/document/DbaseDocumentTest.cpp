@@ -3,8 +3,12 @@
 #include "document/RecordImport.h"
 #include "exchange/DbaseTestSupport.h"
 #include "media/MemoStore.h"
+#include "platform/Clock.h"
 #include "table/DataRecord.h"
 #include "table/FieldType.h"
+#include "table/TableLimits.h"
+
+#include <QTimeZone>
 
 using namespace orvel;
 using namespace orvel::test;
@@ -147,3 +151,123 @@ TEST_F(DbaseDocument, ValuesSurviveDbaseDatabaseDbase)
 }
 
 } // namespace
+
+namespace {
+
+// What a database file converted from a dBASE file looks like, and what the
+// user was told on the way, read into a table first or streamed.
+struct Conversion
+{
+    QByteArray bytes;
+    QStringList messages;
+    bool streamed = false;
+};
+
+} // namespace
+
+class StreamedConversion : public DbaseDocument
+{
+protected:
+    Conversion convert(const char *dbf, bool stream)
+    {
+        const ScopedFixedTime fixed(QDateTime(QDate(2026, 12, 8), QTime(9, 30), QTimeZone::utc()));
+        scripted.clear();
+        DocumentOptionOverrides dos;
+        dos.dbfCharSet = 0;
+        Conversion result;
+        COrvelDoc doc;
+        doc.SetOptionOverrides(dos);
+        doc.SetStreamRecords(stream);
+        const QString target = path(stream ? "strom.ovd" : "tabelle.ovd");
+        EXPECT_TRUE(doc.Open(path(dbf)));
+        result.streamed = doc.HasRecordStream();
+        EXPECT_TRUE(doc.Save(target, 1, true));
+        // The records are in the file only: the document cannot be saved again.
+        if (stream && result.streamed) {
+            EXPECT_FALSE(doc.Save(path("nochmal.ovd"), 1, true));
+        }
+        result.bytes = ReadAll(target);
+        for (const auto &message : scripted.messages())
+            result.messages.append(message.text);
+        return result;
+    }
+
+    // Converts both ways and compares; returns what streaming said.
+    QStringList sameBothWays(const char *dbf, bool streams = true)
+    {
+        const Conversion table = convert(dbf, false);
+        const Conversion stream = convert(dbf, true);
+        EXPECT_EQ(stream.streamed, streams);
+        EXPECT_EQ(stream.bytes, table.bytes);
+        EXPECT_EQ(stream.messages, table.messages);
+        return stream.messages;
+    }
+
+    // Records of every kind of value: blanks after text, DOS characters that
+    // Windows-1252 cannot hold, numbers, dates, binary numbers; every
+    // seventh record deleted.
+    static QByteArray records(const std::vector<DbaseFieldSpec> &fields, int count)
+    {
+        QByteArray bytes;
+        for (int i = 0; i < count; ++i) {
+            QByteArray integer(4, '\0');
+            PutLe(integer, 0, quint32(i * 7919 - 500000), 4);
+            const QByteArray name = QByteArray("M\x81ller ") + QByteArray::number(i) + (i % 5 == 0 ? "\xC4\xC4" : "");
+            bytes += DbaseRecord(fields,
+                                 {name, QByteArray::number(i % 1000) + ".25", QByteArray::number(i) + ".125",
+                                  QByteArray("2026") + QByteArray::number(1001 + i % 300).right(4), i % 2 ? "T" : "F",
+                                  integer, i % 3 ? "" : "   "},
+                                 i % 7 == 3 ? '*' : ' ');
+        }
+        return bytes;
+    }
+    const std::vector<DbaseFieldSpec> fields = {{"NAME", 'C', 24}, {"BETRAG", 'N', 8, 2}, {"MASS", 'F', 10, 3},
+                                                {"DATUM", 'D', 8}, {"OK", 'L', 1},        {"ZAHL", 'I', 4},
+                                                {"LEER", 'C', 3}};
+};
+
+// A conversion into a database file that streams its records writes the
+// bytes that reading them into the table and saving writes, and tells the
+// same: deleted records, lost characters, a file that ends early at its end
+// marker or in the middle of a record, more records than a table holds.
+// Enough records that they are read on several threads.
+TEST_F(StreamedConversion, StreamingWritesWhatReadingAndSavingWrites)
+{
+    WriteAll(path("ganz.dbf"), DbaseFile(fields, records(fields, 9000), 9000));
+    QStringList said = sameBothWays("ganz.dbf");
+    EXPECT_EQ(said.size(), 2);
+
+    QByteArray marked = records(fields, 9000);
+    const qsizetype recordSize = marked.size() / 9000;
+    marked[4000 * recordSize] = '\x1A';
+    WriteAll(path("ende.dbf"), DbaseFile(fields, marked, 9000));
+    said = sameBothWays("ende.dbf");
+    EXPECT_TRUE(said.join(QString()).contains(QStringLiteral("4000 von 9000")))
+            << said.join(QLatin1Char('\n')).toStdString();
+
+    WriteAll(path("kurz.dbf"),
+             DbaseFile(fields, records(fields, 9000), 9000).left(32 * 7 + 33 + 6500 * recordSize + 9));
+    said = sameBothWays("kurz.dbf");
+    EXPECT_TRUE(said.join(QString()).contains(QStringLiteral("6500 von 9000")));
+
+    const std::vector<DbaseFieldSpec> one = {{"N", 'C', 2}};
+    QByteArray many;
+    for (int i = 0; i < kMaxRecords + 5; ++i)
+        many += DbaseRecord(one, {QByteArray::number(i % 100)});
+    WriteAll(path("viele.dbf"), DbaseFile(one, many, quint32(kMaxRecords + 5)));
+    said = sameBothWays("viele.dbf");
+    EXPECT_FALSE(said.isEmpty());
+
+    WriteAll(path("leer.dbf"), DbaseFile(fields, QByteArray(), 0));
+    sameBothWays("leer.dbf");
+}
+
+// Memo texts are stored once every block number is known: a table with memo
+// fields is read whole, as before.
+TEST_F(StreamedConversion, ATableWithMemosIsReadWhole)
+{
+    const std::vector<DbaseFieldSpec> memoFields = {{"NAME", 'C', 6}, {"NOTIZ", 'M', 10}};
+    WriteAll(path("MEMO.DBF"), DbaseFile(memoFields, DbaseRecord(memoFields, {"Anna", "         1"}), 1, char(0x83)));
+    WriteAll(path("MEMO.DBT"), Dbase3Memo("Text"));
+    sameBothWays("MEMO.DBF", false);
+}
