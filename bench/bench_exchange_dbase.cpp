@@ -2,18 +2,23 @@
 // of realistic German data, about 28 MB as a dBASE file; and the import of
 // the same table with its two note fields as memo fields in a .dbt file.
 #include "bench/GeneratedTable.h"
+#include "document/DatabaseWriter.h"
+#include "document/PageSettings.h"
 #include "exchange/DbaseExport.h"
 #include "exchange/DbaseImport.h"
+#include "form/FormObjects.h"
 #include "platform/ScriptedServices.h"
 #include "platform/TempFile.h"
 #include "table/DataRecord.h"
 #include "table/DataTable.h"
+#include "table/ObjectStore.h"
+#include "table/RecordStream.h"
 
 #include <benchmark/benchmark.h>
 
 #include <QBuffer>
 #include <QByteArray>
-
+#include <QDir>
 #include <QFile>
 
 #include <algorithm>
@@ -99,6 +104,60 @@ void ImportDbaseFromDisk(benchmark::State &state)
     QFile::remove(path);
 }
 BENCHMARK(ImportDbaseFromDisk)->Name("Exchange/ImportDbaseFromDisk")->Unit(benchmark::kMillisecond);
+
+// "orvel-cli convert daten.dbf daten.ovd --charset ansi" without the
+// process around it: the dBASE file on disk converted into a database file,
+// its records streamed (Arg 1) or read into the table first and then saved
+// (Arg 0).
+void ConvertDbaseToDatabase(benchmark::State &state)
+{
+    QuietServices();
+    const bool streamed = state.range(0) != 0;
+    const QString folder = TempFolder() + QStringLiteral("/orvel-bench-convert");
+    QDir().mkpath(folder);
+    const QString source = folder + QStringLiteral("/daten.dbf");
+    const QString target = folder + QStringLiteral("/daten.ovd");
+    {
+        QFile out(source);
+        if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate) || out.write(GeneratedDbaseFile()) < 0) {
+            state.SkipWithError("the dBASE file could not be written");
+            return;
+        }
+    }
+    for (auto _ : state) {
+        state.PauseTiming();
+        QFile::remove(target);
+        auto table = std::make_unique<CDataTable>();
+        auto in = std::make_unique<QFile>(source);
+        in->open(QIODevice::ReadOnly);
+        QFile out(target);
+        out.open(QIODevice::ReadWrite | QIODevice::Truncate);
+        state.ResumeTiming();
+        std::unique_ptr<RecordStream> stream;
+        const int read = streamed ? StreamDbase(*table, std::move(in), ExchangeCharSet::Ansi, nullptr, {}, stream)
+                                  : ImportDbase(*table, *in, ExchangeCharSet::Ansi, nullptr);
+        CFormObjects form;
+        form.CreateDefaultForm(table->GetFieldCount());
+        const PageSettings page;
+        const CWorkingStore store;
+        DatabaseWriteResult result;
+        if (read != 1
+            || !WriteDatabaseFile(out, {*table, form, page, store, false, stream.get()},
+                                  {target, folder + QStringLiteral("/daten.dbo")}, true, nullptr, result))
+            state.SkipWithError("the dBASE file was not converted");
+        state.PauseTiming();
+        out.close();
+        table.reset();
+        state.ResumeTiming();
+    }
+    QDir(folder).removeRecursively();
+}
+BENCHMARK(ConvertDbaseToDatabase)
+        ->Name("Exchange/ConvertDbaseToDatabase")
+        ->ArgName("streamed")
+        ->Arg(0)
+        ->Arg(1)
+        ->Unit(benchmark::kMillisecond);
 
 // The generated table as a dBASE III table with a memo file: the two note
 // fields (18 and 19) become memo fields whose texts lie in 512-byte blocks,
