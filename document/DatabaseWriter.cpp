@@ -479,7 +479,8 @@ void Writer::writeStreamedRecords()
     };
     auto handOn = [&](StreamedBlock &block, int) {
         const std::size_t start = m_out.offset();
-        m_out.putThrough(block.bytes.get(), block.used);
+        if (block.used > 0)
+            m_out.putThrough(block.bytes.get(), block.used);
         for (const auto &[before, end] : block.positions) {
             if (before / perPosition < kMaxBlockPositions)
                 m_header.blockPositions[before / perPosition] = uint32_t(start + end);
