@@ -75,6 +75,13 @@ void ImportDbaseFile(benchmark::State &state)
 }
 BENCHMARK(ImportDbaseFile)->Name("Exchange/ImportDbase")->Unit(benchmark::kMillisecond);
 
+// The generated dBASE file on disk, for the benchmarks that read a file.
+bool WriteGeneratedDbaseFile(const QString &path)
+{
+    QFile out(path);
+    return out.open(QIODevice::WriteOnly | QIODevice::Truncate) && out.write(GeneratedDbaseFile()) >= 0;
+}
+
 // The same file read from disk in the Windows character set, as
 // "orvel-cli convert daten.dbf daten.ovd --charset ansi" reads it: through
 // the stretches of a QFile, without a code page to convert.
@@ -82,12 +89,9 @@ void ImportDbaseFromDisk(benchmark::State &state)
 {
     QuietServices();
     const QString path = TempFolder() + QStringLiteral("/orvel-bench-import.dbf");
-    {
-        QFile out(path);
-        if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate) || out.write(GeneratedDbaseFile()) < 0) {
-            state.SkipWithError("the dBASE file could not be written");
-            return;
-        }
+    if (!WriteGeneratedDbaseFile(path)) {
+        state.SkipWithError("the dBASE file could not be written");
+        return;
     }
     for (auto _ : state) {
         state.PauseTiming();
@@ -117,12 +121,9 @@ void ConvertDbaseToDatabase(benchmark::State &state)
     QDir().mkpath(folder);
     const QString source = folder + QStringLiteral("/daten.dbf");
     const QString target = folder + QStringLiteral("/daten.ovd");
-    {
-        QFile out(source);
-        if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate) || out.write(GeneratedDbaseFile()) < 0) {
-            state.SkipWithError("the dBASE file could not be written");
-            return;
-        }
+    if (!WriteGeneratedDbaseFile(source)) {
+        state.SkipWithError("the dBASE file could not be written");
+        return;
     }
     for (auto _ : state) {
         state.PauseTiming();

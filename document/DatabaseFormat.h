@@ -1,6 +1,7 @@
 #pragma once
 
 #include "table/FieldType.h"
+#include "table/TableLimits.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -79,6 +80,13 @@ inline constexpr std::size_t kMaxBlockPositions = 100;
 
 // Bytes before a record's values: modification time and row height.
 inline constexpr std::size_t kRecordPrefixSize = 6;
+
+// The most bytes a record of `fields` fields can take: the prefix and each
+// value at its longest with its length.
+inline constexpr std::size_t LargestRecordSize(std::size_t fields)
+{
+    return kRecordPrefixSize + fields * (2 + kMaxValueLength);
+}
 
 // Outcomes of reading, with the values the open operation tells apart.
 enum class ReadOutcome { Complete = 8, Failed = 9, Version1 = 10 };

@@ -373,7 +373,7 @@ bool Reader::readRecords()
             records.reserve(end - first);
         AnsiString filterBuffer;
 
-        const std::size_t largestRecord = kRecordPrefixSize + std::size_t(fields) * (2 + kMaxValueLength);
+        const std::size_t largestRecord = LargestRecordSize(std::size_t(fields));
         uint32_t inBlock = 0;
         std::size_t block = firstBlock;
         AnsiString absolute[kMaxFields];

@@ -38,6 +38,26 @@ using namespace dbfile;
 
 // Streamed blocks that may wait, laid out, to be written (per thread).
 constexpr int kStreamBlocksPerPart = 4;
+constexpr std::size_t kLargestRecord = LargestRecordSize(kMaxFields);
+
+// A record's prefix laid out at `out`; returns the end.
+char *putPrefixAt(char *out, uint32_t modified, uint16_t height)
+{
+    const uint8_t prefix[kRecordPrefixSize] = {uint8_t(modified),       uint8_t(modified >> 8), uint8_t(modified >> 16),
+                                               uint8_t(modified >> 24), uint8_t(height),        uint8_t(height >> 8)};
+    std::memcpy(out, prefix, sizeof prefix);
+    return out + sizeof prefix;
+}
+
+// A value, name or default value laid out at `out`: u16 length and the
+// bytes. Returns the end.
+char *putCountedAt(char *out, AnsiView text)
+{
+    out[0] = char(text.size() & 0xFF);
+    out[1] = char(text.size() >> 8);
+    CopyShort(out + 2, text.data(), text.size());
+    return out + 2 + text.size();
+}
 
 // Collects small writes and hands them to the device in large pieces. The
 // first refused write is remembered and everything after it is dropped.
@@ -88,11 +108,7 @@ public:
         }
         if (m_capacity - m_used < 2 + text.size())
             flush();
-        char *p = m_buffer.get() + m_used;
-        p[0] = char(text.size() & 0xFF);
-        p[1] = char(text.size() >> 8);
-        CopyShort(p + 2, text.data(), text.size());
-        m_used += 2 + text.size();
+        m_used = std::size_t(putCountedAt(m_buffer.get() + m_used, text) - m_buffer.get());
     }
 
     // Writes what is buffered and then `size` bytes from `data`, without
@@ -407,12 +423,11 @@ public:
         : m_block(block)
         , m_first(first)
         , m_fields(fields)
-        , m_prefix{uint8_t(modified), uint8_t(modified >> 8), uint8_t(modified >> 16), uint8_t(modified >> 24), 1, 0}
+        , m_modified(modified)
     {}
 
     void Take(const AnsiView *values, int count) override
     {
-        constexpr std::size_t kLargestRecord = kRecordPrefixSize + kMaxFields * (2 + kMaxValueLength);
         if (m_block.capacity - m_block.used < kLargestRecord) {
             // Grows by doubling; a block is reused for the blocks after it.
             const std::size_t capacity = std::max(2 * m_block.capacity, m_block.used + kLargestRecord);
@@ -422,17 +437,11 @@ public:
             m_block.bytes = std::move(grown);
             m_block.capacity = capacity;
         }
-        char *out = m_block.bytes.get() + m_block.used;
-        std::memcpy(out, m_prefix, sizeof m_prefix);
-        out += sizeof m_prefix;
+        // Streamed records are one line high.
+        char *out = putPrefixAt(m_block.bytes.get() + m_block.used, m_modified, 1);
         bool whole = true;
-        for (int k = 0; k < m_fields; ++k) {
-            const AnsiView value = k < count ? ValueAsStored(values[k], whole) : AnsiView();
-            out[0] = char(value.size() & 0xFF);
-            out[1] = char(value.size() >> 8);
-            CopyShort(out + 2, value.data(), value.size());
-            out += 2 + value.size();
-        }
+        for (int k = 0; k < m_fields; ++k)
+            out = putCountedAt(out, k < count ? ValueAsStored(values[k], whole) : AnsiView());
         m_block.used = std::size_t(out - m_block.bytes.get());
         ++m_block.records;
         const std::size_t before = m_first + m_block.records;
@@ -444,7 +453,7 @@ private:
     StreamedBlock &m_block;
     std::size_t m_first;
     int m_fields;
-    uint8_t m_prefix[kRecordPrefixSize];
+    std::uint32_t m_modified;
 };
 
 } // namespace
@@ -529,7 +538,6 @@ void Writer::writeRecordsSplit(int parts, const int *columns, int descriptor)
     if (m_out.failed())
         return;
 
-    constexpr std::size_t kLargestRecord = kRecordPrefixSize + kMaxFields * (2 + kMaxValueLength);
     const std::size_t capacity = std::max(m_buffers.output, 2 * kLargestRecord);
     std::vector<int> errors(rangeCount, 0);
     RunWorkSplit(count, parts, [&](int part, std::size_t begin, std::size_t end) {
@@ -559,20 +567,9 @@ void Writer::writeRecordsSplit(int parts, const int *columns, int descriptor)
             }
             table.PrefetchAhead(int(i));
             const CDataRecord &record = *table.GetRecord(int(i));
-            const uint32_t modified = record.GetModificationTime();
-            const auto height = uint16_t(record.GetRowHeight());
-            const uint8_t prefix[kRecordPrefixSize] = {uint8_t(modified),       uint8_t(modified >> 8),
-                                                       uint8_t(modified >> 16), uint8_t(modified >> 24),
-                                                       uint8_t(height),         uint8_t(height >> 8)};
-            std::memcpy(out, prefix, sizeof prefix);
-            out += sizeof prefix;
-            for (int k = 0; k < fields; ++k) {
-                const AnsiView value = record.GetRawValueAt(columns[k]);
-                out[0] = char(value.size() & 0xFF);
-                out[1] = char(value.size() >> 8);
-                CopyShort(out + 2, value.data(), value.size());
-                out += 2 + value.size();
-            }
+            out = putPrefixAt(out, record.GetModificationTime(), uint16_t(record.GetRowHeight()));
+            for (int k = 0; k < fields; ++k)
+                out = putCountedAt(out, record.GetRawValueAt(columns[k]));
             if ((i + 1) % perBlock == 0) {
                 const std::size_t block = (i + 1) / perBlock;
                 if (block < kMaxBlockPositions)

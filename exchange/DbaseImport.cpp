@@ -799,10 +799,18 @@ std::size_t convertRecords(const OpenedTable &opened, const RecordReader &reader
     return converted;
 }
 
+// Where a reading thread puts the records it reads from a file, grown as
+// needed and reused for the next stretch.
+struct ReadWindow
+{
+    std::unique_ptr<std::uint8_t[]> bytes;
+    std::size_t size = 0;
+};
+
 // Where `count` records from record `first` on lie: in place in memory, or
-// read into `window` (grown as needed). Returns the bytes there are.
+// read into `window`. Returns the bytes there are.
 std::size_t recordBytes(const OpenedTable &opened, ByteSource &source, std::size_t first, std::size_t count,
-                        std::unique_ptr<std::uint8_t[]> &window, std::size_t &windowSize, const std::uint8_t *&data)
+                        ReadWindow &window, const std::uint8_t *&data)
 {
     const auto recordSize = static_cast<std::size_t>(opened.layout.recordSize);
     const std::size_t from = static_cast<std::size_t>(opened.layout.recordsAt) + first * recordSize;
@@ -810,12 +818,12 @@ std::size_t recordBytes(const OpenedTable &opened, ByteSource &source, std::size
         data = source.memory() + std::min(from, source.size());
         return std::min(count * recordSize, source.size() - std::min(from, source.size()));
     }
-    if (windowSize < count * recordSize) {
-        windowSize = count * recordSize;
-        window = std::make_unique_for_overwrite<std::uint8_t[]>(windowSize);
+    if (window.size < count * recordSize) {
+        window.size = count * recordSize;
+        window.bytes = std::make_unique_for_overwrite<std::uint8_t[]>(window.size);
     }
-    data = window.get();
-    return source.readAt(from, window.get(), count * recordSize);
+    data = window.bytes.get();
+    return source.readAt(from, window.bytes.get(), count * recordSize);
 }
 
 // Reads the records into the table. Returns how many were read, or -1 when
@@ -847,8 +855,7 @@ qint64 readRecords(CDataTable &table, ByteSource &source, const OpenedTable &ope
         RangeRead &range = ranges[static_cast<std::size_t>(part)];
         range.records.reserve(end - begin);
         const auto scratch = std::make_unique_for_overwrite<char[]>(reader.ScratchSize());
-        std::unique_ptr<std::uint8_t[]> window;
-        std::size_t windowSize = 0;
+        ReadWindow window;
         auto make = [&](const AnsiView *values, int fieldCount, bool deleted) {
             std::unique_ptr<CDataRecord> made =
                     table.CreateRecord(values, fieldCount, false, nullptr, pooled ? range.pool.get() : nullptr);
@@ -864,7 +871,7 @@ qint64 readRecords(CDataTable &table, ByteSource &source, const OpenedTable &ope
         for (std::size_t at = begin; at < end;) {
             const std::size_t asked = std::min(perChunk, end - at);
             const std::uint8_t *data = nullptr;
-            const std::size_t got = recordBytes(opened, source, at, asked, window, windowSize, data) / recordSize;
+            const std::size_t got = recordBytes(opened, source, at, asked, window, data) / recordSize;
             const std::size_t converted =
                     convertRecords(opened, reader, data, got, scratch.get(), range.findings, make);
             at += converted;
@@ -981,7 +988,7 @@ public:
             state.scratch = std::make_unique_for_overwrite<char[]>(m_reader->ScratchSize());
         count = std::min(count, m_opened.total - std::min(first, m_opened.total));
         const std::uint8_t *data = nullptr;
-        const std::size_t got = recordBytes(m_opened, m_source, first, count, state.window, state.windowSize, data)
+        const std::size_t got = recordBytes(m_opened, m_source, first, count, state.window, data)
                                 / static_cast<std::size_t>(m_opened.layout.recordSize);
         Findings found;
         const std::size_t converted =
@@ -1010,8 +1017,7 @@ private:
     struct PartState
     {
         std::unique_ptr<char[]> scratch;
-        std::unique_ptr<std::uint8_t[]> window;
-        std::size_t windowSize = 0;
+        ReadWindow window;
     };
 
     std::unique_ptr<QIODevice> m_device;

@@ -52,10 +52,10 @@ struct DbaseMemoSource
 // kDbaseVersionRefused. The progress box, when given, shows caption 417 and
 // the records read.
 //
-// The records are read in stretches of about `chunkBytes` (at least one
-// record each); any size reads the same records. Each stretch is converted
-// in `splitParts` ranges at once, or as many as WorkSplitParts gives for it
-// when 0; any number reads the same records.
+// The records are split into `splitParts` consecutive ranges read at the
+// same time (as many as WorkSplitParts gives when 0), each read in stretches
+// of about `chunkBytes` (at least one record each); any split and size read
+// the same records.
 inline constexpr std::size_t kDbaseReadChunk = std::size_t(1) << 20;
 inline constexpr int kDbaseVersionRefused = -1;
 int ImportDbase(CDataTable &table, QIODevice &file, ExchangeCharSet charSet, ProgressBox *progress,
